@@ -1,0 +1,58 @@
+// kelvandor-tool: checks and previews puzzle sets, loads images, tests the remote receiver
+// and drives the game headless. See README.md for the subcommands.
+
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <string_view>
+
+#include "cli/CliSupport.h"
+#include "cli/Commands.h"
+
+namespace kelvandor::cli {
+namespace {
+
+// Subcommands register here as they are written; the order is the order of --help.
+const Subcommand kSubcommands[] = {
+    {nullptr, nullptr, nullptr},
+};
+
+void PrintUsage(std::ostream& out) {
+    out << "usage: kelvandor-tool SUBCOMMAND [ARGS...]\n"
+           "       kelvandor-tool SUBCOMMAND --help\n"
+           "       kelvandor-tool --version\n\nsubcommands:\n";
+    for (const Subcommand& sub : kSubcommands) {
+        if (sub.name != nullptr) {
+            out << "  " << sub.name << "  " << sub.summary << "\n";
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kelvandor::cli
+
+int main(int argc, char** argv) {
+    using namespace kelvandor::cli;
+    if (argc < 2) {
+        PrintUsage(std::cerr);
+        return 2;
+    }
+    const std::string_view first = argv[1];
+    if (IsHelp(first)) {
+        PrintUsage(std::cout);
+        return 0;
+    }
+    if (first == "--version") {
+        std::cout << "kelvandor-tool " << KELVANDOR_VERSION << "\n";
+        return 0;
+    }
+    for (const Subcommand& sub : kSubcommands) {
+        if (sub.name != nullptr && first == sub.name) {
+            return sub.run(argc - 2, argv + 2);
+        }
+    }
+    if (!first.empty() && first[0] == '-') {
+        return UsageError("unknown option " + std::string(first));
+    }
+    return UsageError("unknown subcommand " + std::string(first));
+}
