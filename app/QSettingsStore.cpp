@@ -7,7 +7,9 @@
 namespace kelvandor {
 namespace {
 
-QString Key(const std::string& name) { return QString::fromStdString(name); }
+QString Key(const std::string& name) {
+    return QString::fromStdString(name);
+}
 
 bool Written(QSettings& settings) {
     settings.sync();

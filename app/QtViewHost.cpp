@@ -30,9 +30,13 @@ std::uint32_t CQtViewHost::TickCount() {
         std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
-std::int64_t CQtViewHost::SecondsSince1970() { return QDateTime::currentSecsSinceEpoch(); }
+std::int64_t CQtViewHost::SecondsSince1970() {
+    return QDateTime::currentSecsSinceEpoch();
+}
 
-void CQtViewHost::PlaySound(const char* name) { PlaySoundAsync(name); }
+void CQtViewHost::PlaySound(const char* name) {
+    PlaySoundAsync(name);
+}
 
 void CQtViewHost::StartTimer(std::uint32_t id, std::uint32_t periodMs) {
     delete timer_;
@@ -46,14 +50,17 @@ void CQtViewHost::StartTimer(std::uint32_t id, std::uint32_t periodMs) {
     timer_->start(static_cast<int>(periodMs));
 }
 
-void CQtViewHost::ResizeDisplay(std::int32_t cx, std::int32_t cy) { display_.Resize(cx, cy); }
+void CQtViewHost::ResizeDisplay(std::int32_t cx, std::int32_t cy) {
+    display_.Resize(cx, cy);
+}
 
-void CQtViewHost::InvalidateArea(std::int32_t x, std::int32_t y, std::int32_t w,
-                                 std::int32_t h) {
+void CQtViewHost::InvalidateArea(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h) {
     display_.InvalidateArea(x, y, w, h, true);
 }
 
-void CQtViewHost::RedrawAll() { display_.RedrawNow(); }
+void CQtViewHost::RedrawAll() {
+    display_.RedrawNow();
+}
 
 std::optional<std::string> CQtViewHost::FolderPicker(const std::string& title,
                                                      const std::string& initialFolder) {
@@ -69,9 +76,8 @@ std::optional<std::string> CQtViewHost::FolderPicker(const std::string& title,
 std::optional<std::string> CQtViewHost::TextInputBox(const std::string& title,
                                                      const std::string& prompt,
                                                      const std::string& initialText) {
-    const auto text = kelvandor::TextInputBox(&window_, FromWindows1252(title),
-                                              FromWindows1252(prompt),
-                                              FromWindows1252(initialText));
+    const auto text = kelvandor::TextInputBox(
+        &window_, FromWindows1252(title), FromWindows1252(prompt), FromWindows1252(initialText));
     if (!text) {
         return std::nullopt;
     }
@@ -130,8 +136,12 @@ std::optional<ScreenPoint> CQtViewHost::CursorPosition() {
     return ScreenPoint{p.x(), p.y()};
 }
 
-void CQtViewHost::MoveCursor(ScreenPoint p) { QCursor::setPos(p.x, p.y); }
+void CQtViewHost::MoveCursor(ScreenPoint p) {
+    QCursor::setPos(p.x, p.y);
+}
 
-void CQtViewHost::HideMainWindow() { window_.window()->hide(); }
+void CQtViewHost::HideMainWindow() {
+    window_.window()->hide();
+}
 
 }  // namespace kelvandor

@@ -49,8 +49,8 @@ std::map<std::uint32_t, QIcon> ToolbarIcons() {
 }
 
 QIcon ProgramIcon() {
-    const auto data = FindResource(ResourceId::Number(kResourceTypeIcon),
-                                   ResourceId::Number(kProgramIcon));
+    const auto data =
+        FindResource(ResourceId::Number(kResourceTypeIcon), ResourceId::Number(kProgramIcon));
     if (data.empty()) {
         return {};
     }

@@ -15,11 +15,16 @@ namespace {
 
 std::optional<ArrowKey> ArrowKeyOf(int qtKey) {
     switch (qtKey) {
-        case Qt::Key_Left: return ArrowKey::Left;
-        case Qt::Key_Right: return ArrowKey::Right;
-        case Qt::Key_Up: return ArrowKey::Up;
-        case Qt::Key_Down: return ArrowKey::Down;
-        default: return std::nullopt;
+        case Qt::Key_Left:
+            return ArrowKey::Left;
+        case Qt::Key_Right:
+            return ArrowKey::Right;
+        case Qt::Key_Up:
+            return ArrowKey::Up;
+        case Qt::Key_Down:
+            return ArrowKey::Down;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -77,9 +82,13 @@ bool CViewWindow::IsCommandChecked(std::uint32_t id) {
     return view_->IsCommandChecked(static_cast<CommandId>(id));
 }
 
-void CViewWindow::RunCommand(std::uint32_t id) { view_->OnCommand(static_cast<CommandId>(id)); }
+void CViewWindow::RunCommand(std::uint32_t id) {
+    view_->OnCommand(static_cast<CommandId>(id));
+}
 
-void CViewWindow::SetZoomMode(int mode) { view_->SetZoomMode(static_cast<std::uint32_t>(mode)); }
+void CViewWindow::SetZoomMode(int mode) {
+    view_->SetZoomMode(static_cast<std::uint32_t>(mode));
+}
 
 void CViewWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);

@@ -20,7 +20,9 @@ GameDisplayWindow::GameDisplayWindow(QWidget* owner) : QWidget(owner) {
 
 GameDisplayWindow::~GameDisplayWindow() = default;
 
-void GameDisplayWindow::SetBackgroundColour(std::uint32_t rgb) { m_background = rgb & 0xFFFFFF; }
+void GameDisplayWindow::SetBackgroundColour(std::uint32_t rgb) {
+    m_background = rgb & 0xFFFFFF;
+}
 
 void GameDisplayWindow::Resize(int cx, int cy) {
     resize(std::max(cx, 0), std::max(cy, 0));
@@ -42,7 +44,9 @@ void GameDisplayWindow::InvalidateArea(int x, int y, int w, int h, bool) {
     }
 }
 
-void GameDisplayWindow::RedrawNow() { repaint(); }
+void GameDisplayWindow::RedrawNow() {
+    repaint();
+}
 
 void GameDisplayWindow::paintEvent(QPaintEvent* event) {
     QPainter painter(this);

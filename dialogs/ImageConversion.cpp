@@ -19,7 +19,7 @@ QImage ToQImage(const CDibImage& image, QRect area) {
     // which are Qt's BGR888 and (little-endian) ARGB32; every other depth goes through the
     // image's own conversion to 32 bits.
     const bool direct24 = image.bitsPerPixel == 24;
-    const QImage::Format format = direct24                  ? QImage::Format_BGR888
+    const QImage::Format format = direct24                 ? QImage::Format_BGR888
                                   : image.AlphaKind() == 0 ? QImage::Format_RGB32
                                                            : QImage::Format_ARGB32;
     const int bytesPerPixel = direct24 ? 3 : 4;

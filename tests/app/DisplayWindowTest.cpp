@@ -65,8 +65,7 @@ TEST(GameDisplayWindowTest, BackBufferFollowsTheSizeAndStartsInTheBackgroundColo
     EXPECT_EQ(window.size(), QSize(40, 30));
     ASSERT_EQ(window.BackBuffer().width, 40u);
     ASSERT_EQ(window.BackBuffer().height, 30u);
-    EXPECT_EQ(window.BackBuffer().getPixel(window.BackBuffer().Row(29), 39) & 0xFFFFFF,
-              0x123456u);
+    EXPECT_EQ(window.BackBuffer().getPixel(window.BackBuffer().Row(29), 39) & 0xFFFFFF, 0x123456u);
     window.Resize(0, 30);
     EXPECT_TRUE(window.BackBuffer().IsEmpty());
 }
