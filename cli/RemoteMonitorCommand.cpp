@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
@@ -32,10 +32,14 @@ constexpr const char* kUsage =
 
 const char* KeyName(std::uint32_t key) {
     switch (static_cast<ArrowKey>(key)) {
-        case ArrowKey::Up: return "Up";
-        case ArrowKey::Down: return "Down";
-        case ArrowKey::Left: return "Left";
-        case ArrowKey::Right: return "Right";
+        case ArrowKey::Up:
+            return "Up";
+        case ArrowKey::Down:
+            return "Down";
+        case ArrowKey::Left:
+            return "Left";
+        case ArrowKey::Right:
+            return "Right";
     }
     return "?";
 }
@@ -225,10 +229,10 @@ int RunRemoteMonitor(int argc, char** argv) {
                           << std::endl;
             } else if (status.portIndex >= 0) {
                 std::cerr << "remote-monitor: " << (status.device.empty() ? device : status.device)
-                          << ": " << status.error << (status.error.find("ermission") !=
-                                                              std::string::npos
-                                                          ? " (is the user in group dialout?)"
-                                                          : "")
+                          << ": " << status.error
+                          << (status.error.find("ermission") != std::string::npos
+                                  ? " (is the user in group dialout?)"
+                                  : "")
                           << "; retrying" << std::endl;
                 lastComplaint = status.error;
             }
@@ -238,8 +242,8 @@ int RunRemoteMonitor(int argc, char** argv) {
         double slice = 0.05;
         if (seconds > 0) {
             const double left =
-                seconds - std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
-                              .count();
+                seconds -
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             if (left <= 0) {
                 break;
             }

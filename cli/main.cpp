@@ -14,6 +14,7 @@ namespace {
 
 // Subcommands register here as they are written; the order is the order of --help.
 const Subcommand kSubcommands[] = {
+    {"remote-monitor", "prints each button press the remote receiver sends", RunRemoteMonitor},
     {nullptr, nullptr, nullptr},
 };
 

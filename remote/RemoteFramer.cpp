@@ -12,9 +12,13 @@ bool IsHexDigit(std::uint8_t c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
 
-bool IsEventLetter(std::uint8_t c) { return c == 'U' || c == 'S' || c == 'D'; }
+bool IsEventLetter(std::uint8_t c) {
+    return c == 'U' || c == 'S' || c == 'D';
+}
 
-bool IsLineEnd(std::uint8_t c) { return c == '\r' || c == '\n'; }
+bool IsLineEnd(std::uint8_t c) {
+    return c == '\r' || c == '\n';
+}
 
 }  // namespace
 

@@ -13,9 +13,9 @@ public:
     static constexpr std::size_t kCapacity = 32;
 
     struct Frame {
-        std::uint8_t code = 0;    // the button code character's value: "0"-"9" 0-9,
-                                  // "A"-"F" 10-15, "a"-"f" 42-47
-        char letter = 0;          // 'D', 'U' or 'S'
+        std::uint8_t code = 0;  // the button code character's value: "0"-"9" 0-9,
+                                // "A"-"F" 10-15, "a"-"f" 42-47
+        char letter = 0;        // 'D', 'U' or 'S'
     };
 
     enum class Step {

@@ -47,9 +47,13 @@ std::string RemoteStatusText(const RemoteStatus& status, std::uint32_t now) {
 }
 
 CRemoteReader::CRemoteReader(CComPorts& ports, IRemoteTarget& target, RemoteClock clock)
-    : ports_(ports), target_(target), clock_(clock ? std::move(clock) : RemoteClock(SteadyTickCount)) {}
+    : ports_(ports),
+      target_(target),
+      clock_(clock ? std::move(clock) : RemoteClock(SteadyTickCount)) {}
 
-CRemoteReader::~CRemoteReader() { Stop(); }
+CRemoteReader::~CRemoteReader() {
+    Stop();
+}
 
 void CRemoteReader::Start() {
     if (thread_.joinable()) {
@@ -78,7 +82,8 @@ RemoteStatus CRemoteReader::Status() const {
 
 void CRemoteReader::SleepUnlessStopped(std::uint32_t ms) {
     std::unique_lock lock(sleepMutex_);
-    sleepWake_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopRequest_.load(); });
+    sleepWake_.wait_for(lock, std::chrono::milliseconds(ms),
+                        [this] { return stopRequest_.load(); });
 }
 
 void CRemoteReader::Run() {

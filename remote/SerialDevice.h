@@ -9,8 +9,8 @@ namespace kelvandor::serial {
 
 struct LineSettings {
     std::uint32_t baudRate = 9600;
-    int dataBits = 8;          // 7 or 8
-    int parityCode = 0;        // 0 none, 1 odd, 2 even, 3 space, 4 mark
+    int dataBits = 8;    // 7 or 8
+    int parityCode = 0;  // 0 none, 1 odd, 2 even, 3 space, 4 mark
     bool twoStopBits = false;
     bool dtrOn = false;
     bool rtsOn = false;

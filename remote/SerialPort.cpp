@@ -12,7 +12,9 @@ namespace {
 // A wait is split into slices so that a long time-out still re-checks the queue regularly.
 constexpr std::uint32_t kWaitSliceMs = 500;
 
-bool ValidSlot(int slot) { return slot >= 0 && slot < CComPorts::kSlotCount; }
+bool ValidSlot(int slot) {
+    return slot >= 0 && slot < CComPorts::kSlotCount;
+}
 
 std::int64_t NowMs() {
     using namespace std::chrono;
@@ -21,9 +23,13 @@ std::int64_t NowMs() {
 
 }  // namespace
 
-std::string DefaultComDevice(int portIndex) { return "/dev/ttyS" + std::to_string(portIndex); }
+std::string DefaultComDevice(int portIndex) {
+    return "/dev/ttyS" + std::to_string(portIndex);
+}
 
-std::string ComPortName(int portIndex) { return "COM" + std::to_string(portIndex + 1); }
+std::string ComPortName(int portIndex) {
+    return "COM" + std::to_string(portIndex + 1);
+}
 
 CComPorts::CComPorts(ComDeviceResolver resolver) : resolver_(std::move(resolver)) {}
 
@@ -92,9 +98,8 @@ int CComPorts::Open(int portIndex, std::uint32_t baudRate, int parityCode, int t
         return -1;
     }
     // Start bit, data bits, stop bits and the parity bit when the line carries one.
-    const std::uint32_t bits =
-        1u + static_cast<std::uint32_t>(line.dataBits) + (line.twoStopBits ? 2u : 1u) +
-        (line.parityCode != 0 ? 1u : 0u);
+    const std::uint32_t bits = 1u + static_cast<std::uint32_t>(line.dataBits) +
+                               (line.twoStopBits ? 2u : 1u) + (line.parityCode != 0 ? 1u : 0u);
     Slot& entry = slots_[slot];
     entry.open = true;
     entry.gone = false;
@@ -217,9 +222,15 @@ int ComOpen(int portIndex, std::uint32_t baudRate, int parityCode, int twoStopBi
     return ProcessComPorts().Open(portIndex, baudRate, parityCode, twoStopBits, dataBits,
                                   lineFlags);
 }
-int ComClose(int slot) { return ProcessComPorts().Close(slot); }
-int ComIsAlive(int slot) { return ProcessComPorts().IsAlive(slot); }
-std::uint32_t ComRxCount(int slot) { return ProcessComPorts().RxCount(slot); }
+int ComClose(int slot) {
+    return ProcessComPorts().Close(slot);
+}
+int ComIsAlive(int slot) {
+    return ProcessComPorts().IsAlive(slot);
+}
+std::uint32_t ComRxCount(int slot) {
+    return ProcessComPorts().RxCount(slot);
+}
 int ComWaitRx(int slot, std::uint32_t timeoutMs) {
     return ProcessComPorts().WaitRx(slot, timeoutMs);
 }

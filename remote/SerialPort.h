@@ -55,8 +55,8 @@ public:
     // use, or the line cannot be set. dataBits odd means 7 data bits, else 8. parityCode: 0
     // none, 1 odd, 2 even, 3 space, 4 mark, 5..7 none. twoStopBits non-zero for two stop
     // bits. lineFlags: the kCom* bits above. The reason of the last failure is LastOpenError().
-    int Open(int portIndex, std::uint32_t baudRate, int parityCode, int twoStopBits,
-             int dataBits, std::uint32_t lineFlags);
+    int Open(int portIndex, std::uint32_t baudRate, int parityCode, int twoStopBits, int dataBits,
+             std::uint32_t lineFlags);
 
     // Releases the slot: 0, or -1 when it is not an open slot. The slot is free afterwards.
     int Close(int slot);

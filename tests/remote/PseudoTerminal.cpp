@@ -24,7 +24,9 @@ CPseudoTerminal::CPseudoTerminal() {
     tcsetattr(keeper_, TCSANOW, &tio);
 }
 
-CPseudoTerminal::~CPseudoTerminal() { Unplug(); }
+CPseudoTerminal::~CPseudoTerminal() {
+    Unplug();
+}
 
 void CPseudoTerminal::Send(std::string_view bytes) {
     while (!bytes.empty()) {

@@ -140,13 +140,13 @@ TEST_F(RemoteReaderTest, FrameInPiecesCountsOnceWhenItsLineEndArrives) {
 
 TEST_F(RemoteReaderTest, MalformedFramesAreDroppedAndTheNextOneCounts) {
     StartOpen();
-    pty_.Send("5D0123456\r6D01234567\r");      // seven digits, then a good frame
-    pty_.Send("5D012345678\r7D01234567\r");    // nine digits, then a good frame
+    pty_.Send("5D0123456\r6D01234567\r");        // seven digits, then a good frame
+    pty_.Send("5D012345678\r7D01234567\r");      // nine digits, then a good frame
     pty_.Send("zz\x01\xfe?  \r\n3D01234567\r");  // garbage before a frame
     pty_.Send("aD01234567\r" + Frame('5', 'U') + Frame('5', 'S'));  // lower case, U, S
-    pty_.Send(Frame('E') + Frame('F'));         // codes that do nothing
-    EXPECT_EQ(target_.WaitFor(5), (std::vector<std::string>{"press 6", "press 7", "press 3",
-                                                            "press 14", "press 15"}));
+    pty_.Send(Frame('E') + Frame('F'));                             // codes that do nothing
+    EXPECT_EQ(target_.WaitFor(5),
+              (std::vector<std::string>{"press 6", "press 7", "press 3", "press 14", "press 15"}));
     EXPECT_EQ(target_.Actions()[3].kind, K::None);
 }
 
@@ -218,9 +218,8 @@ TEST_F(RemoteReaderTest, PortChangeWhileOpenMovesToTheNewPort) {
 TEST_F(RemoteReaderTest, UnpluggedReceiverIsReopenedWhenItComesBack) {
     // The port's device is a link that the test points at a new pseudo-terminal, as udev
     // gives a re-plugged USB receiver its name back.
-    const std::filesystem::path link =
-        std::filesystem::temp_directory_path() /
-        ("kelvandor-remote-test-" + std::to_string(getpid()));
+    const std::filesystem::path link = std::filesystem::temp_directory_path() /
+                                       ("kelvandor-remote-test-" + std::to_string(getpid()));
     std::filesystem::remove(link);
     std::filesystem::create_symlink(pty_.Path(), link);
     ports_.SetResolver([&](int) { return link.string(); });

@@ -14,7 +14,9 @@ namespace {
 using test::CPseudoTerminal;
 
 // The reader's line: 9600 baud, 8N1, DTR and RTS off.
-int OpenLine(CComPorts& ports, int index) { return ports.Open(index, 9600, 0, 0, 8, 0); }
+int OpenLine(CComPorts& ports, int index) {
+    return ports.Open(index, 9600, 0, 0, 8, 0);
+}
 
 TEST(SerialPortTest, ReadsRawBytesWithoutEverBlocking) {
     CPseudoTerminal pty;
