@@ -1,0 +1,204 @@
+#pragma once
+// CDibImage: the one image type of the program. A device-independent pixel buffer of one of
+// nine depths (1, 2, 4, 8, 12, 15, 16, 24, 32 bits per pixel) with bottom-up rows, a palette of
+// up to 256 entries and a ready-made 40-byte bitmap-info header, plus the text state that the
+// glyph-font renderer uses.
+//
+// Colour values passed in and out are 0xAARRGGBB (blue in bits 0-7, alpha in 24-31); for
+// depths of 8 bits and less a pixel value is a palette index instead. In memory 24-bit pixels
+// are blue, green, red and 32-bit pixels blue, green, red, alpha.
+//
+// Row y (0 is the top row of the picture) starts at topRow - y * stride: the buffer begins
+// with the bottom row. Rows at or beyond the height are never read from the buffer; Row()
+// hands out the line buffer for them.
+//
+// Failures of Create are reported through its result and lastError; no operation of the
+// object throws.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace kelvandor {
+
+class CDibImage;
+
+// Fill value for Create that leaves the pixels as the allocator gave them.
+constexpr std::uint32_t NoFill = 0xBCDE7AF9;
+
+// spacingOverride value meaning "the caller set no spacing".
+constexpr std::uint32_t kSpacingNotSet = 0xBCDEEEEE;
+
+// Reasons of a failed Create, kept in lastError.
+constexpr std::uint8_t kCreateErrorTooLarge = 1;     // a side above kMaxImageSide
+constexpr std::uint8_t kCreateErrorDepth = 2;        // not one of the nine depths
+constexpr std::uint8_t kCreateErrorOutOfMemory = 3;  // the allocation failed
+
+constexpr std::uint32_t kMaxImageSide = 32768;
+
+// Size of the block behind bitmapInfo: the 40-byte header and 256 four-byte colour entries.
+constexpr std::size_t kBitmapInfoSize = 40 + 256 * 4;
+
+// Pixel functions. Rows are addressed by a pointer to their first byte (topRow - y * stride).
+// getPixel returns a palette index for depths up to 8 bits, else 0xAARRGGBB (12/15/16-bit
+// channels widened with zero low bits; bit 15 of a 15-bit pixel becomes bit 31). putPixel
+// takes the same kind of value: indices keep only their low bits, colours are packed.
+using GetPixelFunction = std::uint32_t (*)(const std::uint8_t* row, std::uint32_t x);
+using PutPixelFunction = void (*)(std::uint8_t* row, std::uint32_t x, std::uint32_t value);
+// 0xAARRGGBB to the packed value of the depth (identity for 1-8, 24 and 32 bits).
+using FromRgbFunction = std::uint32_t (*)(std::uint32_t argb);
+// Converts one row of `image` (width pixels) into another form. Returns the row itself when it
+// already has that form, else the image's line buffer holding the converted row. The "copy"
+// variants always return the line buffer.
+using RowConverter = const std::uint8_t* (*)(const CDibImage& image, const std::uint8_t* row);
+// A text pen: called for every ink or background pixel of a glyph.
+using PenFunction = void (*)(CDibImage& image, std::int32_t x, std::int32_t y,
+                             std::uint32_t colour);
+
+class CDibImage {
+public:
+    CDibImage();
+    // Deep copy (Assign).
+    CDibImage(const CDibImage& other);
+    // Takes over other's contents; other is left empty.
+    CDibImage(CDibImage&& other) noexcept;
+    virtual ~CDibImage();
+
+    // Deep copy (Assign); self-assignment leaves the image as it is.
+    CDibImage& operator=(const CDibImage& other) { return Assign(other); }
+    CDibImage& operator=(CDibImage&& other) noexcept;
+
+    // Makes this an image of the given depth and size. Returns false and leaves the image empty
+    // with lastError set (kCreateError...) when it cannot.
+    //  fill: NoFill leaves the pixel memory as it is; 0, or any value on an 8-bit image, sets
+    //        every byte of the buffer to the fill's low byte; any other value is drawn with
+    //        FillRect over the whole image.
+    //  externalBits: 0 the image allocates and owns its pixels; 1 the pixels live in a
+    //        separately allocated "platform bitmap" owned by the image (kept for callers that
+    //        hand the buffer to a display); any other value is the address of caller-owned
+    //        memory of at least imageSize bytes that must outlive the image's use of it.
+    // Sizes are computed in 64 bits; an allocation that fails gives lastError 3.
+    bool Create(std::uint32_t bitsPerPixel, std::uint32_t width, std::uint32_t height,
+                std::uint32_t fill = NoFill, std::uintptr_t externalBits = 0);
+
+    // Releases the pixels. Returns true when the image had pixel memory of a non-zero size.
+    // Text state and user words survive.
+    bool Free();
+
+    // Makes this image a copy of source: depth, size, header, palette, pixels, user1/user2.
+    // The copy owns its pixels. An empty source gives an empty image.
+    CDibImage& Assign(const CDibImage& source);
+
+    // Exchanges the complete contents of two images.
+    void SwapWith(CDibImage& other) noexcept;
+
+    // Palette access; the index is taken modulo 256. Entries are 0xAARRGGBB.
+    void SetPaletteEntry(std::uint32_t index, std::uint32_t value);
+    void SetPaletteRgb(std::uint32_t index, std::uint8_t red, std::uint8_t green,
+                       std::uint8_t blue);  // keeps the entry's alpha byte
+    void SetPaletteRgba(std::uint32_t index, std::uint8_t red, std::uint8_t green,
+                        std::uint8_t blue, std::uint8_t alpha);
+    std::uint32_t GetPaletteRgb(std::uint32_t index, std::uint8_t* red, std::uint8_t* green,
+                                std::uint8_t* blue) const;
+
+    // Writes value through putPixel when (x, y) lies inside the image; nothing otherwise.
+    void SetPixel(std::int32_t x, std::int32_t y, std::uint32_t value);
+
+    // True for a 32-bit image with any non-zero alpha byte.
+    bool HasAlpha() const;
+    // 0 no alpha (all alpha 0), 1 all opaque (all 255), 2 varying alpha. 32-bit images examine
+    // their pixels, palette images the alpha bytes of their palette, other depths give 0.
+    int AlphaKind() const;
+
+    // First byte of row y, or the line buffer for a row at or beyond the height.
+    std::uint8_t* Row(std::uint32_t y) const {
+        return y < height ? topRow - static_cast<std::size_t>(y) * stride : lineBuffer;
+    }
+    bool IsEmpty() const { return bitsPerPixel == 0; }
+
+    // Reads bitmap resource `id` of the program's resource table into this image. Returns
+    // false and leaves the image empty when there is no such resource or it cannot be read.
+    bool LoadBitmapResource(std::uint32_t id);
+
+    // ---- Drawing operations (implemented in image/Draw*.cpp) ----
+
+    // Fills a rectangle. A negative w (h) extends the rectangle to the left of (above) x (y),
+    // including x (y). The rectangle is clipped to the image; returns false when nothing of it
+    // is left. colour is a palette index for depths up to 8 bits, else 0xAARRGGBB.
+    bool FillRect(int x, int y, int w, int h, std::uint32_t colour);
+
+    // ---- Fields. The object is used by value inside other objects, so they are plain. ----
+
+    // Text state used by the glyph-font renderer. fontData is never owned.
+    const std::uint8_t* fontData = nullptr;
+    std::uint8_t fontHeaderSize = 0;
+    std::uint8_t fontFlags = 0;
+    std::uint16_t fontFirst = 0;
+    std::uint16_t fontLast = 0;
+    std::uint8_t alignH = 0;
+    std::uint8_t alignV = 0;
+    std::int8_t baseline = 0;
+    // Reason of the last failed Create (kCreateError...); not cleared by a successful one.
+    std::uint8_t lastError = 0;
+    std::int32_t fontMetric0 = 0;
+    std::int32_t fontMetric1 = 1;
+    std::int32_t fontMetric2 = 0;
+    std::int32_t charSpacing = 0;
+    std::uint32_t spacingOverride = kSpacingNotSet;
+    std::uint32_t inkColour = 0;
+    std::uint32_t backColour = 0;
+    PenFunction inkPen = nullptr;
+    PenFunction backPen = nullptr;
+
+    // Owned block of kBitmapInfoSize bytes: the bitmap-info header, then the colour table.
+    std::uint8_t* bitmapInfo = nullptr;
+    // One spare row (at least max(stride, 4 * width) bytes) for conversions and for reads
+    // beyond the last row.
+    std::uint8_t* lineBuffer = nullptr;
+    // Start of the pixel memory (own allocation, platform bitmap or caller's memory).
+    std::uint8_t* allocation = nullptr;
+    std::uint8_t* bits = nullptr;    // first byte of the bottom row
+    std::uint8_t* topRow = nullptr;  // first byte of row 0
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    // stride * height in bytes; 64 bits wide because 32768 x 32768 x 4 does not fit in 32.
+    std::size_t imageSize = 0;
+    std::uint32_t bitsPerPixel = 0;
+    std::uint32_t stride = 0;
+    std::uint32_t pixelsPerUnitMask = 0;  // 7, 3, 1 for 1/2/4 bits, 1 for 12, else 0
+    std::uint32_t bytesPerUnit = 0;       // 1 up to 8 bits, 3 for 12 and 24, 2 for 15/16, 4
+    std::uint32_t valueMask = 0;          // (1 << bitsPerPixel) - 1, all ones for 32
+    std::uint32_t depthBit = 0;           // 1 << (bitsPerPixel - 1)
+    std::uint32_t unitShift = 0;          // log2 of pixels per unit
+    std::uint32_t trueColour = 0;         // 1 for 12 bits and more
+    std::uint32_t paletteSize = 0;        // 2, 4, 16, 256 for 1, 2, 4, 8 bits, else 0
+    std::uint32_t colourMask = 0;
+    // 0 own pixels; 1 platform bitmap; else the address of the caller's memory.
+    std::uintptr_t externalBits = 0;
+    std::uint32_t* palette = nullptr;  // bitmapInfo + 40
+    void* platformBitmap = nullptr;    // owned pixel memory of the "platform bitmap" mode
+
+    // Row converters: to 8-bit indices (or grey for true colour), to 24-bit, to 32-bit.
+    RowConverter rowTo8 = nullptr;
+    RowConverter rowTo24 = nullptr;
+    RowConverter rowTo32 = nullptr;
+    RowConverter rowCopyTo8 = nullptr;
+    RowConverter rowCopyTo24 = nullptr;
+    RowConverter rowCopyTo32 = nullptr;
+    GetPixelFunction getPixel = nullptr;
+    PutPixelFunction putPixel = nullptr;
+    FromRgbFunction fromRgb = nullptr;
+
+    // Two words for the caller; copied by Assign.
+    std::uint32_t user1 = 0;
+    std::uint32_t user2 = 0;
+
+private:
+    // Releases pixels, clears the size fields and the bitmap-info block and installs inert
+    // pixel functions. Text state, user words and lastError survive.
+    void Reset();
+    void InstallDepth(std::uint32_t depth);
+    void WriteHeader();
+    void SetDefaultPalette();
+};
+
+}  // namespace kelvandor
