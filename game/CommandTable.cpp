@@ -11,7 +11,9 @@ namespace {
 using V = CKelvandorView;
 using C = CommandId;
 
-bool AnyLatched(const V& v) { return v.Latched[0] != 0 || v.Latched[1] != 0; }
+bool AnyLatched(const V& v) {
+    return v.Latched[0] != 0 || v.Latched[1] != 0;
+}
 
 // A hex escape swallows every hex digit after it, hence the split literals.
 const ViewCommand kCommands[] = {
@@ -19,8 +21,10 @@ const ViewCommand kCommands[] = {
     {C::AddStarRight, "Zweiter Spieler +", [](V& v) { v.AddStar(1); }, nullptr, nullptr},
     {C::RemoveStarLeft, "Erster Spieler -", [](V& v) { v.RemoveStar(0); }, nullptr, nullptr},
     {C::RemoveStarRight, "Zweiter Spieler -", [](V& v) { v.RemoveStar(1); }, nullptr, nullptr},
-    {C::NextPuzzle, "Starte n\xE4" "chstes R\xE4tsel", [](V& v) { v.StartNextPuzzle(); },
-     [](const V& v) { return v.Started == 0; }, nullptr},
+    {C::NextPuzzle,
+     "Starte n\xE4"
+     "chstes R\xE4tsel",
+     [](V& v) { v.StartNextPuzzle(); }, [](const V& v) { return v.Started == 0; }, nullptr},
     {C::ClearBoard, "Text aufdecken", [](V& v) { v.ClearBoard(); }, AnyLatched, nullptr},
     {C::StopLeft, "Ersten Timer anhalten", [](V& v) { v.JudgePlayer(0); },
      [](const V& v) { return v.Started != 0 && v.Latched[0] == 0; }, nullptr},
@@ -45,14 +49,18 @@ const ViewCommand kCommands[] = {
      [](const V& v) { return v.StarSize == 2; }},
     {C::MediumStars, "Mittlere Sterne", [](V& v) { v.SetStarSize(1); }, nullptr,
      [](const V& v) { return v.StarSize == 1; }},
-    {C::LargeStars, "Gro\xDF" "e Sterne", [](V& v) { v.SetStarSize(0); }, nullptr,
-     [](const V& v) { return v.StarSize == 0; }},
+    {C::LargeStars,
+     "Gro\xDF"
+     "e Sterne",
+     [](V& v) { v.SetStarSize(0); }, nullptr, [](const V& v) { return v.StarSize == 0; }},
     {C::TwoRowsOfStars, "Zwei Reihen", [](V& v) { v.SetStarSize(3); }, nullptr,
      [](const V& v) { return v.StarSize == 3; }},
     {C::SelectComPort, "COM-Port ausw\xE4hlen", [](V& v) { v.OnSelectComPort(); }, nullptr,
      nullptr},
-    {C::NextGameNumber, "N\xE4" "chste Spielnummer", [](V& v) { v.OnNextGameNumber(); },
-     nullptr, nullptr},
+    {C::NextGameNumber,
+     "N\xE4"
+     "chste Spielnummer",
+     [](V& v) { v.OnNextGameNumber(); }, nullptr, nullptr},
     {C::SetPuzzlePath, "R\xE4tselpfad einstellen", [](V& v) { v.OnSetPuzzlePath(); }, nullptr,
      nullptr},
     {C::SetTimeout, "Timeout einstellen", [](V& v) { v.OnSetTimeout(); }, nullptr, nullptr},
@@ -65,17 +73,19 @@ struct KeyName {
 };
 
 constexpr KeyName kKeys[] = {
-    {"F1", GameKey::F1, C::AddStarLeft},     {"F2", GameKey::F2, C::AddStarRight},
-    {"F3", GameKey::F3, C::RemoveStarLeft},  {"F4", GameKey::F4, C::RemoveStarRight},
-    {"F5", GameKey::F5, C::NextPuzzle},      {"F6", GameKey::F6, C::ClearBoard},
-    {"F7", GameKey::F7, C::StopLeft},        {"F8", GameKey::F8, C::StopRight},
-    {"F9", GameKey::F9, C::ClearBoard},      {"F10", GameKey::F10, C::FullScreen},
-    {"F11", GameKey::F11, C::SwitchPlayer},  {"Ctrl+N", GameKey::CtrlN, C::NextGameNumber},
+    {"F1", GameKey::F1, C::AddStarLeft},    {"F2", GameKey::F2, C::AddStarRight},
+    {"F3", GameKey::F3, C::RemoveStarLeft}, {"F4", GameKey::F4, C::RemoveStarRight},
+    {"F5", GameKey::F5, C::NextPuzzle},     {"F6", GameKey::F6, C::ClearBoard},
+    {"F7", GameKey::F7, C::StopLeft},       {"F8", GameKey::F8, C::StopRight},
+    {"F9", GameKey::F9, C::ClearBoard},     {"F10", GameKey::F10, C::FullScreen},
+    {"F11", GameKey::F11, C::SwitchPlayer}, {"Ctrl+N", GameKey::CtrlN, C::NextGameNumber},
 };
 
 }  // namespace
 
-std::span<const ViewCommand> ViewCommands() { return kCommands; }
+std::span<const ViewCommand> ViewCommands() {
+    return kCommands;
+}
 
 const ViewCommand* FindViewCommand(CommandId id) {
     for (const ViewCommand& command : kCommands) {
@@ -105,10 +115,14 @@ std::optional<GameKey> GameKeyFromName(std::string_view name) {
 }
 
 std::optional<ArrowKey> ArrowKeyFromName(std::string_view name) {
-    if (name == "Left") return ArrowKey::Left;
-    if (name == "Right") return ArrowKey::Right;
-    if (name == "Up") return ArrowKey::Up;
-    if (name == "Down") return ArrowKey::Down;
+    if (name == "Left")
+        return ArrowKey::Left;
+    if (name == "Right")
+        return ArrowKey::Right;
+    if (name == "Up")
+        return ArrowKey::Up;
+    if (name == "Down")
+        return ArrowKey::Down;
     return std::nullopt;
 }
 

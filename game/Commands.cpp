@@ -32,11 +32,20 @@ bool CKelvandorView::IsCommandChecked(CommandId id) const {
 
 void CKelvandorView::OnKeyDown(std::uint32_t virtualKey) {
     switch (static_cast<ArrowKey>(virtualKey)) {
-        case ArrowKey::Left: QueueMove(kMoveLeft); break;
-        case ArrowKey::Right: QueueMove(kMoveRight); break;
-        case ArrowKey::Up: QueueMove(kMoveUp); break;
-        case ArrowKey::Down: QueueMove(kMoveDown); break;
-        default: break;  // every other key is ignored
+        case ArrowKey::Left:
+            QueueMove(kMoveLeft);
+            break;
+        case ArrowKey::Right:
+            QueueMove(kMoveRight);
+            break;
+        case ArrowKey::Up:
+            QueueMove(kMoveUp);
+            break;
+        case ArrowKey::Down:
+            QueueMove(kMoveDown);
+            break;
+        default:
+            break;  // every other key is ignored
     }
 }
 
@@ -46,7 +55,9 @@ void CKelvandorView::SwitchPlayer() {
     PanelColour[1] = (Started != 0 && ActivePlayer == 1) ? kPanelRightActive : kPanelIdle;
 }
 
-void CKelvandorView::ToggleLeftPlayer() { ActivePlayer = ActivePlayer == 0 ? kNobody : 0; }
+void CKelvandorView::ToggleLeftPlayer() {
+    ActivePlayer = ActivePlayer == 0 ? kNobody : 0;
+}
 
 void CKelvandorView::ToggleRightPlayer() {
     ActivePlayer = ActivePlayer == 1 ? kNobody : 1;
@@ -66,15 +77,23 @@ void CKelvandorView::SetStarSize(std::uint32_t size) {
     host_.RedrawAll();
 }
 
-void CKelvandorView::ToggleAutoStars() { AutoStars = AutoStars == 0 ? 1 : 0; }
+void CKelvandorView::ToggleAutoStars() {
+    AutoStars = AutoStars == 0 ? 1 : 0;
+}
 
-void CKelvandorView::ToggleUseFormulas() { UseFormulas = UseFormulas == 0 ? 1 : 0; }
+void CKelvandorView::ToggleUseFormulas() {
+    UseFormulas = UseFormulas == 0 ? 1 : 0;
+}
 
-void CKelvandorView::ToggleJoystickOn() { JoystickOn.store(JoystickOn.load() == 0 ? 1 : 0); }
+void CKelvandorView::ToggleJoystickOn() {
+    JoystickOn.store(JoystickOn.load() == 0 ? 1 : 0);
+}
 
 void CKelvandorView::OnNextGameNumber() {
     const std::optional<std::string> text = host_.NumberInputBox(
-        "N\xE4" "chstes Spiel", "Bitte hier die Spielnummer eingeben :", GameNumber + 1);
+        "N\xE4"
+        "chstes Spiel",
+        "Bitte hier die Spielnummer eingeben :", GameNumber + 1);
     if (!text) {
         return;
     }

@@ -31,8 +31,7 @@ private:
 
 }  // namespace
 
-CKelvandorView::CKelvandorView(IViewHost& host, ISettingsStore& settings,
-                               PictureLoader loadPicture)
+CKelvandorView::CKelvandorView(IViewHost& host, ISettingsStore& settings, PictureLoader loadPicture)
     : host_(host), settings_(settings), loadPicture_(std::move(loadPicture)) {
     LoadSettings(settings_);
     for (auto& cache : StarCellCache) {
@@ -49,8 +48,8 @@ CKelvandorView::~CKelvandorView() {
 }
 
 void CKelvandorView::LoadSettings(ISettingsStore& store) {
-    GameSettings s{UseFormulas, JoystickOn.load(), AutoStars, StarSize, PuzzlePath, Timeout,
-                   ComPort.load()};
+    GameSettings s{UseFormulas, JoystickOn.load(), AutoStars,     StarSize,
+                   PuzzlePath,  Timeout,           ComPort.load()};
     ::kelvandor::LoadSettings(store, s);
     UseFormulas = s.UseFormulas;
     JoystickOn.store(s.JoystickOn);
@@ -62,8 +61,8 @@ void CKelvandorView::LoadSettings(ISettingsStore& store) {
 }
 
 void CKelvandorView::SaveSettings(ISettingsStore& store) const {
-    const GameSettings s{UseFormulas, JoystickOn.load(), AutoStars, StarSize, PuzzlePath,
-                         Timeout,     ComPort.load()};
+    const GameSettings s{UseFormulas, JoystickOn.load(), AutoStars,     StarSize,
+                         PuzzlePath,  Timeout,           ComPort.load()};
     ::kelvandor::SaveSettings(store, s);
 }
 
@@ -98,7 +97,9 @@ void CKelvandorView::OnSize(std::int32_t cx, std::int32_t cy) {
     ComputeLayout();
 }
 
-void CKelvandorView::OnDestroy() { host_.HideMainWindow(); }
+void CKelvandorView::OnDestroy() {
+    host_.HideMainWindow();
+}
 
 void CKelvandorView::SetZoomMode(std::uint32_t mode) {
     ZoomMode = mode;
@@ -202,8 +203,7 @@ void CKelvandorView::PerformQueuedMove() {
     if (MoveQueueCount != 0) {
         --MoveQueueCount;
         const std::uint8_t direction = MoveQueue[0];
-        std::copy(MoveQueue.begin() + 1, MoveQueue.begin() + 1 + MoveQueueCount,
-                  MoveQueue.begin());
+        std::copy(MoveQueue.begin() + 1, MoveQueue.begin() + 1 + MoveQueueCount, MoveQueue.begin());
         MoveSelected(direction);
     }
     MoveQueueLock.Release();

@@ -65,9 +65,9 @@ struct ElementPlacement {
 // What the repaint of one tick must draw of the play area, in drawing order. Produced by
 // CKelvandorView::AdvanceElementMotion, which also does the movement bookkeeping.
 struct ElementRepaint {
-    bool elementsDrawn = false;     // false: DirtyMask was 0, the play area is left alone
-    bool fullRedraw = false;        // clear and invalidate the whole play area
-    bool showSolutionTexts = false; // full redraw of a finished round with nothing moving
+    bool elementsDrawn = false;        // false: DirtyMask was 0, the play area is left alone
+    bool fullRedraw = false;           // clear and invalidate the whole play area
+    bool showSolutionTexts = false;    // full redraw of a finished round with nothing moving
     std::uint32_t countdownDigit = 0;  // 1..10 = draw digit image countdownDigit - 1
     std::int32_t count = 0;
     std::array<ElementPlacement, kMaxElements> elements{};  // dirty elements, selected last

@@ -14,7 +14,9 @@ constexpr std::uint32_t kSolvedCountdownTicks = 10;
 constexpr std::uint32_t kWrongSoundDelayTicks = 10;
 constexpr std::uint32_t kSelectDelayTicks = 20;
 
-bool AreOpposite(std::uint8_t a, std::uint8_t b) { return (a ^ 1u) == b; }
+bool AreOpposite(std::uint8_t a, std::uint8_t b) {
+    return (a ^ 1u) == b;
+}
 
 }  // namespace
 
@@ -119,9 +121,11 @@ void CKelvandorView::MoveAcrossColumns(std::uint32_t sel, std::uint8_t to, std::
         }
         const bool above = ElementSlot[j] < s;
         if (ElementColumn[j] == to) {
-            ElementSlot[j] = static_cast<std::uint8_t>(above ? ElementSlot[j] - 1 : ElementSlot[j] + 1);
+            ElementSlot[j] =
+                static_cast<std::uint8_t>(above ? ElementSlot[j] - 1 : ElementSlot[j] + 1);
         } else {
-            ElementSlot[j] = static_cast<std::uint8_t>(above ? ElementSlot[j] + 1 : ElementSlot[j] - 1);
+            ElementSlot[j] =
+                static_cast<std::uint8_t>(above ? ElementSlot[j] + 1 : ElementSlot[j] - 1);
         }
         MoveStartTick[j] = now;
     }

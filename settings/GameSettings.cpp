@@ -13,7 +13,9 @@ void ReadNumber(ISettingsStore& store, const char* name, std::uint32_t& member) 
     }
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 int DigitValue(char c) {
     if (c >= '0' && c <= '9') {
@@ -40,11 +42,24 @@ std::int64_t ReadPortNumber(std::string_view text) {
     int base = 10;
     if (i + 1 < text.size() && text[i] == '0') {
         switch (Lower(text[i + 1])) {
-            case 'x': base = 16; i += 2; break;
-            case 'd': base = 10; i += 2; break;
-            case 'o': base = 8; i += 2; break;
-            case 'b': base = 2; i += 2; break;
-            default: break;
+            case 'x':
+                base = 16;
+                i += 2;
+                break;
+            case 'd':
+                base = 10;
+                i += 2;
+                break;
+            case 'o':
+                base = 8;
+                i += 2;
+                break;
+            case 'b':
+                base = 2;
+                i += 2;
+                break;
+            default:
+                break;
         }
     }
     constexpr std::int64_t kLimit = std::numeric_limits<std::int32_t>::max();

@@ -12,7 +12,9 @@ public:
     std::optional<std::uint32_t> ReadNumber(const std::string& n) override {
         return inner_.ReadNumber(n);
     }
-    std::optional<std::string> ReadText(const std::string& n) override { return inner_.ReadText(n); }
+    std::optional<std::string> ReadText(const std::string& n) override {
+        return inner_.ReadText(n);
+    }
     bool WriteNumber(const std::string& n, std::uint32_t v) override {
         return n != failing_ && inner_.WriteNumber(n, v);
     }
