@@ -10,4 +10,11 @@ struct Subcommand {
     int (*run)(int argc, char** argv);
 };
 
+// puzzle ROOT N [--json]: loads one puzzle as the game does (PuzzleCommand.cpp).
+int RunPuzzle(int argc, char** argv);
+// check ROOT [--json]: checks a whole puzzle set (CheckCommand.cpp).
+int RunCheck(int argc, char** argv);
+// remote-monitor DEVICE [--joystick 0|1] [--seconds S]: prints the receiver's presses.
+int RunRemoteMonitor(int argc, char** argv);
+
 }  // namespace kelvandor::cli
