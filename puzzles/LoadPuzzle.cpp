@@ -1,0 +1,82 @@
+// LoadPuzzle: reads one numbered puzzle folder into the puzzle content.
+
+#include <algorithm>
+
+#include "puzzles/PuzzleContent.h"
+#include "puzzles/PuzzleFiles.h"
+#include "puzzles/PuzzleText.h"
+
+namespace kelvandor {
+
+static_assert(kMaxAnswerLines == static_cast<std::size_t>(kMaxElements));
+static_assert(kMaxQuestionLength == kMaxQuestionBytes);
+
+namespace {
+
+// Everything that belongs to the previous puzzle goes, so that nothing of it (a picture in a
+// slot the new puzzle does not fill, say) can show up in the next round.
+void ResetPuzzle(PuzzleContent& content) {
+    content.ElementCount = 0;
+    content.HasElementPictures = false;
+    content.PictureAspect = 0;
+    content.AnswerTexts.Clear();
+    content.SolutionTexts.Clear();
+    content.PictureNames.Clear();
+    for (CDibImage& picture : content.ElementPictures) {
+        picture.Free();
+    }
+}
+
+}  // namespace
+
+std::size_t TrimPathSeparator(std::string& path) {
+    if (!path.empty() && (path.back() == '\\' || path.back() == '/')) {
+        path.pop_back();
+    }
+    return path.size();
+}
+
+bool LoadPuzzle(const std::string& root, std::int32_t number, PuzzleContent& content,
+                const PictureLoader& loadPicture) {
+    ResetPuzzle(content);
+
+    const ResolvedPath file = ResolvePuzzleFile(root, number, "Game.txt");
+    const FileHead head = ReadFileHead(file.path, kMaxPuzzleFileBytes);
+    if (head.bytes.empty()) {
+        return false;
+    }
+
+    const PuzzleText text = ParsePuzzleText(head.bytes);
+    content.QuestionText = text.question;
+    for (std::size_t i = 0; i < text.answers.size(); ++i) {
+        content.AnswerTexts.Insert(i, text.answers[i].text);
+        content.SolutionTexts.Insert(i, text.answers[i].solution);
+        content.PictureNames.Insert(i, text.answers[i].picture);
+    }
+
+    // A picture counts only when it loaded completely and has a size; one that failed part
+    // way keeps in its slot what the loader filled in, but sets no column width.
+    std::uint64_t aspect = 0;
+    for (std::size_t i = 0; i < text.answers.size(); ++i) {
+        const std::string& name = text.answers[i].picture;
+        if (name.empty() || !loadPicture) {
+            continue;
+        }
+        CDibImage& picture = content.ElementPictures[i];
+        const ResolvedPath picturePath = ResolvePuzzleFile(root, number, name);
+        if (loadPicture(picturePath.path, picture) != 0) {
+            continue;
+        }
+        if (picture.width > 0 && picture.height > 0 && picture.bitsPerPixel > 0) {
+            const std::uint64_t w = picture.width;
+            const std::uint64_t h = picture.height;
+            aspect = std::max(aspect, w * 256 / h);
+        }
+    }
+    content.PictureAspect = static_cast<std::int32_t>(std::min<std::uint64_t>(aspect, INT32_MAX));
+    content.HasElementPictures = content.PictureAspect > 0;
+    content.ElementCount = static_cast<std::int32_t>(text.answers.size());
+    return true;
+}
+
+}  // namespace kelvandor

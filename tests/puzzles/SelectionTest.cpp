@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <vector>
+
+#include "puzzles/PuzzleContent.h"
+
+namespace kelvandor {
+namespace {
+
+// One press of "next puzzle" against a set of existing folder numbers.
+class Presses {
+public:
+    explicit Presses(std::set<std::int32_t> existing, bool useFormulas = true)
+        : existing_(std::move(existing)), useFormulas_(useFormulas) {}
+
+    SelectionOutcome Press() {
+        return SelectNextPuzzle(
+            gameNumber, useFormulas_,
+            [this](std::int32_t n) {
+                tried.push_back(n);
+                return existing_.count(n) > 0;
+            },
+            [this] { ++formulaPuzzles; });
+    }
+
+    std::int32_t gameNumber = 0;
+    std::vector<std::int32_t> tried;
+    int formulaPuzzles = 0;
+
+private:
+    std::set<std::int32_t> existing_;
+    bool useFormulas_;
+};
+
+TEST(SelectionTest, ThreeFoldersThenFormulasOrNothingLeft) {
+    for (bool formulas : {true, false}) {
+        Presses p({1, 2, 3}, formulas);
+        for (std::int32_t n = 1; n <= 3; ++n) {
+            EXPECT_EQ(p.Press(), SelectionOutcome::PuzzleLoaded);
+            EXPECT_EQ(p.gameNumber, n);
+        }
+        EXPECT_EQ(p.Press(),
+                  formulas ? SelectionOutcome::FormulasGenerated : SelectionOutcome::NothingLeft);
+        EXPECT_EQ(p.gameNumber, 13);
+        EXPECT_EQ(p.formulaPuzzles, formulas ? 1 : 0);
+        EXPECT_EQ(p.tried.size(), 13u);
+        EXPECT_EQ(p.tried.back(), 13);
+    }
+}
+
+TEST(SelectionTest, GapOfEightIsBridgedInOnePress) {
+    Presses p({1, 10});
+    EXPECT_EQ(p.Press(), SelectionOutcome::PuzzleLoaded);
+    EXPECT_EQ(p.Press(), SelectionOutcome::PuzzleLoaded);
+    EXPECT_EQ(p.gameNumber, 10);
+}
+
+TEST(SelectionTest, LongerGapNeedsASecondPress) {
+    Presses p({1, 15});
+    EXPECT_EQ(p.Press(), SelectionOutcome::PuzzleLoaded);
+    EXPECT_EQ(p.Press(), SelectionOutcome::FormulasGenerated);
+    EXPECT_EQ(p.gameNumber, 11);
+    EXPECT_EQ(p.Press(), SelectionOutcome::PuzzleLoaded);
+    EXPECT_EQ(p.gameNumber, 15);
+    EXPECT_EQ(p.Press(), SelectionOutcome::FormulasGenerated);
+    EXPECT_EQ(p.gameNumber, 25);
+}
+
+TEST(SelectionTest, StartsAfterTheChosenNumber) {
+    Presses p({5, 1000});
+    p.gameNumber = 4;  // the game-number box was given 5
+    EXPECT_EQ(p.Press(), SelectionOutcome::PuzzleLoaded);
+    EXPECT_EQ(p.gameNumber, 5);
+    p.gameNumber = 999;
+    EXPECT_EQ(p.Press(), SelectionOutcome::PuzzleLoaded);
+    EXPECT_EQ(p.tried.back(), 1000);
+}
+
+TEST(NumberBoxTextTest, ReadsDecimalAndTheOtherBases) {
+    EXPECT_EQ(ParseNumberBoxText("42"), 42);
+    EXPECT_EQ(ParseNumberBoxText(" \t 7"), 7);
+    EXPECT_EQ(ParseNumberBoxText("-12"), -12);
+    EXPECT_EQ(ParseNumberBoxText("+12"), 12);
+    EXPECT_EQ(ParseNumberBoxText("0x1F"), 31);
+    EXPECT_EQ(ParseNumberBoxText("0X1f"), 31);
+    EXPECT_EQ(ParseNumberBoxText("0o17"), 15);
+    EXPECT_EQ(ParseNumberBoxText("0b101"), 5);
+    EXPECT_EQ(ParseNumberBoxText("1Fh"), 31);
+    EXPECT_EQ(ParseNumberBoxText("17o"), 15);
+    EXPECT_EQ(ParseNumberBoxText("101b"), 5);
+    EXPECT_EQ(ParseNumberBoxText("1bh"), 27);  // a b before the h is a hex digit
+    EXPECT_EQ(ParseNumberBoxText("-0x10"), -16);
+    EXPECT_EQ(ParseNumberBoxText("0010"), 10);
+    EXPECT_EQ(ParseNumberBoxText("12  "), 12);
+}
+
+TEST(NumberBoxTextTest, NonNumbersReadZeroAndHugeNumbersDoNotWrap) {
+    for (const char* text :
+         {"", "   ", "-", "abc", "12abc", "0x", "0xZZ", "1e3", "- 5", "12 3", "102b", "19o"}) {
+        EXPECT_EQ(ParseNumberBoxText(text), 0) << text;
+    }
+    // 2^32 + 5 must not come out as 5 (and then pass a range check as a plausible number).
+    EXPECT_EQ(ParseNumberBoxText("4294967301"), INT32_MAX);
+    EXPECT_EQ(ParseNumberBoxText("-99999999999999999999"), INT32_MIN);
+    EXPECT_EQ(ParseNumberBoxText("0x100000005"), INT32_MAX);
+}
+
+}  // namespace
+}  // namespace kelvandor
