@@ -10,4 +10,9 @@ struct Subcommand {
     int (*run)(int argc, char** argv);
 };
 
+// puzzle ROOT N [--json]: loads one puzzle as the game does (PuzzleCommand.cpp).
+int RunPuzzle(int argc, char** argv);
+// check ROOT [--json]: checks a whole puzzle set (CheckCommand.cpp).
+int RunCheck(int argc, char** argv);
+
 }  // namespace kelvandor::cli
