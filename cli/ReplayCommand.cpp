@@ -16,6 +16,7 @@
 #include "game/CommandTable.h"
 #include "game/HeadlessViewHost.h"
 #include "game/KelvandorView.h"
+#include "image/ImageFile.h"
 #include "settings/SettingsStore.h"
 
 namespace kelvandor::cli {
@@ -68,8 +69,8 @@ std::uint64_t ParseDecimal(std::string_view text, std::uint64_t max, const char*
 std::int64_t ParseSigned(std::string_view text, std::int64_t min, std::int64_t max,
                          const char* what) {
     const bool negative = !text.empty() && text[0] == '-';
-    const auto magnitude = static_cast<std::int64_t>(ParseDecimal(
-        negative ? text.substr(1) : text, static_cast<std::uint64_t>(-min), what));
+    const auto magnitude = static_cast<std::int64_t>(
+        ParseDecimal(negative ? text.substr(1) : text, static_cast<std::uint64_t>(-min), what));
     const std::int64_t value = negative ? -magnitude : magnitude;
     if (value < min || value > max) {
         throw ScriptError{std::string(what) + " out of range: " + std::string(text)};
@@ -111,8 +112,7 @@ void PrintState(const CKelvandorView& v, CHeadlessViewHost& host, std::ostream& 
         << ",\"Latched\":" << NumberArray(v.Latched, 2)
         << ",\"PanelColour\":" << NumberArray(v.PanelColour, 2) << ",\"Started\":" << v.Started
         << ",\"PhaseCountdown\":" << v.PhaseCountdown
-        << ",\"SelectCountdown\":" << v.SelectCountdown
-        << ",\"NextSelection\":" << v.NextSelection
+        << ",\"SelectCountdown\":" << v.SelectCountdown << ",\"NextSelection\":" << v.NextSelection
         << ",\"WrongSoundDelay\":" << v.WrongSoundDelay
         << ",\"CountdownDigit\":" << v.CountdownDigit << ",\"GameNumber\":" << v.GameNumber
         << ",\"ElementCount\":" << v.ElementCount()
@@ -150,7 +150,8 @@ void RunLine(std::string_view line, CKelvandorView& view, CHeadlessViewHost& hos
     std::string_view rest = line;
     const std::string_view action = TakeWord(rest);
     if (action == "seed") {
-        view.Random.Seed(static_cast<std::uint32_t>(ParseDecimal(TakeWord(rest), 0xFFFFFFFFu, "a seed")));
+        view.Random.Seed(
+            static_cast<std::uint32_t>(ParseDecimal(TakeWord(rest), 0xFFFFFFFFu, "a seed")));
         ExpectEnd(rest);
     } else if (action == "setting") {
         const std::string name(TakeWord(rest));
@@ -216,7 +217,9 @@ void RunLine(std::string_view line, CKelvandorView& view, CHeadlessViewHost& hos
     host.DeliverPosted();
 }
 
-int LoadNoPicture(const std::string&, CDibImage&) { return -1; }
+int LoadPicture(const std::string& path, CDibImage& image) {
+    return LoadImageFile(path, image);
+}
 
 }  // namespace
 
@@ -246,7 +249,7 @@ int RunReplay(int argc, char** argv) {
     // Default settings, never the user's store: the replay must not depend on or change them.
     CMemorySettingsStore settings;
     CHeadlessViewHost host(kStartTick, std::time(nullptr));
-    auto view = std::make_unique<CKelvandorView>(host, settings, LoadNoPicture);
+    auto view = std::make_unique<CKelvandorView>(host, settings, LoadPicture);
     host.Attach(view.get());
     view->OnCreate();
     view->OnSize(1280, 720);
@@ -266,8 +269,7 @@ int RunReplay(int argc, char** argv) {
             RunLine(line, *view, host, std::cout);
         } catch (const ScriptError& error) {
             std::cout.flush();
-            return UsageError("replay: line " + std::to_string(lineNumber) + ": " +
-                              error.message);
+            return UsageError("replay: line " + std::to_string(lineNumber) + ": " + error.message);
         }
     }
     std::cout.flush();
