@@ -281,9 +281,11 @@ void CheckPictures(const std::string& root, std::int32_t number, const PuzzleCon
         const CDibImage& image = content.ElementPictures[i];
         const PictureLoadRecord* record = recorder.Find(&image);
         if (record == nullptr || record->code != 0) {
-            report.findings.problems.push_back(
-                which + " does not load: " +
-                (record != nullptr ? record->message : std::string("it was not read")) + ".");
+            std::string reason = record != nullptr ? record->message : "it was not read";
+            if (reason.empty() || reason.back() != '.') {
+                reason += '.';
+            }
+            report.findings.problems.push_back(which + " does not load: " + reason);
             continue;
         }
         if (image.width == 0 || image.height == 0) {
