@@ -10,4 +10,6 @@ struct Subcommand {
     int (*run)(int argc, char** argv);
 };
 
+int RunSound(int argc, char** argv);
+
 }  // namespace kelvandor::cli

@@ -14,6 +14,7 @@ namespace {
 
 // Subcommands register here as they are written; the order is the order of --help.
 const Subcommand kSubcommands[] = {
+    {"sound", "plays the program's sounds through the sound gate", RunSound},
     {nullptr, nullptr, nullptr},
 };
 
