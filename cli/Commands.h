@@ -10,6 +10,11 @@ struct Subcommand {
     int (*run)(int argc, char** argv);
 };
 
+// puzzle ROOT N [--json]: loads one puzzle as the game does (PuzzleCommand.cpp).
+int RunPuzzle(int argc, char** argv);
+// check ROOT [--json]: checks a whole puzzle set (CheckCommand.cpp).
+int RunCheck(int argc, char** argv);
+// sound [NAME[@MS] ...]: plays the program's sounds through the gate (SoundCommand.cpp).
 int RunSound(int argc, char** argv);
 
 }  // namespace kelvandor::cli

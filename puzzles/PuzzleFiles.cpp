@@ -163,6 +163,8 @@ std::string PuzzleFilePath(const std::string& root, std::int32_t number, std::st
     return path;
 }
 
+bool IsValidUtf8(std::string_view bytes) { return DecodeUtf8(bytes).has_value(); }
+
 bool NamesMatchIgnoringCase(std::string_view a, std::string_view b) {
     return FoldedName(a) == FoldedName(b);
 }

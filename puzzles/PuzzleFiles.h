@@ -34,6 +34,9 @@ ResolvedPath ResolvePuzzleFile(const std::string& root, std::int32_t number, std
 // is valid UTF-8, else as Windows-1252, so "M\xFCller.png" matches "m\xC3\xBCller.PNG".
 bool NamesMatchIgnoringCase(std::string_view a, std::string_view b);
 
+// True when the bytes are well-formed UTF-8 (plain ASCII is).
+bool IsValidUtf8(std::string_view bytes);
+
 enum class FileReadStatus { Ok, Missing, NotARegularFile, Unreadable };
 
 struct FileHead {

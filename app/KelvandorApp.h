@@ -1,0 +1,49 @@
+#pragma once
+// The application object: brings the program up in a fixed order (settings home, frame,
+// view and document, show, command line) and takes it down so that the view is destroyed
+// normally and its settings are saved.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/KelvandorDoc.h"
+
+namespace kelvandor {
+
+class CMainFrame;
+class CTerminationSignals;
+class CViewWindow;
+
+class CKelvandorApp {
+public:
+    CKelvandorApp();
+    // Destroys the view (which saves its settings) before the frame.
+    ~CKelvandorApp();
+
+    // Start-up; needs a QApplication. `arguments` are the command-line arguments after the
+    // program name, as raw bytes. Returns false when the frame, view or document cannot be
+    // made; the program then ends without a message of its own.
+    bool InitInstance(const std::vector<std::string>& arguments);
+
+    // Ends the program as the window's close button does (used for SIGINT and SIGTERM).
+    void RequestClose();
+
+    CMainFrame* MainFrame() const { return m_frame.get(); }
+    CViewWindow* View() const { return m_view; }
+    const CKelvandorDoc& Document() const { return m_document; }
+
+    // The settings home of every value the program keeps: organisation "XQ", application
+    // "Kelvandor". Set on the QApplication by InitInstance.
+    static void SetSettingsHome();
+
+private:
+    void ApplyCommandLine(const std::vector<std::string>& arguments);
+
+    std::unique_ptr<CMainFrame> m_frame;
+    CViewWindow* m_view = nullptr;  // owned by the frame's widget tree
+    CKelvandorDoc m_document;
+    std::unique_ptr<CTerminationSignals> m_signals;
+};
+
+}  // namespace kelvandor

@@ -1,0 +1,90 @@
+#pragma once
+// The program's only top-level window: menu bar, toolbar and status bar around the game
+// view's window, the full-screen zoom for the big screen, stay-on-top and the flat toolbar.
+// The game itself lives in the view; the frame only routes commands to it.
+
+#include <cstdint>
+#include <map>
+
+#include <QMainWindow>
+
+class QAction;
+class QLabel;
+class QTimer;
+class QToolBar;
+
+namespace kelvandor {
+
+class IGameCommands;
+class CLockKeyIndicators;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Reads the frame's settings ("FlatMode", "ShowGamerBar") and builds actions, menus,
+    // toolbar and status bar. The settings live in the application's QSettings home.
+    CMainFrame();
+    ~CMainFrame() override;
+
+    // Puts the view's window into the client area (the frame takes ownership of the widget)
+    // and routes the game commands to `commands`, which must outlive the frame or be reset
+    // with nullptr first.
+    void SetView(QWidget* viewWindow, IGameCommands* commands);
+
+    // Runs a command as if its menu item had been chosen: the frame's own commands directly,
+    // the game's through their enable rule. Unknown ids and keys without an effect do nothing.
+    void ExecuteCommand(std::uint32_t id);
+    // Runs the command later, from the event loop (as a posted window message would).
+    void PostCommand(std::uint32_t id);
+
+    // Brings every action's enabled and checked state up to date with the rules.
+    void UpdateCommandStates();
+
+    // The action of a command id, or nullptr.
+    QAction* Action(std::uint32_t id) const;
+
+    int ZoomMode() const { return m_zoomMode; }
+    bool IsFlatMode() const { return m_flatMode; }
+    bool IsStayOnTop() const { return m_stayOnTop; }
+
+    // The status bar's message pane; shows "Bereit" while no prompt is shown.
+    QString MessageText() const;
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBars();
+    void CreateStatusBar();
+    void ReadSettings();
+    void WriteSettings();
+
+    void ToggleFullScreen();
+    void ToggleFlatToolbar();
+    void ToggleStayOnTop();
+    void ApplyToolbarStyle();
+    void ShowMessage(const QString& text);
+
+    bool IsFrameCommand(std::uint32_t id) const;
+
+    IGameCommands* m_commands = nullptr;
+    std::map<std::uint32_t, QAction*> m_actions;
+    QToolBar* m_toolBar = nullptr;
+    QLabel* m_messagePane = nullptr;
+    CLockKeyIndicators* m_lockKeys = nullptr;
+    QTimer* m_idleTimer = nullptr;
+
+    bool m_flatMode = true;
+    int m_showGamerBar = 0;  // kept for other versions; read and written back unchanged
+    bool m_stayOnTop = false;
+    int m_zoomMode = 0;
+    bool m_toolBarWasVisible = false;
+    bool m_statusBarWasVisible = false;
+    bool m_settingsWritten = false;
+};
+
+}  // namespace kelvandor

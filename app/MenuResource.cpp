@@ -1,0 +1,216 @@
+#include "app/MenuResource.h"
+
+#include <algorithm>
+#include <array>
+
+#include "game/CommandIds.h"
+
+namespace kelvandor {
+namespace {
+
+constexpr std::uint32_t Id(CommandId id) {
+    return static_cast<std::uint32_t>(id);
+}
+
+// Commands that the accelerator table maps but nothing handles: clipboard, undo, save and
+// two old edit commands. Ctrl+S reaches the document, which ignores it.
+constexpr std::uint32_t kCopy = 57634;
+constexpr std::uint32_t kCut = 57635;
+constexpr std::uint32_t kPaste = 57637;
+constexpr std::uint32_t kUndo = 57643;
+constexpr std::uint32_t kSave = 57603;
+constexpr std::uint32_t kEditD = 32779;
+constexpr std::uint32_t kEditF = 32799;
+
+const std::array kCommands = {
+    // "&Datei"
+    CommandResource{Id(CommandId::Exit), "&Beenden", "", false, "Beendet das Programm.\nBeenden"},
+    // "&Bearbeiten"
+    CommandResource{Id(CommandId::AddStarLeft), "Erster Spieler +", "F1", false,
+                    "Gibt dem ersten Spieler einen Stern mehr.\nErster Spieler +"},
+    CommandResource{Id(CommandId::AddStarRight), "Zweiter Spieler +", "F2", false,
+                    "Gibt dem zweiten Spieler einen Stern mehr.\nZweiter Spieler +"},
+    CommandResource{Id(CommandId::RemoveStarLeft), "Erster Spieler -", "F3", false,
+                    "Nimmt dem ersten Spieler einen Stern weg.\nErster Spieler -"},
+    CommandResource{Id(CommandId::RemoveStarRight), "Zweiter Spieler -", "F4", false,
+                    "Nimmt dem zweiten Spieler einen Stern weg.\nZweiter Spieler -"},
+    CommandResource{Id(CommandId::NextPuzzle), "Starte nächstes Rätsel", "F5", false,
+                    "Startet das nächste Rätsel.\nStarte Rätsel"},
+    CommandResource{Id(CommandId::ClearBoard), "Text aufdecken", "F6; F9", false,
+                    "Macht das aktuelle Rätsel voll sichtbar.\nText aufdecken"},
+    CommandResource{Id(CommandId::StopLeft), "Ersten Timer anhalten", "F7", false,
+                    "Stopt den ersten Timer.\nErsten Timer anhalten"},
+    CommandResource{Id(CommandId::StopRight), "Zweiten Timer anhalten", "F8", false,
+                    "Stopt den zweiten Timer.\nZweiten Timer anhalten"},
+    CommandResource{Id(CommandId::ToggleLeftPlayer), "Spieler 1 (links)", "", true,
+                    "Aktiviert den linken Spieler als aktiven Spieler.\nSpieler 1"},
+    CommandResource{Id(CommandId::ToggleRightPlayer), "Spieler 2 (rechts)", "", true,
+                    "Aktiviert den rechten Spieler als aktiven Spieler.\nSpieler 2"},
+    CommandResource{Id(CommandId::AutoStars), "Automatische Punkte", "", true,
+                    "Die automatische Punktevergabe aktivieren.\nAutomatische Punkte"},
+    CommandResource{Id(CommandId::UseFormulas), "Formeln benutzen", "", true,
+                    "Formeln erzeugen, wenn keine Rätsel mehr vorhanden sind.\nFormeln benutzen"},
+    CommandResource{Id(CommandId::JoystickOn), "Joystick Tasten akivieren", "", true,
+                    "Die Joystick Tasten der Fernsteuerung aktivieren.\nJoystick Tasten"},
+    CommandResource{
+        Id(CommandId::SelectComPort), "COM-Port auswählen", "", false,
+        "Hier kann man das COM-Port für die Fernsteuerung auswählen\nCOM-Port auswählen"},
+    CommandResource{Id(CommandId::NextGameNumber), "Nächste Spielnummer", "Ctrl+N", false,
+                    "Die Nummer des nächsten Spiels einstellen.\nNächste Spielnummer"},
+    CommandResource{Id(CommandId::SetPuzzlePath), "Rätselpfad einstellen", "", false,
+                    "Einstellen des Pfades mit den Rätsel und Bildern.\nRätselpfad"},
+    CommandResource{Id(CommandId::SetTimeout), "Timeout einstellen", "", false,
+                    "Das Timeout für eine Auswahl einstellen.\nTimeout"},
+    // Game commands without a menu item.
+    CommandResource{Id(CommandId::StopLeftButton), nullptr, "", false,
+                    "Stopt den ersten Timer.\nErsten Timer anhalten"},
+    CommandResource{Id(CommandId::StopRightButton), nullptr, "", false,
+                    "Stopt den zweiten Timer.\nZweiten Timer anhalten"},
+    CommandResource{Id(CommandId::SwitchPlayer), nullptr, "F11", false,
+                    "Wechselt den aktiven Spieler.\nSpieler wechseln"},
+    // "&Ansicht"
+    CommandResource{Id(CommandId::FlatToolbar), "&Flache Symbolleiste", "", true,
+                    "DIe Tasten in der ToolBar flach oder erhaben anzeigen\nFlache Symbolleiste"},
+    CommandResource{Id(CommandId::StayOnTop), "Fenster fi&xieren", "", true,
+                    "Fixiert das Fenster immer im Vordergrind\nFenster fixieren"},
+    CommandResource{Id(CommandId::ViewToolbar), "&Symbolleiste", "", true,
+                    "Blendet die Symbolleiste ein oder aus.\nSymbolleiste ein/aus"},
+    CommandResource{Id(CommandId::ViewStatusBar), "S&tatusleiste", "", true,
+                    "Blendet die Statusleiste ein oder aus.\nStatusleiste ein/aus"},
+    CommandResource{Id(CommandId::SmallStars), "Kleine Sterne", "", true,
+                    "Zeigt kleine Sterne an.\nKleine Sterne"},
+    CommandResource{Id(CommandId::MediumStars), "Mittlere Sterne", "", true,
+                    "Zeigt mittlere Sterne an.\nMittlere Sterne"},
+    CommandResource{Id(CommandId::LargeStars), "Große Sterne", "", true,
+                    "Zeigt große Sterne an.\nGroße Sterne"},
+    CommandResource{Id(CommandId::TwoRowsOfStars), "Zwei Reihen", "", true,
+                    "Zeigt kleine Sterne in zwei Reihen an.\nZwei Reihen"},
+    CommandResource{Id(CommandId::FullScreen), nullptr, "F10", false,
+                    "Schaltet um in den Vollbildmodus.\nVollbild Ansicht"},
+    // "&?"
+    CommandResource{Id(CommandId::About), "Inf&o über Kelvandor...", "", false,
+                    "Zeigt Programminformationen und die Versionsnummer an.\nInfo"},
+    CommandResource{Id(CommandId::KeyHelp), "&Tastenbelegung", "", false,
+                    "Zeigt die Belegung der Tasten an.\nTastenbelegung"},
+    CommandResource{Id(CommandId::FileFormatHelp), "Dateiformat", "", false,
+                    "Beschreibt das Format der Rätseldateien.\nDateiformat"},
+    // Keys without an effect.
+    CommandResource{kCopy, nullptr, "Ctrl+C; Ctrl+Ins", false, nullptr},
+    CommandResource{kCut, nullptr, "Ctrl+X; Shift+Del", false, nullptr},
+    CommandResource{kPaste, nullptr, "Ctrl+V; Shift+Ins", false, nullptr},
+    CommandResource{kUndo, nullptr, "Ctrl+Z; Alt+Backspace", false, nullptr},
+    CommandResource{kSave, nullptr, "Ctrl+S", false, nullptr},
+    CommandResource{kEditD, nullptr, "Ctrl+D", false, nullptr},
+    CommandResource{kEditF, nullptr, "Ctrl+F", false, nullptr},
+};
+
+constexpr std::array<std::uint32_t, 1> kFileMenu = {Id(CommandId::Exit)};
+
+constexpr std::array kEditMenu = {
+    Id(CommandId::AddStarLeft),
+    Id(CommandId::AddStarRight),
+    Id(CommandId::RemoveStarLeft),
+    Id(CommandId::RemoveStarRight),
+    0u,
+    Id(CommandId::NextPuzzle),
+    Id(CommandId::ClearBoard),
+    Id(CommandId::StopLeft),
+    Id(CommandId::StopRight),
+    0u,
+    Id(CommandId::ToggleLeftPlayer),
+    Id(CommandId::ToggleRightPlayer),
+    0u,
+    Id(CommandId::AutoStars),
+    Id(CommandId::UseFormulas),
+    Id(CommandId::JoystickOn),
+    0u,
+    Id(CommandId::SelectComPort),
+    Id(CommandId::NextGameNumber),
+    Id(CommandId::SetPuzzlePath),
+    Id(CommandId::SetTimeout),
+};
+
+constexpr std::array kViewMenu = {
+    Id(CommandId::FlatToolbar),
+    Id(CommandId::StayOnTop),
+    Id(CommandId::ViewToolbar),
+    Id(CommandId::ViewStatusBar),
+    0u,
+    Id(CommandId::SmallStars),
+    Id(CommandId::MediumStars),
+    Id(CommandId::LargeStars),
+    Id(CommandId::TwoRowsOfStars),
+};
+
+constexpr std::array kHelpMenu = {
+    Id(CommandId::About),
+    Id(CommandId::KeyHelp),
+    Id(CommandId::FileFormatHelp),
+};
+
+const std::array kMenuBar = {
+    MenuResource{"&Datei", kFileMenu},
+    MenuResource{"&Bearbeiten", kEditMenu},
+    MenuResource{"&Ansicht", kViewMenu},
+    MenuResource{"&?", kHelpMenu},
+};
+
+constexpr std::array kToolbar = {
+    Id(CommandId::FullScreen),
+    Id(CommandId::StayOnTop),
+    0u,
+    Id(CommandId::StopLeftButton),
+    Id(CommandId::StopRightButton),
+    Id(CommandId::NextPuzzle),
+    Id(CommandId::ClearBoard),
+    0u,
+    Id(CommandId::About),
+};
+
+QString PromptPart(const CommandResource& command, int part) {
+    if (command.prompt == nullptr) {
+        return {};
+    }
+    return QString::fromUtf8(command.prompt).section(QLatin1Char('\n'), part, part);
+}
+
+}  // namespace
+
+std::span<const CommandResource> CommandResources() {
+    return kCommands;
+}
+
+const CommandResource* FindCommandResource(std::uint32_t id) {
+    const auto it = std::find_if(kCommands.begin(), kCommands.end(),
+                                 [id](const CommandResource& c) { return c.id == id; });
+    return it == kCommands.end() ? nullptr : &*it;
+}
+
+std::span<const MenuResource> MenuBarResource() {
+    return kMenuBar;
+}
+
+std::span<const std::uint32_t> ToolbarButtons() {
+    return kToolbar;
+}
+
+QList<QKeySequence> CommandKeys(const CommandResource& command) {
+    QList<QKeySequence> keys =
+        QKeySequence::listFromString(QString::fromLatin1(command.keys), QKeySequence::PortableText);
+    keys.removeAll(QKeySequence());
+    return keys;
+}
+
+QString CommandPrompt(const CommandResource& command) {
+    return PromptPart(command, 0);
+}
+
+QString CommandTooltip(const CommandResource& command) {
+    return PromptPart(command, 1);
+}
+
+QString IdlePrompt() {
+    return QStringLiteral("Bereit");
+}
+
+}  // namespace kelvandor

@@ -1,0 +1,53 @@
+#pragma once
+// The program's menu, accelerator and string resources: for every command its menu text,
+// keys, check-mark kind and status-bar prompt, the layout of the menu bar and of the
+// toolbar. Data only; the main frame builds its actions, menus and toolbar from it.
+
+#include <cstdint>
+#include <span>
+
+#include <QKeySequence>
+#include <QList>
+#include <QString>
+
+namespace kelvandor {
+
+// The fixed texts of one command.
+struct CommandResource {
+    std::uint32_t id;
+    const char* menuText;  // UTF-8 with "&" mnemonics; nullptr for commands without a menu item
+    const char* keys;      // Qt portable key text, several keys separated by "; "; "" for none
+    bool checkable;        // the command shows a check mark while its check rule holds
+    const char* prompt;    // UTF-8 "status-bar prompt\ntooltip"; nullptr for none
+};
+
+// One drop-down of the menu bar: its title and item ids in order, 0 for a separator.
+struct MenuResource {
+    const char* title;
+    std::span<const std::uint32_t> items;
+};
+
+// Every command that has a menu item, a key, a toolbar button or a prompt, including the
+// accelerators that do nothing (they are kept so that those keys reach nothing else).
+std::span<const CommandResource> CommandResources();
+
+// The command's resource, or nullptr when the id is unknown.
+const CommandResource* FindCommandResource(std::uint32_t id);
+
+// The menu bar, left to right.
+std::span<const MenuResource> MenuBarResource();
+
+// The toolbar's buttons, left to right, 0 for a separator.
+std::span<const std::uint32_t> ToolbarButtons();
+
+// The keys of a command (empty when it has none).
+QList<QKeySequence> CommandKeys(const CommandResource& command);
+
+// The status-bar prompt (the text before the line break) and the tooltip (after it).
+QString CommandPrompt(const CommandResource& command);
+QString CommandTooltip(const CommandResource& command);
+
+// Shown in the status bar's message pane while no prompt is shown.
+QString IdlePrompt();
+
+}  // namespace kelvandor

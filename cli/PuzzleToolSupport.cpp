@@ -1,0 +1,59 @@
+#include "cli/PuzzleToolSupport.h"
+
+#include <charconv>
+
+#include "cli/CliSupport.h"
+#include "puzzles/PuzzleFiles.h"
+
+namespace kelvandor::cli {
+namespace {
+
+// This build has no image reader yet: every picture is reported as not loadable, in words,
+// instead of pretending that it loaded.
+int LoadPicture(const std::string& /*path*/, CDibImage& /*image*/, std::string& message) {
+    message = "no image reader in this build of kelvandor-tool; pictures cannot be loaded";
+    return -1;
+}
+
+}  // namespace
+
+PictureLoader CPictureRecorder::Bind() {
+    return [this](const std::string& path, CDibImage& image) {
+        PictureLoadRecord record;
+        record.slot = &image;
+        record.path = path;
+        record.code = LoadPicture(path, image, record.message);
+        if (record.code == 0) {
+            record.message.clear();
+        }
+        records_.push_back(std::move(record));
+        return records_.back().code;
+    };
+}
+
+const PictureLoadRecord* CPictureRecorder::Find(const CDibImage* slot) const {
+    for (auto it = records_.rbegin(); it != records_.rend(); ++it) {
+        if (it->slot == slot) {
+            return &*it;
+        }
+    }
+    return nullptr;
+}
+
+std::string DisplayName(std::string_view bytes) {
+    return IsValidUtf8(bytes) ? std::string(bytes) : Cp1252ToUtf8(bytes);
+}
+
+bool ParsePuzzleNumber(std::string_view text, std::int32_t& number) {
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && text.front() == '-') {
+            return false;
+        }
+    }
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, number);
+    return !text.empty() && ec == std::errc() && ptr == end;
+}
+
+}  // namespace kelvandor::cli

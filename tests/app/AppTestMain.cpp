@@ -1,0 +1,40 @@
+// The test program's main: GoogleTest needs a QApplication around every Qt test.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include <QApplication>
+
+#include "app/KelvandorApp.h"
+#include "tests/app/QtTestSupport.h"
+
+namespace kelvandor::test {
+namespace {
+std::unique_ptr<QTemporaryDir> g_settingsDir;
+}
+
+void ResetSettings() {
+    g_settingsDir = std::make_unique<QTemporaryDir>();
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, g_settingsDir->path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, g_settingsDir->path());
+    CKelvandorApp::SetSettingsHome();
+}
+
+bool ProcessEventsFor(int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+}  // namespace kelvandor::test
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,161 @@
+// kelvandor-tool's puzzle and check subcommands, run as the quiz master runs them.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "puzzles/PuzzleFiles.h"
+#include "tests/puzzles/TempFolder.h"
+
+namespace kelvandor {
+namespace {
+
+using testing::TempFolder;
+
+struct RunResult {
+    int status = -1;
+    std::string out;
+};
+
+std::string ShellQuote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) {
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return q + "'";
+}
+
+RunResult RunTool(const std::string& args) {
+    RunResult result;
+    const std::string command = ShellQuote(KELVANDOR_TOOL) + " " + args + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return result;
+    }
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) {
+        result.out.append(buf, n);
+    }
+    const int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+std::string Lines(int count, const char* prefix) {
+    std::string text;
+    for (int i = 1; i <= count; ++i) {
+        text += prefix + std::to_string(i) + "\r\n";
+    }
+    return text;
+}
+
+TEST(ToolTest, PuzzleJsonShowsWhatTheGameLoads) {
+    TempFolder root;
+    root.Write("Game001/Game.txt",
+               "Welcher Fluss ist am l\xE4ngsten?\r\nNil|6650 km|nil.png\r\nJangtse|6380 km\r\n"
+               "Donau \"blau\"\r\n");
+    const RunResult r = RunTool("puzzle " + ShellQuote(root.Path()) + " 1 --json");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out,
+              "{\"result\":true,\"QuestionText\":\"Welcher Fluss ist am l\xC3\xA4ngsten?\","
+              "\"ElementCount\":3,\"answers\":["
+              "{\"text\":\"Nil\",\"solution\":\"6650 km\",\"picture\":\"nil.png\","
+              "\"pictureLoaded\":false},"
+              "{\"text\":\"Jangtse\",\"solution\":\"6380 km\",\"picture\":\"\","
+              "\"pictureLoaded\":false},"
+              "{\"text\":\"Donau \\\"blau\\\"\",\"solution\":\"\",\"picture\":\"\","
+              "\"pictureLoaded\":false}],"
+              "\"HasElementPictures\":false,\"PictureAspect\":0}\n");
+
+    const RunResult missing = RunTool("puzzle " + ShellQuote(root.Path()) + " 2 --json");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out.rfind("{\"result\":false,", 0), 0u) << missing.out;
+}
+
+TEST(ToolTest, BadUsageExitsTwo) {
+    EXPECT_EQ(RunTool("puzzle").status, 2);
+    EXPECT_EQ(RunTool("puzzle /tmp eins").status, 2);
+    EXPECT_EQ(RunTool("puzzle /tmp 1 --bunt").status, 2);
+    EXPECT_EQ(RunTool("check").status, 2);
+    EXPECT_EQ(RunTool("check a b").status, 2);
+    EXPECT_EQ(RunTool("check --bunt /tmp").status, 2);
+    EXPECT_EQ(RunTool("check --help").status, 0);
+    EXPECT_EQ(RunTool("puzzle --help").status, 0);
+}
+
+TEST(ToolTest, CheckNamesEveryShowDayProblem) {
+    TempFolder root;
+    root.Write("Game001/Game.txt", "Frage mit \xC3\xA4 in UTF-8\nA\nB\nC\n");
+    root.Write("Game002/Game.txt", "Bilder\nA||fehlt.png\nB\nC\n");
+    root.Write("Game003/Game.txt", "F\xFCnfzehn\n" + Lines(15, "Antwort "));
+    root.Write("Game004/Game.txt", "\xEF\xBB\xBFMit BOM\nA\nB\nC\n");
+    root.Write("Game005/Game.txt", std::string(300, 'x') + "\nA\nB\nC\n");
+    root.Write("Game006/Game.txt", "Zu wenig\nA\nB\n");
+    root.Write("Game020/Game.txt",
+               "Nach der L\xFC"
+               "cke\nA\nB\nC\n");
+    const RunResult r = RunTool("check " + ShellQuote(root.Path()));
+    EXPECT_EQ(r.status, 1);
+    for (const char* words :
+         {"looks like UTF-8", "\"fehlt.png\" of answer 1 (\"A\") is missing",
+          "15 answers: only the first 12 are played", "byte-order mark", "300 bytes long",
+          "Only 2 answers", "Game007 to Game019 (13 numbers) hold no playable puzzle",
+          "7 puzzle folders"}) {
+        EXPECT_NE(r.out.find(words), std::string::npos) << words << "\n" << r.out;
+    }
+}
+
+TEST(ToolTest, CheckReportsBadInputInWordsWithoutCrashing) {
+    TempFolder root;
+    EXPECT_EQ(RunTool("check " + ShellQuote(root.Path() + "/nirgends")).status, 1);
+    const std::string file = root.Write("datei.txt", "x");
+    const RunResult notFolder = RunTool("check " + ShellQuote(file));
+    EXPECT_EQ(notFolder.status, 1);
+    EXPECT_NE(notFolder.out.find("is not a folder"), std::string::npos);
+
+    const std::string set = root.MakeFolder("R\xE4tsel");  // not UTF-8
+    root.MakeFolder("R\xE4tsel/Game001/Game.txt");
+    root.Write("R\xE4tsel/Game002/Game.txt", "");
+    std::string garbage;
+    for (int i = 0; i < 5000; ++i) {
+        garbage += static_cast<char>((i * 7919) % 251 + 1);
+    }
+    root.Write("R\xE4tsel/Game003/Game.txt", garbage);
+    root.Write("R\xE4tsel/Game004/Game.txt", "Q\nA\nB" + std::string(10 * 1024 * 1024, 'x'));
+    root.Write("R\xE4tsel/Game005/Game.txt", std::string("Q\nA\nB\0C\nD\n", 11));
+    root.Write("R\xE4tsel/Game006/Game.txt", "Q\nA||Bild\xE4.png\nB||\xFF\xFE.png\nC\n");
+    root.MakeFolder("R\xE4tsel/Game01");
+    root.MakeFolder("R\xE4tsel/Game000");
+
+    const RunResult text = RunTool("check " + ShellQuote(set));
+    EXPECT_EQ(text.status, 1);
+    for (const char* words :
+         {"Game.txt is not a file", "Game.txt is empty", "not text (control codes)",
+          "the game reads only the first 65534", "zero byte at byte 5",
+          "\"Bild\xC3\xA4.png\" of answer 1 (\"A\") is missing", "Game01 is never read",
+          "Game000 is never played", "R\xC3\xA4tsel"}) {
+        EXPECT_NE(text.out.find(words), std::string::npos) << words << "\n" << text.out;
+    }
+    EXPECT_TRUE(IsValidUtf8(text.out));
+
+    const RunResult json = RunTool("check " + ShellQuote(set) + " --json");
+    EXPECT_EQ(json.status, 1);
+    EXPECT_TRUE(IsValidUtf8(json.out));
+    EXPECT_NE(json.out.find("\"ok\":false}\n"), std::string::npos);
+}
+
+TEST(ToolTest, CleanSetPassesAndBridgedGapIsOnlyANote) {
+    TempFolder root;
+    root.Write("Game001/Game.txt", "Erste\r\nA|1\r\nB|2\r\nC|3\r\n");
+    root.Write("game009/GAME.TXT", "Zweite\r\nX\r\nY\r\nZ\r\n");
+    const RunResult r = RunTool("check " + ShellQuote(root.Path()));
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("bridges the gap"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("0 problems. Ready for the show."), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace kelvandor
