@@ -16,7 +16,7 @@ namespace {
 const Subcommand kSubcommands[] = {
     {"puzzle", "load one puzzle as the game does and show it", RunPuzzle},
     {"check", "check a puzzle set for everything that would go wrong on show day", RunCheck},
-    {"sound", "plays the program's sounds through the sound gate", RunSound},
+    {"sound", "play the program's sounds through the sound gate", RunSound},
     {nullptr, nullptr, nullptr},
 };
 
