@@ -1,0 +1,138 @@
+// Command dispatch, the arrow keys, the player and option commands and the dialog commands.
+
+#include <string>
+
+#include "game/CommandTable.h"
+#include "game/KelvandorView.h"
+#include "settings/GameSettings.h"
+
+namespace kelvandor {
+
+bool CKelvandorView::OnCommand(CommandId id) {
+    const ViewCommand* command = FindViewCommand(id);
+    if (command == nullptr) {
+        return false;
+    }
+    if (command->isEnabled != nullptr && !command->isEnabled(*this)) {
+        return false;
+    }
+    command->execute(*this);
+    return true;
+}
+
+bool CKelvandorView::IsCommandEnabled(CommandId id) const {
+    const ViewCommand* command = FindViewCommand(id);
+    return command != nullptr && (command->isEnabled == nullptr || command->isEnabled(*this));
+}
+
+bool CKelvandorView::IsCommandChecked(CommandId id) const {
+    const ViewCommand* command = FindViewCommand(id);
+    return command != nullptr && command->isChecked != nullptr && command->isChecked(*this);
+}
+
+void CKelvandorView::OnKeyDown(std::uint32_t virtualKey) {
+    switch (static_cast<ArrowKey>(virtualKey)) {
+        case ArrowKey::Left:
+            QueueMove(kMoveLeft);
+            break;
+        case ArrowKey::Right:
+            QueueMove(kMoveRight);
+            break;
+        case ArrowKey::Up:
+            QueueMove(kMoveUp);
+            break;
+        case ArrowKey::Down:
+            QueueMove(kMoveDown);
+            break;
+        default:
+            break;  // every other key is ignored
+    }
+}
+
+void CKelvandorView::SwitchPlayer() {
+    ActivePlayer = ActivePlayer == 0 ? 1 : 0;
+    PanelColour[0] = (Started != 0 && ActivePlayer == 0) ? kPanelLeftActive : kPanelIdle;
+    PanelColour[1] = (Started != 0 && ActivePlayer == 1) ? kPanelRightActive : kPanelIdle;
+}
+
+void CKelvandorView::ToggleLeftPlayer() {
+    ActivePlayer = ActivePlayer == 0 ? kNobody : 0;
+}
+
+void CKelvandorView::ToggleRightPlayer() {
+    ActivePlayer = ActivePlayer == 1 ? kNobody : 1;
+    PanelColour[0] = kPanelIdle;
+    PanelColour[1] = (Started != 0 && ActivePlayer == 1) ? kPanelRightActive : kPanelIdle;
+}
+
+void CKelvandorView::SetStarSize(std::uint32_t size) {
+    StarSize = size;
+    ApplyStarSize(size);
+    for (auto& cache : StarCellCache) {
+        cache.fill(0xFF);
+    }
+    BevelDirty = 1;
+    ComputeLayout();
+    QuestionDirty = 1;
+    host_.RedrawAll();
+}
+
+void CKelvandorView::ToggleAutoStars() {
+    AutoStars = AutoStars == 0 ? 1 : 0;
+}
+
+void CKelvandorView::ToggleUseFormulas() {
+    UseFormulas = UseFormulas == 0 ? 1 : 0;
+}
+
+void CKelvandorView::ToggleJoystickOn() {
+    JoystickOn.store(JoystickOn.load() == 0 ? 1 : 0);
+}
+
+void CKelvandorView::OnNextGameNumber() {
+    const std::optional<std::string> text = host_.NumberInputBox(
+        "N\xE4"
+        "chstes Spiel",
+        "Bitte hier die Spielnummer eingeben :", GameNumber + 1);
+    if (!text) {
+        return;
+    }
+    // The box shows the number of the directory to try next; GameNumber is the one before.
+    const std::int64_t v = static_cast<std::int64_t>(ParseNumberBoxText(*text)) - 1;
+    if (v >= 0 && v < 1000 && v != GameNumber) {
+        GameNumber = static_cast<std::int32_t>(v);
+    }
+}
+
+void CKelvandorView::OnSetPuzzlePath() {
+    const std::string& initial = PreviousPuzzlePath.empty() ? PuzzlePath : PreviousPuzzlePath;
+    const std::optional<std::string> folder = host_.FolderPicker("Pfad mit Texten", initial);
+    if (!folder) {
+        return;
+    }
+    PreviousPuzzlePath.clear();
+    PuzzlePath = *folder;
+    TrimPathSeparator(PuzzlePath);
+}
+
+void CKelvandorView::OnSelectComPort() {
+    const auto shown = static_cast<std::int32_t>(ComPort.load() + 1);
+    const std::optional<std::string> text = host_.TextInputBox(
+        "COM-Port", "Bitte hier das COM-Port angeben :", "COM" + std::to_string(shown));
+    if (!text) {
+        return;
+    }
+    ComPort.store(ComPortFromText(*text));
+}
+
+void CKelvandorView::OnSetTimeout() {
+    const std::optional<std::string> text = host_.NumberInputBox(
+        "Timeout einstellen", "Nach wievilen Sekunden soll eines Auswahl abgebrochen werden :",
+        static_cast<std::int32_t>(Timeout));
+    if (!text) {
+        return;
+    }
+    Timeout = TimeoutFromEntry(ParseNumberBoxText(*text), Timeout);
+}
+
+}  // namespace kelvandor

@@ -1,0 +1,93 @@
+#include "game/HeadlessViewHost.h"
+
+#include "game/KelvandorView.h"
+
+namespace kelvandor {
+
+CHeadlessViewHost::CHeadlessViewHost(std::uint32_t startTick, std::int64_t seconds)
+    : now_(startTick), seconds_(seconds) {}
+
+void CHeadlessViewHost::RunTicks(std::uint32_t count) {
+    for (std::uint32_t i = 0; i < count; ++i) {
+        now_ += kTickMilliseconds;
+        if (view_ != nullptr) {
+            view_->OnTimer(kGameTimerId);
+        }
+        DeliverPosted();
+    }
+}
+
+std::size_t CHeadlessViewHost::DeliverPosted(std::size_t limit) {
+    std::size_t ran = 0;
+    while (view_ != nullptr && ran < limit) {
+        Posted next;
+        {
+            std::lock_guard lock(postedMutex_);
+            if (posted_.empty()) {
+                break;
+            }
+            next = posted_.front();
+            posted_.pop_front();
+        }
+        ++ran;
+        if (const auto* command = std::get_if<CommandId>(&next)) {
+            view_->OnCommand(*command);
+        } else if (const auto* key = std::get_if<ArrowKey>(&next)) {
+            view_->OnKeyDown(static_cast<std::uint32_t>(*key));
+        } else {
+            view_->JudgePlayer(std::get<Judge>(next).player);
+        }
+    }
+    return ran;
+}
+
+std::vector<std::string> CHeadlessViewHost::TakeSounds() {
+    std::vector<std::string> fresh(sounds_.begin() + static_cast<std::ptrdiff_t>(soundsTaken_),
+                                   sounds_.end());
+    soundsTaken_ = sounds_.size();
+    return fresh;
+}
+
+std::optional<std::string> CHeadlessViewHost::Answer(DialogRequest request) {
+    dialogs_.push_back(std::move(request));
+    if (answers_.empty()) {
+        return std::nullopt;
+    }
+    std::optional<std::string> answer = std::move(answers_.front());
+    answers_.pop_front();
+    return answer;
+}
+
+std::optional<std::string> CHeadlessViewHost::FolderPicker(const std::string& title,
+                                                           const std::string& initialFolder) {
+    return Answer({"folder", title, "", initialFolder});
+}
+
+std::optional<std::string> CHeadlessViewHost::TextInputBox(const std::string& title,
+                                                           const std::string& prompt,
+                                                           const std::string& initialText) {
+    return Answer({"text", title, prompt, initialText});
+}
+
+std::optional<std::string> CHeadlessViewHost::NumberInputBox(const std::string& title,
+                                                             const std::string& prompt,
+                                                             std::int32_t initialValue) {
+    return Answer({"number", title, prompt, std::to_string(initialValue)});
+}
+
+void CHeadlessViewHost::PostCommand(CommandId id) {
+    std::lock_guard lock(postedMutex_);
+    posted_.emplace_back(id);
+}
+
+void CHeadlessViewHost::PostKey(ArrowKey key) {
+    std::lock_guard lock(postedMutex_);
+    posted_.emplace_back(key);
+}
+
+void CHeadlessViewHost::PostJudge(std::uint32_t player) {
+    std::lock_guard lock(postedMutex_);
+    posted_.emplace_back(Judge{player});
+}
+
+}  // namespace kelvandor

@@ -1,0 +1,107 @@
+#pragma once
+// A view host without a window: a simulated clock that moves only when told, recorded sound
+// requests, dialogs answered from a queue of prepared answers, and posted actions kept in
+// order until DeliverPosted runs them. Used by the tests and by `kelvandor-tool replay`.
+
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "game/ViewHost.h"
+
+namespace kelvandor {
+
+class CKelvandorView;
+
+class CHeadlessViewHost final : public IViewHost {
+public:
+    struct DialogRequest {
+        std::string kind;  // "folder", "text" or "number"
+        std::string title;
+        std::string prompt;   // empty for the folder picker
+        std::string initial;  // initial folder, text, or the number in decimal
+    };
+
+    explicit CHeadlessViewHost(std::uint32_t startTick = 1000000, std::int64_t seconds = 0);
+
+    // The view that posted actions are delivered to; nullptr detaches (posts are then kept).
+    void Attach(CKelvandorView* view) { view_ = view; }
+
+    // --- Driving the simulation ---
+    void Advance(std::uint32_t milliseconds) { now_ += milliseconds; }
+    // `count` times: advance the clock by one tick period, run one game tick and deliver what
+    // it posted.
+    void RunTicks(std::uint32_t count);
+    // Runs the posted actions in order, including those they post in turn. Returns how many
+    // ran. Stops after `limit` actions so that a loop of posts cannot freeze the caller.
+    std::size_t DeliverPosted(std::size_t limit = 10000);
+
+    // --- Dialogs ---
+    // The answer to the next dialog: a text for OK, nullopt for Cancel. First in, first out;
+    // a dialog without a prepared answer is cancelled.
+    void PrepareAnswer(std::optional<std::string> answer) { answers_.push_back(std::move(answer)); }
+    const std::vector<DialogRequest>& Dialogs() const { return dialogs_; }
+
+    // --- Recorded output ---
+    const std::vector<std::string>& Sounds() const { return sounds_; }
+    // The sounds requested since the previous call, in order.
+    std::vector<std::string> TakeSounds();
+    std::int32_t RedrawCount() const { return redraws_; }
+    bool ReaderRunning() const { return readerRunning_; }
+    void SetCursor(std::optional<ScreenPoint> p) { cursor_ = p; }
+    void SetViewScreenRect(ScreenRect r) { viewRect_ = r; }
+    bool MainWindowHidden() const { return mainWindowHidden_; }
+
+    // --- IViewHost ---
+    std::uint32_t TickCount() override { return now_; }
+    std::int64_t SecondsSince1970() override { return seconds_; }
+    void PlaySound(const char* name) override { sounds_.emplace_back(name); }
+    void StartTimer(std::uint32_t, std::uint32_t) override {}
+    void ResizeDisplay(std::int32_t, std::int32_t) override {}
+    void InvalidateArea(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
+    void RedrawAll() override { ++redraws_; }
+    std::optional<std::string> FolderPicker(const std::string& title,
+                                            const std::string& initialFolder) override;
+    std::optional<std::string> TextInputBox(const std::string& title, const std::string& prompt,
+                                            const std::string& initialText) override;
+    std::optional<std::string> NumberInputBox(const std::string& title, const std::string& prompt,
+                                              std::int32_t initialValue) override;
+    void PostCommand(CommandId id) override;
+    void PostKey(ArrowKey key) override;
+    void PostJudge(std::uint32_t player) override;
+    void StartRemoteReader() override { readerRunning_ = true; }
+    void StopRemoteReader() override { readerRunning_ = false; }
+    ScreenRect ViewScreenRect() override { return viewRect_; }
+    std::optional<ScreenPoint> CursorPosition() override { return cursor_; }
+    void MoveCursor(ScreenPoint p) override { cursor_ = p; }
+    void HideMainWindow() override { mainWindowHidden_ = true; }
+
+private:
+    struct Judge {
+        std::uint32_t player;
+    };
+    using Posted = std::variant<CommandId, ArrowKey, Judge>;
+
+    std::optional<std::string> Answer(DialogRequest request);
+
+    CKelvandorView* view_ = nullptr;
+    std::uint32_t now_;
+    std::int64_t seconds_;
+    std::vector<std::string> sounds_;
+    std::size_t soundsTaken_ = 0;
+    std::deque<std::optional<std::string>> answers_;
+    std::vector<DialogRequest> dialogs_;
+    std::mutex postedMutex_;  // the remote reader may post from its own thread
+    std::deque<Posted> posted_;
+    std::int32_t redraws_ = 0;
+    bool readerRunning_ = false;
+    bool mainWindowHidden_ = false;
+    std::optional<ScreenPoint> cursor_;
+    ScreenRect viewRect_;
+};
+
+}  // namespace kelvandor

@@ -1,0 +1,56 @@
+#pragma once
+// The seven settings of the game view, their stored names and defaults, and the rules by which
+// the settings dialogs turn typed text into values.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "settings/SettingsStore.h"
+
+namespace kelvandor {
+
+// Stored value names. "UseFormular" is spelled as earlier versions stored it.
+inline constexpr const char* kSettingUseFormulas = "UseFormular";
+inline constexpr const char* kSettingJoystickOn = "JoystickOn";
+inline constexpr const char* kSettingAutoStars = "AutoStars";
+inline constexpr const char* kSettingStarSize = "StarSize";
+inline constexpr const char* kSettingPuzzlePath = "PicPath";
+inline constexpr const char* kSettingTimeout = "Timeout";
+inline constexpr const char* kSettingComPort = "ComPort";
+
+// The longest turn time-out, in seconds, that a stored value may ask for.
+inline constexpr std::uint32_t kMaxTimeoutSeconds = 120;
+
+// The settings as plain values. The switches hold 0 or 1 when the program sets them, but any
+// stored number is kept as it is.
+struct GameSettings {
+    std::uint32_t UseFormulas = 1;
+    std::uint32_t JoystickOn = 1;
+    std::uint32_t AutoStars = 1;
+    std::uint32_t StarSize = 0;  // 0 large, 1 medium, 2 small, 3 two columns of small stars
+    std::string PuzzlePath;      // Windows-1252 bytes, used as stored
+    std::uint32_t Timeout = 0;   // seconds, 0 = none
+    std::uint32_t ComPort = 0;   // 0 is COM1
+};
+
+// Reads every value present in `store` into `settings`; a missing or unreadable value keeps
+// what `settings` held. Afterwards a Timeout above 120 (as unsigned, so a stored negative
+// value too) becomes 120.
+void LoadSettings(ISettingsStore& store, GameSettings& settings);
+
+// Writes all seven values, changed or not. A value that cannot be written does not stop the
+// others. Returns false when any write failed.
+bool SaveSettings(ISettingsStore& store, const GameSettings& settings);
+
+// The COM-port box: the port index (0 = COM1) that the typed `text` selects. Only the first
+// 31 bytes count. A leading "COM" (any case) is skipped; then blanks and tabs, an optional
+// '-', and a number in decimal or with a 0x/0d/0o/0b prefix (either case). Text without
+// digits, zero and negative numbers all select COM1.
+std::uint32_t ComPortFromText(std::string_view text);
+
+// The time-out box: the new Timeout for the entered number of seconds, or `current` when the
+// entry is refused (120 and above, or negative). 1..19 are raised to 20.
+std::uint32_t TimeoutFromEntry(std::int32_t seconds, std::uint32_t current);
+
+}  // namespace kelvandor
