@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QPointer>
 #include <QWidget>
 
 #include "app/CommandLine.h"
 #include "app/MainFrame.h"
+#include "app/RemoteStatusPane.h"
 #include "app/TerminationSignals.h"
 #include "app/ToolbarIcons.h"
 #include "app/ViewWindow.h"
@@ -44,6 +46,12 @@ bool CKelvandorApp::InitInstance(const std::vector<std::string>& arguments) {
         return false;
     }
     m_frame->setWindowTitle(m_document.WindowTitle());
+    QPointer<CViewWindow> view = m_view;
+    m_frame->AddStatusPane(new CRemoteStatusPane(
+        [view]() -> std::optional<RemoteStatus> {
+            return view ? view->RemoteReaderStatus() : std::nullopt;
+        },
+        m_frame.get()));
 
     const std::vector<CommandLineAction> actions =
         ParseCommandLine(arguments, PlatformSlashStartsOption());

@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QDateTime>
 #include <QFile>
+#include <QSettings>
 #include <QTimer>
 #include <QWidget>
 
@@ -12,6 +13,7 @@
 #include "dialogs/GameDisplayWindow.h"
 #include "dialogs/InputBoxes.h"
 #include "game/KelvandorView.h"
+#include "remote/RemoteLink.h"
 #include "sound/PlaySound.h"
 
 namespace kelvandor {
@@ -121,9 +123,54 @@ void CQtViewHost::PostJudge(std::uint32_t player) {
     Post([player](CKelvandorView& view) { view.JudgePlayer(player); });
 }
 
-void CQtViewHost::StartRemoteReader() {}
+void CQtViewHost::StartRemoteReader() {
+    if (remote_ || view_ == nullptr) {
+        return;
+    }
+    // The user may map a port to any device (a USB adapter, say) in the settings; the
+    // lookup runs on the reader thread, and QSettings objects are per thread.
+    ProcessComPorts().SetResolver(
+        MakeComDeviceResolver([](const std::string& name) -> std::optional<std::string> {
+            const QVariant value = QSettings().value(QString::fromStdString(name));
+            if (!value.isValid()) {
+                return std::nullopt;
+            }
+            return QFile::encodeName(value.toString()).toStdString();
+        }));
+    // Every press, the stop buttons included, is handed to the user-interface thread in
+    // arrival order; the reader never touches the game itself.
+    remote_ = std::make_unique<CRemoteLink>(
+        view_->ComPort, view_->JoystickOn, [this](const RemotePress& press) {
+            switch (press.action.kind) {
+                case RemoteAction::Kind::Judge:
+                    PostJudge(press.action.value);
+                    break;
+                case RemoteAction::Kind::Command:
+                    PostCommand(static_cast<CommandId>(press.action.value));
+                    break;
+                case RemoteAction::Kind::Key:
+                    PostKey(static_cast<ArrowKey>(press.action.value));
+                    break;
+                case RemoteAction::Kind::None:
+                    break;
+            }
+        });
+    remote_->Start();
+}
 
-void CQtViewHost::StopRemoteReader() {}
+void CQtViewHost::StopRemoteReader() {
+    if (remote_) {
+        remote_->Stop();
+        remote_.reset();
+    }
+}
+
+std::optional<RemoteStatus> CQtViewHost::RemoteReaderStatus() const {
+    if (!remote_) {
+        return std::nullopt;
+    }
+    return remote_->Status();
+}
 
 ScreenRect CQtViewHost::ViewScreenRect() {
     const QPoint topLeft = window_.mapToGlobal(QPoint(0, 0));

@@ -9,6 +9,7 @@
 #include <QObject>
 
 #include "game/ViewHost.h"
+#include "remote/RemoteReader.h"
 
 class QTimer;
 class QWidget;
@@ -16,6 +17,7 @@ class QWidget;
 namespace kelvandor {
 
 class CKelvandorView;
+class CRemoteLink;
 class GameDisplayWindow;
 
 class CQtViewHost final : public QObject, public IViewHost {
@@ -30,6 +32,9 @@ public:
 
     // The view that timer ticks and posted actions go to; nullptr stops them.
     void SetView(CKelvandorView* view) { view_ = view; }
+
+    // The remote reader's status while it runs (port, open or not, last button).
+    std::optional<RemoteStatus> RemoteReaderStatus() const;
 
     std::uint32_t TickCount() override;
     std::int64_t SecondsSince1970() override;
@@ -62,6 +67,7 @@ private:
     GameDisplayWindow& display_;
     CKelvandorView* view_ = nullptr;
     QTimer* timer_ = nullptr;
+    std::unique_ptr<CRemoteLink> remote_;
 };
 
 }  // namespace kelvandor

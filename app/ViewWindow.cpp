@@ -70,6 +70,10 @@ void CViewWindow::TakeCommandLinePath(const std::string& path) {
     view_->SetPuzzlePathFromCommandLine(path);
 }
 
+std::optional<RemoteStatus> CViewWindow::RemoteReaderStatus() const {
+    return host_ ? host_->RemoteReaderStatus() : std::nullopt;
+}
+
 bool CViewWindow::HandlesCommand(std::uint32_t id) const {
     return FindViewCommand(static_cast<CommandId>(id)) != nullptr;
 }

@@ -4,11 +4,13 @@
 // arrow keys and lets the game's timer run.
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <QWidget>
 
 #include "app/GameCommands.h"
+#include "remote/RemoteReader.h"
 
 namespace kelvandor {
 
@@ -37,6 +39,9 @@ public:
 
     // The view's commands for the frame; valid as long as this window.
     IGameCommands* Commands() { return this; }
+
+    // The remote reader's status while it runs.
+    std::optional<RemoteStatus> RemoteReaderStatus() const;
 
     CKelvandorView& View() { return *view_; }
     GameDisplayWindow& Display() { return *display_; }
