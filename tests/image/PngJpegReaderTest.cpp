@@ -14,7 +14,7 @@ namespace kelvandor {
 namespace {
 
 using testimages::Bytes;
-using testimages::PngSpec;
+using testimages::PngPicture;
 
 const char* const kWrongColour = "Falsches Farbformat";
 
@@ -44,18 +44,18 @@ std::vector<Bytes> ColourRows(int width, int height, int samplesPerPixel) {
 TEST(PngReaderTest, RgbAndRgbaLandInBlueGreenRedOrderAlsoWhenInterlaced) {
     for (const bool interlaced : {false, true}) {
         for (const int channels : {3, 4}) {
-            PngSpec spec;
-            spec.width = 11;
-            spec.height = 9;
-            spec.colourType = channels == 3 ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGB_ALPHA;
-            spec.interlaced = interlaced;
-            spec.rows = ColourRows(11, 9, channels);
+            PngPicture picture;
+            picture.width = 11;
+            picture.height = 9;
+            picture.colourType = channels == 3 ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGB_ALPHA;
+            picture.interlaced = interlaced;
+            picture.rows = ColourRows(11, 9, channels);
             CDibImage image;
-            ASSERT_EQ(Load(testimages::PngFile(spec), image), 0) << LastImageError();
+            ASSERT_EQ(Load(testimages::PngFile(picture), image), 0) << LastImageError();
             ASSERT_EQ(image.bitsPerPixel, channels * 8u);
             for (int y = 0; y < 9; ++y) {
                 for (int x = 0; x < 11; ++x) {
-                    const std::uint8_t* s = &spec.rows[y][x * channels];
+                    const std::uint8_t* s = &picture.rows[y][x * channels];
                     std::uint32_t expected = (s[0] << 16) | (s[1] << 8) | s[2];
                     if (channels == 4) {
                         expected |= static_cast<std::uint32_t>(s[3]) << 24;
@@ -69,7 +69,7 @@ TEST(PngReaderTest, RgbAndRgbaLandInBlueGreenRedOrderAlsoWhenInterlaced) {
 }
 
 TEST(PngReaderTest, PaletteAndGreyPicturesKeepTheirDepth) {
-    PngSpec palette;
+    PngPicture palette;
     palette.width = 5;
     palette.height = 2;
     palette.colourType = PNG_COLOR_TYPE_PALETTE;
@@ -85,7 +85,7 @@ TEST(PngReaderTest, PaletteAndGreyPicturesKeepTheirDepth) {
     EXPECT_EQ(Pixel(image, 2, 1), 2u);
     EXPECT_EQ(image.palette[3] & 0xFFFFFF, 0xAABBCCu);
 
-    PngSpec grey;
+    PngPicture grey;
     grey.width = 4;
     grey.height = 1;
     grey.colourType = PNG_COLOR_TYPE_GRAY;
@@ -99,41 +99,41 @@ TEST(PngReaderTest, PaletteAndGreyPicturesKeepTheirDepth) {
 }
 
 TEST(PngReaderTest, PaletteTransparencyDecidesTheDepth) {
-    PngSpec spec;
-    spec.width = 3;
-    spec.height = 1;
-    spec.colourType = PNG_COLOR_TYPE_PALETTE;
-    spec.palette = {0xFF0000, 0x00FF00, 0x0000FF, 0x123456};
-    spec.transparency = {255, 255, 255, 0};  // only the unused entry 3 is transparent
-    spec.rows = {{0, 1, 2}};
+    PngPicture picture;
+    picture.width = 3;
+    picture.height = 1;
+    picture.colourType = PNG_COLOR_TYPE_PALETTE;
+    picture.palette = {0xFF0000, 0x00FF00, 0x0000FF, 0x123456};
+    picture.transparency = {255, 255, 255, 0};  // only the unused entry 3 is transparent
+    picture.rows = {{0, 1, 2}};
     CDibImage image;
-    ASSERT_EQ(Load(testimages::PngFile(spec), image), 0) << LastImageError();
+    ASSERT_EQ(Load(testimages::PngFile(picture), image), 0) << LastImageError();
     EXPECT_EQ(image.bitsPerPixel, 8u);
     EXPECT_EQ(Pixel(image, 2, 0), 2u);
 
-    spec.transparency = {255, 128};  // entries beyond the list are opaque
-    ASSERT_EQ(Load(testimages::PngFile(spec), image), 0) << LastImageError();
+    picture.transparency = {255, 128};  // entries beyond the list are opaque
+    ASSERT_EQ(Load(testimages::PngFile(picture), image), 0) << LastImageError();
     ASSERT_EQ(image.bitsPerPixel, 32u);
     EXPECT_EQ(Pixel(image, 0, 0), 0xFFFF0000u);
     EXPECT_EQ(Pixel(image, 1, 0), 0x8000FF00u);
     EXPECT_EQ(Pixel(image, 2, 0), 0xFF0000FFu);
 
     // Every used entry equal to entry 0: a mask that stays a palette picture with alpha.
-    spec.rows = {{0, 0, 0}};
-    spec.transparency = {0};
-    ASSERT_EQ(Load(testimages::PngFile(spec), image), 0) << LastImageError();
+    picture.rows = {{0, 0, 0}};
+    picture.transparency = {0};
+    ASSERT_EQ(Load(testimages::PngFile(picture), image), 0) << LastImageError();
     EXPECT_EQ(image.bitsPerPixel, 8u);
     EXPECT_EQ(image.palette[0], 0x00FF0000u);
 }
 
 TEST(PngReaderTest, GreyWithAlphaBecomesThirtyTwoBits) {
-    PngSpec spec;
-    spec.width = 2;
-    spec.height = 1;
-    spec.colourType = PNG_COLOR_TYPE_GRAY_ALPHA;
-    spec.rows = {{0x40, 0x80, 0xFF, 0x00}};
+    PngPicture picture;
+    picture.width = 2;
+    picture.height = 1;
+    picture.colourType = PNG_COLOR_TYPE_GRAY_ALPHA;
+    picture.rows = {{0x40, 0x80, 0xFF, 0x00}};
     CDibImage image;
-    ASSERT_EQ(Load(testimages::PngFile(spec), image), 0) << LastImageError();
+    ASSERT_EQ(Load(testimages::PngFile(picture), image), 0) << LastImageError();
     ASSERT_EQ(image.bitsPerPixel, 32u);
     EXPECT_EQ(Pixel(image, 0, 0), 0x80404040u);
     EXPECT_EQ(Pixel(image, 1, 0), 0x00FFFFFFu);
@@ -146,40 +146,40 @@ TEST(PngReaderTest, SixteenBitSamplesAreRefused) {
                              : colourType == PNG_COLOR_TYPE_RGB_ALPHA ? 4
                              : colourType == PNG_COLOR_TYPE_GRAY      ? 1
                                                                       : 2;
-        PngSpec spec;
-        spec.width = 2;
-        spec.height = 2;
-        spec.colourType = colourType;
-        spec.bitDepth = 16;
-        spec.rows = ColourRows(2, 2, channels * 2);
+        PngPicture picture;
+        picture.width = 2;
+        picture.height = 2;
+        picture.colourType = colourType;
+        picture.bitDepth = 16;
+        picture.rows = ColourRows(2, 2, channels * 2);
         CDibImage image;
-        EXPECT_EQ(Load(testimages::PngFile(spec), image), -5) << colourType;
+        EXPECT_EQ(Load(testimages::PngFile(picture), image), -5) << colourType;
         EXPECT_EQ(LastImageError(), kWrongColour);
     }
 }
 
 TEST(PngReaderTest, CommentIsTheLastCommentChunkElseTheFirstText) {
-    PngSpec spec;
-    spec.rows = ColourRows(1, 1, 3);
-    spec.texts = {{"Title", "first"}, {"Comment", "one"}, {"Comment", "two"}, {"Author", "x"}};
+    PngPicture picture;
+    picture.rows = ColourRows(1, 1, 3);
+    picture.texts = {{"Title", "first"}, {"Comment", "one"}, {"Comment", "two"}, {"Author", "x"}};
     CDibImage image;
     std::string comment;
-    ASSERT_EQ(Load(testimages::PngFile(spec), image, &comment), 0) << LastImageError();
+    ASSERT_EQ(Load(testimages::PngFile(picture), image, &comment), 0) << LastImageError();
     EXPECT_EQ(comment, "two");
-    spec.texts = {{"Title", "first"}, {"Author", "x"}};
-    ASSERT_EQ(Load(testimages::PngFile(spec), image, &comment), 0);
+    picture.texts = {{"Title", "first"}, {"Author", "x"}};
+    ASSERT_EQ(Load(testimages::PngFile(picture), image, &comment), 0);
     EXPECT_EQ(comment, "first");
-    spec.texts.clear();
-    ASSERT_EQ(Load(testimages::PngFile(spec), image, &comment), 0);
+    picture.texts.clear();
+    ASSERT_EQ(Load(testimages::PngFile(picture), image, &comment), 0);
     EXPECT_EQ(comment, "");
 }
 
 TEST(PngReaderTest, LyingOrDamagedFilesGiveCodes) {
-    PngSpec spec;
-    spec.width = 40;
-    spec.height = 30;
-    spec.rows = ColourRows(40, 30, 3);
-    const Bytes whole = testimages::PngFile(spec);
+    PngPicture picture;
+    picture.width = 40;
+    picture.height = 30;
+    picture.rows = ColourRows(40, 30, 3);
+    const Bytes whole = testimages::PngFile(picture);
 
     Bytes tooWide = whole;
     tooWide[16] = 0;

@@ -121,7 +121,7 @@ void FlushNothing(png_structp) {}
 
 }  // namespace
 
-Bytes PngFile(const PngSpec& spec) {
+Bytes PngFile(const PngPicture& picture) {
     Bytes out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -131,24 +131,24 @@ Bytes PngFile(const PngSpec& spec) {
         return {};
     }
     png_set_write_fn(png, &out, AppendToBytes, FlushNothing);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(spec.width),
-                 static_cast<png_uint_32>(spec.height), spec.bitDepth, spec.colourType,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width),
+                 static_cast<png_uint_32>(picture.height), picture.bitDepth, picture.colourType,
+                 picture.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     std::vector<png_color> palette;
-    for (std::uint32_t entry : spec.palette) {
+    for (std::uint32_t entry : picture.palette) {
         palette.push_back({static_cast<png_byte>(entry >> 16), static_cast<png_byte>(entry >> 8),
                            static_cast<png_byte>(entry)});
     }
     if (!palette.empty()) {
         png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
     }
-    if (!spec.transparency.empty()) {
-        png_set_tRNS(png, info, spec.transparency.data(),
-                     static_cast<int>(spec.transparency.size()), nullptr);
+    if (!picture.transparency.empty()) {
+        png_set_tRNS(png, info, picture.transparency.data(),
+                     static_cast<int>(picture.transparency.size()), nullptr);
     }
     std::vector<png_text> texts;
-    for (const auto& [key, text] : spec.texts) {
+    for (const auto& [key, text] : picture.texts) {
         png_text t{};
         t.compression = PNG_TEXT_COMPRESSION_NONE;
         t.key = const_cast<char*>(key.c_str());
@@ -160,7 +160,7 @@ Bytes PngFile(const PngSpec& spec) {
         png_set_text(png, info, texts.data(), static_cast<int>(texts.size()));
     }
     std::vector<png_bytep> rows;
-    for (const Bytes& row : spec.rows) {
+    for (const Bytes& row : picture.rows) {
         rows.push_back(const_cast<png_bytep>(row.data()));
     }
     png_set_rows(png, info, rows.data());

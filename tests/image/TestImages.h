@@ -31,7 +31,7 @@ namespace kelvandor::testimages {
 
 // A PNG written by libpng. rows are the raw rows as PNG stores them (top row first, samples
 // in file order, packed for depths below 8).
-struct PngSpec {
+struct PngPicture {
     int width = 1;
     int height = 1;
     int colourType = 2;  // PNG_COLOR_TYPE_...
@@ -42,7 +42,7 @@ struct PngSpec {
     Bytes transparency;                  // tRNS alphas for palette pictures
     std::vector<std::pair<std::string, std::string>> texts;
 };
-Bytes PngFile(const PngSpec& spec);
+Bytes PngFile(const PngPicture& picture);
 
 // A baseline JPEG written by libjpeg: components 1 (grey), 3 (RGB) or 4 (CMYK); samples top
 // row first, interleaved.
