@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "puzzles/PuzzleFiles.h"
@@ -157,6 +158,32 @@ TEST(ToolTest, CleanSetPassesAndBridgedGapIsOnlyANote) {
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("bridges the gap"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("0 problems. Ready for the show."), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace kelvandor
+
+namespace kelvandor {
+namespace {
+
+std::string SamplesRoot() {
+    const char* source = std::getenv("KELVANDOR_SOURCE_DIR");
+    return std::string(source != nullptr ? source : ".") + "/samples/puzzles";
+}
+
+TEST(ToolTest, SampleSetIsReadyForTheShowWithEveryPictureLoaded) {
+    const RunResult check = RunTool("check " + ShellQuote(SamplesRoot()));
+    EXPECT_EQ(check.status, 0) << check.out;
+    EXPECT_NE(check.out.find("7 of 7 pictures loaded"), std::string::npos) << check.out;
+    EXPECT_NE(check.out.find("8 of 8 pictures loaded"), std::string::npos) << check.out;
+
+    const RunResult flags = RunTool("puzzle " + ShellQuote(SamplesRoot()) + " 3 --json");
+    EXPECT_EQ(flags.status, 0);
+    EXPECT_EQ(flags.out.find("\"pictureLoaded\":false"), std::string::npos) << flags.out;
+    // The German flag, 160 x 96, is the widest: 160 * 256 / 96.
+    EXPECT_NE(flags.out.find("\"HasElementPictures\":true,\"PictureAspect\":426}"),
+              std::string::npos)
+        << flags.out;
 }
 
 }  // namespace
