@@ -73,20 +73,6 @@ TEST_F(RoundFlowTest, DealPutsOneAnswerLeftAndSelectsTheMiddleOfThePool) {
     EXPECT_EQ(view->ElementColumn[Selected()], kRightColumn);
 }
 
-TEST_F(RoundFlowTest, SameSeedDealsTheSameBoard) {
-    CPuzzleFolder folder;
-    folder.Write(1, kRivers);
-    Create(folder.Path(), 4711);
-    view->OnCommand(CommandId::NextPuzzle);
-    const auto slots = view->ElementSlot;
-    const auto columns = view->ElementColumn;
-    view.reset();
-    Create(folder.Path(), 4711);
-    view->OnCommand(CommandId::NextPuzzle);
-    EXPECT_EQ(view->ElementSlot, slots);
-    EXPECT_EQ(view->ElementColumn, columns);
-}
-
 TEST_F(RoundFlowTest, WholePuzzleSolvedThenClearedAndTheNextStartsWithTheOtherPlayer) {
     CPuzzleFolder folder;
     folder.Write(1, kRivers);
