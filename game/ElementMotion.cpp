@@ -61,6 +61,7 @@ bool CKelvandorView::ComputeLayout() {
     TileHeight = tileHeight;
     ColumnStep = tileWidth + kColumnGap;
     RowStep = tileHeight + kRowGap;
+    RenderTiles();
     return true;
 }
 

@@ -143,9 +143,11 @@ public:
     // --- Layout and movement bookkeeping (drawing lives with the renderer) ---
     // Sets StarModulus, StarColumns, StarPanelWidth and StarCellHeight for `size`.
     void ApplyStarSize(std::uint32_t size);
-    // Recomputes the board geometry from the view size; returns true when the tile size or
-    // the play area changed (the element tiles must then be rendered again).
+    // Recomputes the board geometry from the view size. When the tile size or the play area
+    // changed it renders the tiles again (RenderTiles) and returns true.
     bool ComputeLayout();
+    // Renders the state tiles and the element images for the current tile size.
+    void RenderTiles();
     // The element part of a tick's repaint: decides which elements still move and where
     // each is drawn, updates DrawnColumn/DrawnSlot, MovingCount, ShownCountdownDigit and the
     // next DirtyMask.

@@ -240,13 +240,15 @@ TEST_F(RoundFlowTest, NothingLeftShowsTheMessageOrPlaysFormulas) {
     EXPECT_GE(Selected(), 0);
 }
 
-TEST_F(RoundFlowTest, PuzzleWithoutAnswersIsPassedOverLikeAMissingOne) {
+TEST_F(RoundFlowTest, PuzzleWithLessThanTwoAnswersIsPassedOverLikeAMissingOne) {
     CPuzzleFolder folder;
     folder.Write(1, "Nur eine Frage\r\n");
-    folder.Write(2, "Frage\nA\nB\nC\n");
+    folder.Write(2, "Eine Antwort\nA\n");
+    folder.Write(3, "Frage\nA\nB\nC\n");
     Create(folder.Path());
     view->OnCommand(CommandId::NextPuzzle);
-    EXPECT_EQ(view->GameNumber, 2);
+    EXPECT_EQ(view->GameNumber, 3);
+    EXPECT_FALSE(view->MoveQueueLock.IsHeld());
     EXPECT_EQ(view->ElementCount(), 3);
 }
 
