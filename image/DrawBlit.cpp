@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "image/DibImage.h"
+#include "image/RowKernel.h"
 
 namespace kelvandor {
 
@@ -70,21 +71,40 @@ std::uint32_t BlendColour(std::uint32_t s, std::uint32_t d, std::uint32_t a) {
 
 // ---- Row kernels (n pixels, no overlap between source and destination) ----
 
-void AlphaRow32To32(std::uint8_t* __restrict d, const std::uint8_t* __restrict s, std::uint32_t n) {
+// Pixels as little-endian words 0xAARRGGBB. The blend works on two channels at once: red
+// and blue (0x00RR00BB) or green alone, each product below 65536, so no field spills into
+// its neighbour.
+std::uint32_t Load32(const std::uint8_t* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+void Store32(std::uint8_t* p, std::uint32_t v) {
+    std::memcpy(p, &v, 4);
+}
+
+std::uint32_t BlendPixel(std::uint32_t s, std::uint32_t d, std::uint32_t a) {
+    const std::uint32_t sw = a + 1, dw = 256 - a;
+    const std::uint32_t rb = (((s & 0xFF00FF) * sw + (d & 0xFF00FF) * dw) >> 8) & 0xFF00FF;
+    const std::uint32_t g = (((s & 0x00FF00) * sw + (d & 0x00FF00) * dw) >> 8) & 0x00FF00;
+    return rb | g;
+}
+
+KELVANDOR_ROW_KERNEL void AlphaRow32To32(std::uint8_t* __restrict d,
+                                         const std::uint8_t* __restrict s, std::uint32_t n) {
     const std::size_t count = n;
     for (std::size_t i = 0; i < count; ++i) {
-        const std::uint32_t a = s[4 * i + 3];
-        const std::uint32_t sw = a + 1, dw = 256 - a;
-        d[4 * i + 0] = static_cast<std::uint8_t>((s[4 * i + 0] * sw + d[4 * i + 0] * dw) >> 8);
-        d[4 * i + 1] = static_cast<std::uint8_t>((s[4 * i + 1] * sw + d[4 * i + 1] * dw) >> 8);
-        d[4 * i + 2] = static_cast<std::uint8_t>((s[4 * i + 2] * sw + d[4 * i + 2] * dw) >> 8);
+        const std::uint32_t sp = Load32(s + 4 * i), dp = Load32(d + 4 * i);
+        const std::uint32_t a = sp >> 24;
         // Alpha 0 keeps the destination's alpha; anything drawn is opaque.
-        const std::uint8_t keep = a == 0 ? 0xFF : 0x00;
-        d[4 * i + 3] = static_cast<std::uint8_t>((d[4 * i + 3] & keep) | ~keep);
+        const std::uint32_t alpha = a == 0 ? (dp & 0xFF000000u) : 0xFF000000u;
+        Store32(d + 4 * i, BlendPixel(sp, dp, a) | alpha);
     }
 }
 
-void AlphaRow32To24(std::uint8_t* __restrict d, const std::uint8_t* __restrict s, std::uint32_t n) {
+KELVANDOR_ROW_KERNEL void AlphaRow32To24(std::uint8_t* __restrict d,
+                                         const std::uint8_t* __restrict s, std::uint32_t n) {
     const std::size_t count = n;
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint32_t a = s[4 * i + 3];
@@ -95,28 +115,23 @@ void AlphaRow32To24(std::uint8_t* __restrict d, const std::uint8_t* __restrict s
     }
 }
 
-void OverRow32To32(std::uint8_t* __restrict d, const std::uint8_t* __restrict s, std::uint32_t n) {
+KELVANDOR_ROW_KERNEL void OverRow32To32(std::uint8_t* __restrict d,
+                                        const std::uint8_t* __restrict s, std::uint32_t n) {
     const std::size_t count = n;
     for (std::size_t i = 0; i < count; ++i) {
-        const std::uint32_t a = s[4 * i + 3];
-        const std::uint32_t da = d[4 * i + 3];
-        const std::uint32_t sw = a + 1, dw = 256 - a;
+        const std::uint32_t sp = Load32(s + 4 * i), dp = Load32(d + 4 * i);
+        const std::uint32_t a = sp >> 24, da = dp >> 24;
+        const std::uint32_t mixedAlpha = da == 255 ? 255u : (a * (a + 1) + da * (256 - a)) >> 8;
+        const std::uint32_t blended = BlendPixel(sp, dp, a) | (mixedAlpha << 24);
         // Where the destination is transparent a visible source pixel is copied as it is.
-        const std::uint8_t copy = (da == 0) & (a != 0) ? 0xFF : 0x00;
-        const std::uint8_t opaque = da == 255 ? 0xFF : 0x00;
-        const auto b0 = static_cast<std::uint8_t>((s[4 * i + 0] * sw + d[4 * i + 0] * dw) >> 8);
-        const auto b1 = static_cast<std::uint8_t>((s[4 * i + 1] * sw + d[4 * i + 1] * dw) >> 8);
-        const auto b2 = static_cast<std::uint8_t>((s[4 * i + 2] * sw + d[4 * i + 2] * dw) >> 8);
-        const auto ba = static_cast<std::uint8_t>(((a * sw + da * dw) >> 8) | opaque);
-        d[4 * i + 0] = static_cast<std::uint8_t>((s[4 * i + 0] & copy) | (b0 & ~copy));
-        d[4 * i + 1] = static_cast<std::uint8_t>((s[4 * i + 1] & copy) | (b1 & ~copy));
-        d[4 * i + 2] = static_cast<std::uint8_t>((s[4 * i + 2] & copy) | (b2 & ~copy));
-        d[4 * i + 3] = static_cast<std::uint8_t>((a & copy) | (ba & ~copy));
+        const bool copy = (da == 0) & (a != 0);
+        Store32(d + 4 * i, copy ? sp : blended);
     }
 }
 
 // A 24-bit destination reads as transparent everywhere: every visible pixel is copied.
-void OverRow32To24(std::uint8_t* __restrict d, const std::uint8_t* __restrict s, std::uint32_t n) {
+KELVANDOR_ROW_KERNEL void OverRow32To24(std::uint8_t* __restrict d,
+                                        const std::uint8_t* __restrict s, std::uint32_t n) {
     const std::size_t count = n;
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint8_t copy = s[4 * i + 3] != 0 ? 0xFF : 0x00;
@@ -126,7 +141,8 @@ void OverRow32To24(std::uint8_t* __restrict d, const std::uint8_t* __restrict s,
     }
 }
 
-void Opaque32Row(std::uint8_t* __restrict d, const std::uint8_t* __restrict s, std::uint32_t n) {
+KELVANDOR_ROW_KERNEL void Opaque32Row(std::uint8_t* __restrict d, const std::uint8_t* __restrict s,
+                                      std::uint32_t n) {
     const std::size_t count = n;
     for (std::size_t i = 0; i < count; ++i) {
         d[4 * i + 0] = s[4 * i + 0];

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "image/DibImage.h"
+#include "image/RowKernel.h"
 
 namespace kelvandor {
 
@@ -94,23 +95,26 @@ AxisPlan PlanAxis(std::uint32_t sourceSize, std::uint32_t destSize) {
 
 // ---- Vertical pass kernels over a whole accumulator line ----
 
-void AccumulateFirst(std::uint32_t* __restrict acc, const std::uint8_t* __restrict src,
-                     std::size_t n, std::uint32_t weight) {
+KELVANDOR_ROW_KERNEL void AccumulateFirst(std::uint32_t* __restrict acc,
+                                          const std::uint8_t* __restrict src, std::size_t n,
+                                          std::uint32_t weight) {
     for (std::size_t i = 0; i < n; ++i) {
         acc[i] = (src[i] * weight) >> 8;
     }
 }
 
-void Accumulate(std::uint32_t* __restrict acc, const std::uint8_t* __restrict src, std::size_t n,
-                std::uint32_t weight) {
+KELVANDOR_ROW_KERNEL void Accumulate(std::uint32_t* __restrict acc,
+                                     const std::uint8_t* __restrict src, std::size_t n,
+                                     std::uint32_t weight) {
     for (std::size_t i = 0; i < n; ++i) {
         acc[i] += (src[i] * weight) >> 8;
     }
 }
 
 // (acc * 256) / span for a whole line, into channel bytes.
-void Normalise(std::uint8_t* __restrict out, const std::uint32_t* __restrict acc, std::size_t n,
-               std::uint32_t span) {
+KELVANDOR_ROW_KERNEL void Normalise(std::uint8_t* __restrict out,
+                                    const std::uint32_t* __restrict acc, std::size_t n,
+                                    std::uint32_t span) {
     if (span == 256) {
         for (std::size_t i = 0; i < n; ++i) {
             out[i] = static_cast<std::uint8_t>(acc[i]);
@@ -126,32 +130,39 @@ void Normalise(std::uint8_t* __restrict out, const std::uint32_t* __restrict acc
 
 // For sources of varying alpha: the colour of a pixel with alpha 0 counts for nothing, so
 // colour sums are kept unshifted together with the weight that really contributed, while
-// alpha is summed over the full span. Line layout: per source pixel blue, green, red sums,
-// then the alpha sum; the contributing weight in its own line.
-void AccumulateAlphaAware(std::uint32_t* __restrict acc, std::uint32_t* __restrict weights,
-                          const std::uint8_t* __restrict src, std::size_t pixels,
-                          std::uint32_t weight) {
+// alpha is summed over the full span. One line per quantity, so that the loop reads whole
+// pixels and writes whole words.
+struct AlphaAwareLine {
+    std::vector<std::uint32_t> blue, green, red, alpha, weight;
+    explicit AlphaAwareLine(std::size_t n) : blue(n), green(n), red(n), alpha(n), weight(n) {}
+};
+
+KELVANDOR_ROW_KERNEL void AccumulateAlphaAware(
+    std::uint32_t* __restrict blue, std::uint32_t* __restrict green, std::uint32_t* __restrict red,
+    std::uint32_t* __restrict alpha, std::uint32_t* __restrict weights,
+    const std::uint8_t* __restrict src, std::size_t pixels, std::uint32_t weight, bool first) {
+    const std::uint32_t keepOld = first ? 0u : 0xFFFFFFFFu;
     for (std::size_t x = 0; x < pixels; ++x) {
-        const std::uint32_t a = src[4 * x + 3];
+        std::uint32_t p;
+        std::memcpy(&p, src + 4 * x, 4);
+        const std::uint32_t a = p >> 24;
         const std::uint32_t keep = a != 0 ? 0xFFFFFFFFu : 0u;
-        acc[4 * x + 0] += (src[4 * x + 0] * weight) & keep;
-        acc[4 * x + 1] += (src[4 * x + 1] * weight) & keep;
-        acc[4 * x + 2] += (src[4 * x + 2] * weight) & keep;
-        acc[4 * x + 3] += (a * weight) >> 8;
-        weights[x] += weight & keep;
+        blue[x] = (blue[x] & keepOld) + (((p & 0xFF) * weight) & keep);
+        green[x] = (green[x] & keepOld) + ((((p >> 8) & 0xFF) * weight) & keep);
+        red[x] = (red[x] & keepOld) + ((((p >> 16) & 0xFF) * weight) & keep);
+        alpha[x] = (alpha[x] & keepOld) + ((a * weight) >> 8);
+        weights[x] = (weights[x] & keepOld) + (weight & keep);
     }
 }
 
-// The exact floor(n / d) for the alpha-aware colour, from a double estimate and a correction.
-std::uint32_t DivideExact(std::uint64_t n, std::uint64_t d, double reciprocal) {
-    std::uint64_t q = static_cast<std::uint64_t>(static_cast<double>(n) * reciprocal);
-    while (q != 0 && q * d > n) {
-        --q;
-    }
-    while ((q + 1) * d <= n) {
-        ++q;
-    }
-    return static_cast<std::uint32_t>(q);
+// floor(sum / weight) for the alpha-aware colour, exactly: an estimate from the reciprocal,
+// corrected by at most one either way. sum and weight are whole numbers below 2^48 and the
+// quotient is below 256, so each product below is exact in double precision.
+std::uint8_t ColourQuotient(double sum, double weight, double reciprocal) {
+    double q = static_cast<double>(static_cast<std::int32_t>(sum * reciprocal));
+    q -= (q * weight > sum) ? 1.0 : 0.0;
+    q += ((q + 1.0) * weight <= sum) ? 1.0 : 0.0;
+    return static_cast<std::uint8_t>(static_cast<std::int32_t>(q));
 }
 
 // Area averaging with all channels alike (24-bit output, or 32-bit output from a source
@@ -203,48 +214,49 @@ void ScaleSmoothAlphaAware(CDibImage& dst, const CDibImage& src) {
     const AxisPlan columns = PlanAxis(src.width, dst.width);
     const AxisPlan rows = PlanAxis(src.height, dst.height);
     const std::size_t pixels = src.width;
-    std::vector<std::uint32_t> acc(pixels * 4);
-    std::vector<std::uint32_t> weights(pixels);
-    std::vector<std::uint32_t> alphaSums(pixels);
+    AlphaAwareLine line(pixels);
     std::vector<std::uint8_t> alpha(pixels);
     std::vector<double> columnScale(dst.width);
     for (std::uint32_t i = 0; i < dst.width; ++i) {
         columnScale[i] = 256.0 / columns.span[i];
     }
     for (std::uint32_t j = 0; j < dst.height; ++j) {
-        std::fill(acc.begin(), acc.end(), 0u);
-        std::fill(weights.begin(), weights.end(), 0u);
         for (std::uint32_t t = rows.first[j]; t < rows.first[j + 1]; ++t) {
             const std::uint8_t* row = src.rowTo32(src, RowOf(src, rows.taps[t].index));
-            AccumulateAlphaAware(acc.data(), weights.data(), row, pixels, rows.taps[t].weight);
+            AccumulateAlphaAware(line.blue.data(), line.green.data(), line.red.data(),
+                                 line.alpha.data(), line.weight.data(), row, pixels,
+                                 rows.taps[t].weight, t == rows.first[j]);
         }
-        for (std::size_t x = 0; x < pixels; ++x) {
-            alphaSums[x] = acc[4 * x + 3];
-        }
-        Normalise(alpha.data(), alphaSums.data(), pixels, rows.span[j]);
+        Normalise(alpha.data(), line.alpha.data(), pixels, rows.span[j]);
 
+        // Horizontal sums in double precision: every product is below 2^40 and every sum
+        // below 2^48, so they are exact; see ColourQuotient for the division.
         std::uint8_t* out = RowOf(dst, j);
+        double lastWeight = 0, reciprocal = 0;  // neighbours mostly share their weight
         for (std::uint32_t i = 0; i < dst.width; ++i) {
-            std::uint64_t colour[3] = {0, 0, 0};
-            std::uint64_t weight = 0;
+            double blue = 0, green = 0, red = 0, weight = 0;
             std::uint32_t alphaSum = 0;
             for (std::uint32_t t = columns.first[i]; t < columns.first[i + 1]; ++t) {
                 const std::size_t x = columns.taps[t].index;
-                const std::uint64_t w = columns.taps[t].weight;
-                colour[0] += acc[4 * x + 0] * w;
-                colour[1] += acc[4 * x + 1] * w;
-                colour[2] += acc[4 * x + 2] * w;
-                weight += weights[x] * w;
-                alphaSum += static_cast<std::uint32_t>((alpha[x] * w) >> 8);
+                const std::uint32_t w = columns.taps[t].weight;
+                const double wd = w;
+                blue += line.blue[x] * wd;
+                green += line.green[x] * wd;
+                red += line.red[x] * wd;
+                weight += line.weight[x] * wd;
+                alphaSum += (alpha[x] * w) >> 8;
             }
             std::uint8_t* p = out + 4 * static_cast<std::size_t>(i);
             if (weight == 0) {
                 p[0] = p[1] = p[2] = 0;
             } else {
-                const double reciprocal = 1.0 / static_cast<double>(weight);
-                for (int c = 0; c < 3; ++c) {
-                    p[c] = static_cast<std::uint8_t>(DivideExact(colour[c], weight, reciprocal));
+                if (weight != lastWeight) {
+                    lastWeight = weight;
+                    reciprocal = 1.0 / weight;
                 }
+                p[0] = ColourQuotient(blue, weight, reciprocal);
+                p[1] = ColourQuotient(green, weight, reciprocal);
+                p[2] = ColourQuotient(red, weight, reciprocal);
             }
             p[3] = static_cast<std::uint8_t>(static_cast<std::int32_t>(
                 static_cast<std::int32_t>(alphaSum) * columnScale[i] + kQuotientBias));
