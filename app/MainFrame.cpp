@@ -145,6 +145,10 @@ void CMainFrame::WriteSettings() {
     m_settingsWritten = true;
 }
 
+void CMainFrame::AddStatusPane(QWidget* pane) {
+    statusBar()->insertPermanentWidget(0, pane);
+}
+
 QAction* CMainFrame::Action(std::uint32_t id) const {
     const auto it = m_actions.find(id);
     return it == m_actions.end() ? nullptr : it->second;

@@ -41,6 +41,9 @@ public:
     // Brings every action's enabled and checked state up to date with the rules.
     void UpdateCommandStates();
 
+    // Adds a pane to the status bar, left of the lock-key indicators; the frame owns it.
+    void AddStatusPane(QWidget* pane);
+
     // The action of a command id, or nullptr.
     QAction* Action(std::uint32_t id) const;
 

@@ -13,6 +13,7 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "cli/PuzzleToolSupport.h"
 #include "game/CommandTable.h"
 #include "game/HeadlessViewHost.h"
 #include "game/KelvandorView.h"
@@ -122,7 +123,7 @@ void PrintState(const CKelvandorView& v, CHeadlessViewHost& host, std::ostream& 
         << ",\"UseFormulas\":" << v.UseFormulas << ",\"JoystickOn\":" << v.JoystickOn.load()
         << ",\"AutoStars\":" << v.AutoStars << ",\"StarSize\":" << v.StarSize
         << ",\"Timeout\":" << v.Timeout
-        << ",\"PuzzlePath\":" << JsonString(Cp1252ToUtf8(v.PuzzlePath))
+        << ",\"PuzzlePath\":" << JsonString(DisplayName(v.PuzzlePath))
         << ",\"ComPort\":" << v.ComPort.load() << ",\"StarModulus\":" << v.StarModulus
         << ",\"elements\":[";
     for (std::int32_t i = 0; i < v.ElementCount(); ++i) {

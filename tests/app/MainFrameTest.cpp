@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <map>
 #include <set>
 #include <vector>
@@ -16,7 +15,6 @@
 #include <QToolBar>
 
 #include "app/GameCommands.h"
-#include "app/KelvandorApp.h"
 #include "app/MenuResource.h"
 #include "game/CommandIds.h"
 #include "tests/app/QtTestSupport.h"
@@ -188,37 +186,6 @@ TEST_F(MainFrameTest, FrameSettingsSurviveARunAndUnknownOnesAreWrittenBack) {
     EXPECT_EQ(settings.value("Settings/ShowGamerBar").toInt(), 5);
     CMainFrame next;
     EXPECT_FALSE(next.IsFlatMode());
-}
-
-class KelvandorAppTest : public MainFrameTest {};
-
-TEST_F(KelvandorAppTest, TitleNamesTheDocumentAndTheProgram) {
-    CKelvandorApp app;
-    ASSERT_TRUE(app.InitInstance({}));
-    EXPECT_EQ(app.MainFrame()->windowTitle(), QStringLiteral("Das Spiel - Kelvandor"));
-}
-
-TEST_F(KelvandorAppTest, ZoomOptionIsAppliedOnceTheLoopRunsAndTwiceCancelsOut) {
-    CKelvandorApp once;
-    ASSERT_TRUE(once.InitInstance({"-z"}));
-    EXPECT_EQ(once.MainFrame()->ZoomMode(), 0);  // posted, not yet run
-    EXPECT_TRUE(test::ProcessEventsUntil([&] { return once.MainFrame()->ZoomMode() == 1; }));
-
-    CKelvandorApp twice;
-    ASSERT_TRUE(twice.InitInstance({"-z", "-Z"}));
-    test::ProcessEventsFor(200);
-    EXPECT_EQ(twice.MainFrame()->ZoomMode(), 0);
-    EXPECT_TRUE(twice.MainFrame()->menuBar()->isVisible());
-}
-
-TEST_F(KelvandorAppTest, TerminationSignalClosesTheWindowAndSavesSettings) {
-    CKelvandorApp app;
-    ASSERT_TRUE(app.InitInstance({}));
-    ASSERT_TRUE(app.MainFrame()->isVisible());
-    std::raise(SIGTERM);
-    EXPECT_TRUE(test::ProcessEventsUntil([&] { return !app.MainFrame()->isVisible(); }));
-    QSettings settings;
-    EXPECT_TRUE(settings.contains("Settings/FlatMode"));
 }
 
 }  // namespace
