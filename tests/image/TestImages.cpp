@@ -95,6 +95,9 @@ std::string WriteTempFile(const std::string& name, const Bytes& bytes) {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
     const std::string path = ::testing::TempDir() + "kelvandor-image-" +
                              (test != nullptr ? std::string(test->name()) + "-" : "") + name;
+    // Removing first instead of truncating: the file system flushes a truncated file to disk
+    // on close, which makes thousands of rewrites slow.
+    std::remove(path.c_str());
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
@@ -170,7 +173,7 @@ Bytes PngFile(const PngPicture& picture) {
 }
 
 Bytes JpegFile(int width, int height, int components, const Bytes& samples, int quality,
-               const std::vector<std::string>& comments) {
+               const std::vector<std::string>& comments, bool progressive) {
     jpeg_compress_struct encoder{};
     jpeg_error_mgr errors{};
     encoder.err = jpeg_std_error(&errors);
@@ -184,6 +187,9 @@ Bytes JpegFile(int width, int height, int components, const Bytes& samples, int 
     encoder.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 3 ? JCS_RGB : JCS_CMYK;
     jpeg_set_defaults(&encoder);
     jpeg_set_quality(&encoder, quality, TRUE);
+    if (progressive) {
+        jpeg_simple_progression(&encoder);
+    }
     jpeg_start_compress(&encoder, TRUE);
     for (const std::string& comment : comments) {
         jpeg_write_marker(&encoder, JPEG_COM, reinterpret_cast<const JOCTET*>(comment.data()),
