@@ -258,15 +258,34 @@ void CheckPictures(const std::string& root, std::int32_t number, const PuzzleCon
                                   Quote(content.AnswerTexts.Text(i)) + ")";
         const ResolvedPath path = ResolvePuzzleFile(root, number, name);
         if (!path.exists) {
-            report.findings.problems.push_back(which + " is missing.");
+            // Nothing is trimmed, so a stray blank next to a bar is part of the name.
+            const std::size_t first = name.find_first_not_of(" \t");
+            const std::size_t last = name.find_last_not_of(" \t");
+            const std::string trimmed =
+                first == std::string::npos ? std::string() : name.substr(first, last - first + 1);
+            if (!trimmed.empty() && trimmed != name &&
+                ResolvePuzzleFile(root, number, trimmed).exists) {
+                report.findings.problems.push_back(
+                    which +
+                    " is missing: the name has blanks around it, and the game looks "
+                    "for the name with the blanks. Remove the blanks next to the bar.");
+            } else {
+                report.findings.problems.push_back(which + " is missing.");
+            }
+            continue;
+        }
+        if (!IsRegularFile(path.path)) {
+            report.findings.problems.push_back(which + " is not a file.");
             continue;
         }
         const CDibImage& image = content.ElementPictures[i];
         const PictureLoadRecord* record = recorder.Find(&image);
         if (record == nullptr || record->code != 0) {
-            report.findings.problems.push_back(
-                which + " does not load: " +
-                (record != nullptr ? record->message : std::string("it was not read")) + ".");
+            std::string reason = record != nullptr ? record->message : "it was not read";
+            if (reason.empty() || reason.back() != '.') {
+                reason += '.';
+            }
+            report.findings.problems.push_back(which + " does not load: " + reason);
             continue;
         }
         if (image.width == 0 || image.height == 0) {

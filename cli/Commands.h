@@ -16,5 +16,9 @@ int RunPuzzle(int argc, char** argv);
 int RunCheck(int argc, char** argv);
 // remote-monitor DEVICE [--joystick 0|1] [--seconds S]: prints the receiver's presses.
 int RunRemoteMonitor(int argc, char** argv);
+// replay SCRIPT: drives the game view headless from a script (ReplayCommand.cpp).
+int RunReplay(int argc, char** argv);
+// sound [NAME[@MS] ...]: plays the program's sounds through the gate (SoundCommand.cpp).
+int RunSound(int argc, char** argv);
 
 }  // namespace kelvandor::cli

@@ -3,16 +3,18 @@
 #include <charconv>
 
 #include "cli/CliSupport.h"
+#include "image/ImageFile.h"
 #include "puzzles/PuzzleFiles.h"
 
 namespace kelvandor::cli {
 namespace {
 
-// This build has no image reader yet: every picture is reported as not loadable, in words,
-// instead of pretending that it loaded.
-int LoadPicture(const std::string& /*path*/, CDibImage& /*image*/, std::string& message) {
-    message = "no image reader in this build of kelvandor-tool; pictures cannot be loaded";
-    return -1;
+// The image library's reader, the one the game uses; its German message is turned into UTF-8
+// for printing.
+int LoadPicture(const std::string& path, CDibImage& image, std::string& message) {
+    const int code = LoadImageFile(path, image);
+    message = code == 0 ? std::string() : Cp1252ToUtf8(LastImageError());
+    return code;
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iostream>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -44,33 +45,37 @@ const char* KeyName(std::uint32_t key) {
     return "?";
 }
 
-// The user's mapping of a COM name to a device, as the game's settings file holds it
-// (section [ComDevices], key COMn). Empty when the file or the key is missing.
-std::string MappedComDevice(const std::string& comName) {
+// A value of the game's settings file, which the game's shell keeps in the INI format
+// ("ComDevices/COM1" is key COM1 of section [ComDevices]). nullopt when the file or the value
+// is missing.
+std::optional<std::string> ReadGameSetting(const std::string& name) {
+    const auto slash = name.find('/');
+    const std::string section = "[" + name.substr(0, slash) + "]";
+    const std::string key = name.substr(slash + 1);
     std::string dir;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg == '/') {
         dir = xdg;
     } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != 0) {
         dir = std::string(home) + "/.config";
     } else {
-        return {};
+        return std::nullopt;
     }
     std::ifstream in(dir + "/XQ/Kelvandor.conf");
-    std::string line;
-    bool inSection = false;
-    auto trim = [](std::string s) {
+    auto trim = [](const std::string& s) {
         const auto first = s.find_first_not_of(" \t\r");
         const auto last = s.find_last_not_of(" \t\r");
         return first == std::string::npos ? std::string() : s.substr(first, last - first + 1);
     };
+    std::string line;
+    bool inSection = false;
     while (std::getline(in, line)) {
         line = trim(line);
         if (!line.empty() && line.front() == '[') {
-            inSection = line == "[ComDevices]";
+            inSection = line == section;
             continue;
         }
         const auto equals = line.find('=');
-        if (!inSection || equals == std::string::npos || trim(line.substr(0, equals)) != comName) {
+        if (!inSection || equals == std::string::npos || trim(line.substr(0, equals)) != key) {
             continue;
         }
         std::string value = trim(line.substr(equals + 1));
@@ -79,7 +84,7 @@ std::string MappedComDevice(const std::string& comName) {
         }
         return value;
     }
-    return {};
+    return std::nullopt;
 }
 
 // "COM1".."COM256" (any case) → port index 0..255; -1 for anything else.
@@ -193,10 +198,7 @@ int RunRemoteMonitor(int argc, char** argv) {
     int portIndex = ParseComName(device);
     CComPorts ports;
     if (portIndex >= 0) {
-        ports.SetResolver([](int index) {
-            const std::string mapped = MappedComDevice(ComPortName(index));
-            return mapped.empty() ? DefaultComDevice(index) : mapped;
-        });
+        ports.SetResolver(MakeComDeviceResolver(ReadGameSetting));
     } else if (device.find('/') != std::string::npos) {
         portIndex = 0;
         ports.SetResolver([device](int) { return device; });

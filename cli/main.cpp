@@ -17,6 +17,8 @@ const Subcommand kSubcommands[] = {
     {"puzzle", "load one puzzle as the game does and show it", RunPuzzle},
     {"check", "check a puzzle set for everything that would go wrong on show day", RunCheck},
     {"remote-monitor", "prints each button press the remote receiver sends", RunRemoteMonitor},
+    {"replay", "run the game headless from a script and print its state", RunReplay},
+    {"sound", "play the program's sounds through the sound gate", RunSound},
     {nullptr, nullptr, nullptr},
 };
 

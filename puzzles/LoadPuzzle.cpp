@@ -64,6 +64,11 @@ bool LoadPuzzle(const std::string& root, std::int32_t number, PuzzleContent& con
         }
         CDibImage& picture = content.ElementPictures[i];
         const ResolvedPath picturePath = ResolvePuzzleFile(root, number, name);
+        // Only files are handed to the reader: a folder cannot be a picture, and opening a
+        // pipe or a device could block the game for good.
+        if (picturePath.exists && !IsRegularFile(picturePath.path)) {
+            continue;
+        }
         if (loadPicture(picturePath.path, picture) != 0) {
             continue;
         }

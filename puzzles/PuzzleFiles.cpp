@@ -163,7 +163,9 @@ std::string PuzzleFilePath(const std::string& root, std::int32_t number, std::st
     return path;
 }
 
-bool IsValidUtf8(std::string_view bytes) { return DecodeUtf8(bytes).has_value(); }
+bool IsValidUtf8(std::string_view bytes) {
+    return DecodeUtf8(bytes).has_value();
+}
 
 bool NamesMatchIgnoringCase(std::string_view a, std::string_view b) {
     return FoldedName(a) == FoldedName(b);
@@ -198,6 +200,11 @@ ResolvedPath ResolvePuzzleFile(const std::string& root, std::int32_t number,
     result.exists = true;
     result.caseAdjusted = adjusted;
     return result;
+}
+
+bool IsRegularFile(const std::string& path) {
+    std::error_code ec;
+    return fs::is_regular_file(fs::path(path), ec);
 }
 
 FileHead ReadFileHead(const std::string& path, std::size_t maxBytes) {

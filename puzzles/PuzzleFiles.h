@@ -37,6 +37,9 @@ bool NamesMatchIgnoringCase(std::string_view a, std::string_view b);
 // True when the bytes are well-formed UTF-8 (plain ASCII is).
 bool IsValidUtf8(std::string_view bytes);
 
+// True when `path` names a regular file (symbolic links followed).
+bool IsRegularFile(const std::string& path);
+
 enum class FileReadStatus { Ok, Missing, NotARegularFile, Unreadable };
 
 struct FileHead {

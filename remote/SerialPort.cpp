@@ -31,6 +31,18 @@ std::string ComPortName(int portIndex) {
     return "COM" + std::to_string(portIndex + 1);
 }
 
+std::string ComDeviceSettingName(int portIndex) {
+    return "ComDevices/" + ComPortName(portIndex);
+}
+
+ComDeviceResolver MakeComDeviceResolver(SettingLookup lookup) {
+    return [lookup = std::move(lookup)](int portIndex) {
+        const std::optional<std::string> mapped =
+            lookup ? lookup(ComDeviceSettingName(portIndex)) : std::nullopt;
+        return mapped && !mapped->empty() ? *mapped : DefaultComDevice(portIndex);
+    };
+}
+
 CComPorts::CComPorts(ComDeviceResolver resolver) : resolver_(std::move(resolver)) {}
 
 CComPorts::~CComPorts() {

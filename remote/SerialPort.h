@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace kelvandor {
@@ -24,6 +25,15 @@ std::string DefaultComDevice(int portIndex);
 
 // "COM" followed by portIndex + 1: the name under which the user knows the port.
 std::string ComPortName(int portIndex);
+
+// The settings value that maps a port to a device of the user's choice, such as a USB adapter:
+// "ComDevices/COM<portIndex + 1>".
+std::string ComDeviceSettingName(int portIndex);
+
+// A resolver that looks ComDeviceSettingName(n) up and falls back to DefaultComDevice(n) when
+// the value is missing or empty. lookup runs on the thread that opens the port.
+using SettingLookup = std::function<std::optional<std::string>(const std::string& name)>;
+ComDeviceResolver MakeComDeviceResolver(SettingLookup lookup);
 
 // Line-flag bits of Open(). DTR/RTS "on" raise the line; "handshake" lets the driver control
 // it; kComNoHandshake cancels both handshake bits. Without any bit both lines are off.

@@ -1,12 +1,16 @@
 #include "sound/SdlSoundOutput.h"
 
 #include <SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,6 +52,36 @@ Samples ConvertClip(std::string_view name) {
     return out;
 }
 
+// Keeps standard error quiet while it lives. The sound libraries below SDL (ALSA above all)
+// print several lines of their own when a machine has no sound card; the program says what
+// matters in one line instead. Used only around the one attempt to open the device.
+class CQuietStderr {
+public:
+    CQuietStderr() {
+        std::fflush(stderr);
+        saved_ = dup(STDERR_FILENO);
+        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ >= 0 && null >= 0) {
+            dup2(null, STDERR_FILENO);
+        }
+        if (null >= 0) {
+            close(null);
+        }
+    }
+    ~CQuietStderr() {
+        std::fflush(stderr);
+        if (saved_ >= 0) {
+            dup2(saved_, STDERR_FILENO);
+            close(saved_);
+        }
+    }
+    CQuietStderr(const CQuietStderr&) = delete;
+    CQuietStderr& operator=(const CQuietStderr&) = delete;
+
+private:
+    int saved_ = -1;
+};
+
 class CSdlSoundOutput : public ISoundOutput {
 public:
     ~CSdlSoundOutput() override {
@@ -82,7 +116,9 @@ private:
             return device_ != 0;
         }
         triedOpen_ = true;
+        std::optional<CQuietStderr> quiet(std::in_place);
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+            quiet.reset();
             ReportNoDevice();
             return false;
         }
@@ -96,6 +132,7 @@ private:
         want.userdata = this;
         SDL_AudioSpec have{};
         device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+        quiet.reset();
         if (device_ == 0) {
             ReportNoDevice();
             return false;

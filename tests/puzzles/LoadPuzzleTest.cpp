@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <string>
@@ -118,18 +119,24 @@ TEST(LoadPuzzleTest, NextPuzzleKeepsNothingOfThePrevious) {
 
 TEST(LoadPuzzleTest, UnreadablePicturesLeaveNoPictureColumn) {
     TempFolder root;
-    root.Write("Game001/Game.txt", "Q\nA||missing.png\nB||broken.png\nC||text.png\nD||zero.png\n");
+    root.Write("Game001/Game.txt",
+               "Q\nA||missing.png\nB||broken.png\nC||text.png\nD||zero.png\nE||folder.png\n"
+               "F||pipe.png\n");
     root.Write("Game001/broken.png", "broken");
     root.Write("Game001/text.png", "kein Bild");
     root.Write("Game001/zero.png", "0 0");
+    root.MakeFolder("Game001/folder.png");
+    const std::string fifo = root.Path() + "/Game001/pipe.png";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     PuzzleContent content;
     FakePictureLoader loader;
     ASSERT_TRUE(LoadPuzzle(root.Path(), 1, content, loader.Bind()));
-    EXPECT_EQ(content.ElementCount, 4);
+    EXPECT_EQ(content.ElementCount, 6);
     EXPECT_FALSE(content.HasElementPictures);
     EXPECT_EQ(content.PictureAspect, 0);
     // What a reader filled in before it failed stays in the slot.
     EXPECT_EQ(content.ElementPictures[1].width, 10u);
+    // A folder or a pipe is never handed to the reader (a pipe would block it).
     EXPECT_EQ(loader.paths.size(), 4u);
 }
 

@@ -126,7 +126,8 @@ TEST(ToolTest, CheckReportsBadInputInWordsWithoutCrashing) {
     root.Write("R\xE4tsel/Game003/Game.txt", garbage);
     root.Write("R\xE4tsel/Game004/Game.txt", "Q\nA\nB" + std::string(10 * 1024 * 1024, 'x'));
     root.Write("R\xE4tsel/Game005/Game.txt", std::string("Q\nA\nB\0C\nD\n", 11));
-    root.Write("R\xE4tsel/Game006/Game.txt", "Q\nA||Bild\xE4.png\nB||\xFF\xFE.png\nC\n");
+    root.Write("R\xE4tsel/Game006/Game.txt", "Q\nA||Bild\xE4.png\nB||\xFF\xFE.png\nC| 1 | c.png\n");
+    root.Write("R\xE4tsel/Game006/c.png", "");
     root.MakeFolder("R\xE4tsel/Game01");
     root.MakeFolder("R\xE4tsel/Game000");
 
@@ -136,7 +137,7 @@ TEST(ToolTest, CheckReportsBadInputInWordsWithoutCrashing) {
          {"Game.txt is not a file", "Game.txt is empty", "not text (control codes)",
           "the game reads only the first 65534", "zero byte at byte 5",
           "\"Bild\xC3\xA4.png\" of answer 1 (\"A\") is missing", "Game01 is never read",
-          "Game000 is never played", "R\xC3\xA4tsel"}) {
+          "Game000 is never played", "R\xC3\xA4tsel", "the name has blanks around it"}) {
         EXPECT_NE(text.out.find(words), std::string::npos) << words << "\n" << text.out;
     }
     EXPECT_TRUE(IsValidUtf8(text.out));

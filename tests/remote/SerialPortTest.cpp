@@ -71,8 +71,21 @@ TEST(SerialPortTest, PortIndexMapsThroughResolverAndStopsAt256) {
     EXPECT_EQ(asked, (std::vector<int>{0, 255}));
     EXPECT_NE(ports.LastOpenError(), "");
 
-    EXPECT_EQ(DefaultComDevice(0), "/dev/ttyS0");
     EXPECT_EQ(ComPortName(255), "COM256");
+    // The user's mapping wins; an unmapped or empty one falls back to the built-in ports.
+    const ComDeviceResolver resolve =
+        MakeComDeviceResolver([](const std::string& name) -> std::optional<std::string> {
+            if (name == "ComDevices/COM1") {
+                return "/dev/ttyUSB0";
+            }
+            if (name == "ComDevices/COM2") {
+                return "";
+            }
+            return std::nullopt;
+        });
+    EXPECT_EQ(resolve(0), "/dev/ttyUSB0");
+    EXPECT_EQ(resolve(1), "/dev/ttyS1");
+    EXPECT_EQ(resolve(9), "/dev/ttyS9");
 }
 
 TEST(SerialPortTest, PortIsExclusiveUntilClosed) {

@@ -2,8 +2,10 @@
 //
 // Run by hand from the repository root whenever a sound is to be changed:
 //
-//     g++ -std=c++20 -O2 -Wall -Wextra -o /tmp/soundgen tools/soundgen/SoundGen.cpp
-//     /tmp/soundgen resources/sounds
+//     cmake -S tools -B build-tools -G Ninja && cmake --build build-tools
+//     build-tools/kelvandor-make-sounds resources/sounds
+//
+// `kelvandor-tool sound NAME...` then plays them through the game's player.
 //
 // The output is deterministic (the noise comes from a fixed-seed generator), so running it
 // again without changes reproduces the committed files byte for byte.
@@ -127,8 +129,10 @@ std::vector<Channel> MakeTick() {
                             Partial(t, 1580.0, 0.25, 0.018);
         return Attack(t, 0.0003) * (0.45 * click + body) * Release(t, 0.174, 0.02);
     });
+    // Short clicks sound quieter than sustained tones of the same peak, so the tick is made
+    // the loudest of the set.
     std::vector<Channel> out{c};
-    Normalise(out, 0.55);
+    Normalise(out, 0.75);
     return out;
 }
 
@@ -148,14 +152,15 @@ std::vector<Channel> MakeTuck() {
             const double body = Partial(t, 690.0 * pitchScale, 1.0, 0.030) +
                                 Partial(t, 1860.0 * pitchScale, 0.30, 0.010) +
                                 Partial(t, 2430.0 * pitchScale, 0.12, 0.006);
-            return Attack(t, 0.0012) * (body + 0.5 * n * std::exp(-t / 0.004)) *
+            return Attack(t, 0.0012) * (body + 0.3 * n * std::exp(-t / 0.004)) *
                    Release(t0, 0.324, 0.03);
         });
-        LowPass(c, 3000.0);
+        LowPass(c, 2000.0);
+        LowPass(c, 4000.0);
         return c;
     };
     std::vector<Channel> out{woodBlock(1.0, 0.0, 0), woodBlock(1.015, 0.0004, 7)};
-    Normalise(out, 0.5);
+    Normalise(out, 0.6);
     return out;
 }
 
@@ -177,7 +182,7 @@ std::vector<Channel> MakeWrong() {
         return c;
     };
     std::vector<Channel> out{buzzer(1.0), buzzer(1.004)};
-    Normalise(out, 0.6);
+    Normalise(out, 0.5);
     return out;
 }
 

@@ -1,0 +1,41 @@
+#pragma once
+// Loading of image files and program resources into a CDibImage.
+
+#include <cstdint>
+#include <string>
+
+#include "image/DibImage.h"
+
+namespace kelvandor {
+
+// Result codes of LoadImageFile.
+constexpr int kLoadOk = 0;
+constexpr int kLoadReaderError = -1;    // a reader failed (message from the reader)
+constexpr int kLoadUnknownFormat = -2;  // "Unbekanntes Datei Format."
+constexpr int kLoadCannotOpen = -3;     // "Kann Datei nicht öffnen."
+constexpr int kLoadPictureTooLarge = -4;
+constexpr int kLoadWrongColour = -5;
+constexpr int kLoadOutOfMemory = -6;
+constexpr int kLoadUnexpected = -7;  // "Unbekannter Fehler"
+
+// The formats that the first 64 bytes of a source can be recognised as.
+enum class ImageFormat { None, Bmp, Ico, Tiff, Gif, Png, Tls, Jpeg, Xpm, Eps, Pnm, Xwd };
+
+// Recognises a format from the first bytes of a source (up to 64 are looked at; a shorter
+// header is taken as padded with zero bytes). Later tests win over earlier ones.
+ImageFormat RecogniseImageFormat(const std::uint8_t* header, std::size_t length);
+
+// Loads the picture at path (a file, or a res:// path into the program's resources; see
+// image/DataStream.h) into image. Returns 0 on success, else a negative kLoad... code, and
+// LastImageError() says why in German (Windows-1252). The image is left as far as the reader
+// got when reading failed. When commentOut is given it is cleared, and after a successful
+// read receives the picture's comment. Never throws for bad input.
+int LoadImageFile(const std::string& path, CDibImage& image, std::string* commentOut = nullptr);
+
+// The message of the last failed LoadImageFile on this thread; empty after a success.
+std::string LastImageError();
+
+// The transparent palette index of the last successful load (GIF only), -1 when none.
+std::int32_t LastGifTransparentIndex();
+
+}  // namespace kelvandor

@@ -1,0 +1,62 @@
+#pragma once
+// CImageReader: the base of the per-format image readers. A reader lives for one load: it is
+// created after the format has been recognised, reads one picture from a stream into a
+// CDibImage and is destroyed. Readers report every problem by throwing an exception of the
+// EGraphicsException family (image/ImageErrors.h); the image is then left as far as the
+// reader got (empty when it could not be created).
+
+#include <cstdint>
+#include <string>
+
+#include "image/DataStream.h"
+#include "image/DibImage.h"
+
+namespace kelvandor {
+
+class CImageReader {
+public:
+    // Called with a percentage while reading; setting *cancel stops the read with
+    // EGraphicsAbort (or the reader's own abort exception).
+    using ProgressCallback = void (*)(void* user, int percent, bool* cancel);
+
+    CImageReader() = default;
+    CImageReader(const CImageReader&) = delete;
+    CImageReader& operator=(const CImageReader&) = delete;
+    virtual ~CImageReader() = default;
+
+    // Reads one picture from the stream's current position. Throws on failure.
+    virtual void Read(CDataStream& stream, CDibImage& image) = 0;
+
+    // Opens path (a file or a res:// path), reads it and closes it. Throws the reader's open
+    // error when the path cannot be opened.
+    void ReadFile(const std::string& path, CDibImage& image);
+
+    // The picture's comment text (bytes as stored); empty when it has none.
+    const std::string& Comment() const { return comment_; }
+    // The transparent palette index of the picture read, -1 when there is none.
+    virtual std::int32_t TransparentIndex() const { return -1; }
+
+    void SetProgressCallback(ProgressCallback callback, void* user) {
+        progress_ = callback;
+        progressUser_ = user;
+    }
+
+protected:
+    // Throws the exception that says the source could not be opened.
+    [[noreturn]] virtual void ThrowOpenError() const;
+    // Tells the callback how far the read is; throws EGraphicsAbort when it cancels.
+    void ReportProgress(int percent);
+    bool CancelRequested(int percent);
+    // Create that throws by the image's lastError: EGraphicsPicSize, EGraphicsWrongColor,
+    // EGraphicsMemory, or EGraphicsException "Unknown error".
+    static void CreateImage(CDibImage& image, std::uint32_t depth, std::uint32_t width,
+                            std::uint32_t height, std::uint32_t fill = NoFill);
+
+    std::string comment_;
+
+private:
+    ProgressCallback progress_ = nullptr;
+    void* progressUser_ = nullptr;
+};
+
+}  // namespace kelvandor
