@@ -221,7 +221,8 @@ void CheckLines(const PuzzleText& text, Findings& findings) {
             " ignored (after " + Quote(text.answers.back().text) + ").");
     }
     if (text.answers.empty()) {
-        findings.problems.push_back("No answers: the round would have nothing to put in order.");
+        findings.problems.push_back(
+            "No answers: there is nothing to put in order, and the game skips this puzzle.");
     } else if (text.answers.size() < kFewestAnswers) {
         findings.problems.push_back("Only " + Plural(text.answers.size(), "answer", "answers") +
                                     ": a round needs at least " + std::to_string(kFewestAnswers) +
@@ -431,7 +432,8 @@ SetReport CheckPuzzleSet(const std::string& root) {
     }
     std::map<std::int32_t, PuzzleReport*> playable;
     for (PuzzleReport& puzzle : report.puzzles) {
-        if (puzzle.loaded) {
+        // The game passes over a puzzle without answers as it does a missing folder.
+        if (puzzle.loaded && puzzle.answers > 0) {
             playable[puzzle.number] = &puzzle;
         }
     }

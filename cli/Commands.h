@@ -10,6 +10,8 @@ struct Subcommand {
     int (*run)(int argc, char** argv);
 };
 
+// image FILE [--out OUT.pam]: loads a picture and reports it (ImageCommand.cpp).
+int RunImage(int argc, char** argv);
 // puzzle ROOT N [--json]: loads one puzzle as the game does (PuzzleCommand.cpp).
 int RunPuzzle(int argc, char** argv);
 // check ROOT [--json]: checks a whole puzzle set (CheckCommand.cpp).

@@ -14,6 +14,7 @@ namespace {
 
 // Subcommands register here as they are written; the order is the order of --help.
 const Subcommand kSubcommands[] = {
+    {"image", "load a picture with the program's loader; optionally write it as PAM", RunImage},
     {"puzzle", "load one puzzle as the game does and show it", RunPuzzle},
     {"check", "check a puzzle set for everything that would go wrong on show day", RunCheck},
     {"remote-monitor", "prints each button press the remote receiver sends", RunRemoteMonitor},

@@ -241,9 +241,10 @@ bool CKelvandorView::LoadPuzzle(std::int32_t number) {
     if (!kelvandor::LoadPuzzle(PuzzlePath, number, Puzzle, loadPicture_)) {
         return false;
     }
-    // A puzzle file without a single answer would start a round in which nothing can be
-    // moved or judged; it is passed over like a missing directory.
-    if (Puzzle.ElementCount <= 0) {
+    // With fewer than two answers there is nothing to order: the round would deal no
+    // selection, so nothing could be moved or judged and no command would end it. Such a
+    // puzzle is passed over like a missing directory.
+    if (Puzzle.ElementCount < 2) {
         Puzzle.ElementCount = 0;
         return false;
     }

@@ -145,8 +145,8 @@ public:
     // Sets StarModulus, StarColumns, StarPanelWidth and StarCellHeight for `size`, and makes
     // the current star image a copy of the star of that size.
     void ApplyStarSize(std::uint32_t size);
-    // Recomputes the board geometry from the view size; when the tile size or the play area
-    // changed, renders the tiles again (RenderTiles) and returns true.
+    // Recomputes the board geometry from the view size. When the tile size or the play area
+    // changed it renders the tiles again (RenderTiles) and returns true.
     bool ComputeLayout();
     // The element part of a tick's repaint: decides which elements still move and where
     // each is drawn, updates DrawnColumn/DrawnSlot, MovingCount, ShownCountdownDigit and the

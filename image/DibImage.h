@@ -126,6 +126,76 @@ public:
     // is left. colour is a palette index for depths up to 8 bits, else 0xAARRGGBB.
     bool FillRect(int x, int y, int w, int h, std::uint32_t colour);
 
+    // ==== Scaling, copying, blending and text (image/DrawScale.cpp, DrawBlit.cpp,
+    //      DrawText.cpp). None of them throws; an empty image is never drawn on. ====
+
+    // Scale flags.
+    static constexpr std::uint32_t kScaleSmooth = 1;   // area averaging, not nearest neighbour
+    static constexpr std::uint32_t kScaleForce32 = 2;  // the result has 32 bits per pixel
+
+    // Makes this image a resized copy of source (which may be this image itself).
+    //  flags & kScaleSmooth: area averaging (enlarging blends neighbours by position; with a
+    //      32-bit source of varying alpha, transparent pixels do not darken the colour);
+    //      otherwise nearest neighbour.
+    //  flags & kScaleForce32: the result has 32 bits per pixel.
+    // The result has 32 bits when forced or when the source has 32, else 24 when smooth, else
+    // the source's depth (with its palette). Same size is a copy. Returns false, leaving an
+    // empty image, for an empty source, a zero target size or a failed Create.
+    bool Scale(const CDibImage& source, std::uint32_t newWidth, std::uint32_t newHeight,
+               std::uint32_t flags);
+
+    // Copies source with its top-left corner at (x, y), clipped to this image. Same depths
+    // copy bytes (32-bit alpha included); otherwise true-colour destinations get the source's
+    // colours (opaque on a 32-bit destination) and palette destinations its raw indices.
+    // Only flags 0 exists; other flags draw nothing and return false. Returns false when
+    // nothing is drawn.
+    bool Draw(const CDibImage& source, std::int32_t x, std::int32_t y, std::uint32_t flags = 0);
+
+    // Blends source onto this true-colour image (12 bits or more) by the source's alpha
+    // (32-bit: its alpha bytes; palette: the palette's alpha; others: bits 24-31 of the
+    // pixel): colour = (s * (a + 1) + d * (256 - a)) >> 8, so alpha 0 leaves the destination
+    // and 255 copies the source. Returns false when nothing is drawn.
+    bool DrawAlpha(const CDibImage& source, std::int32_t x, std::int32_t y);
+
+    // Blends a 32-bit source onto this true-colour image keeping this image's transparency:
+    // where this image has alpha 0 the source pixel is copied as it is (so on a 24-bit image
+    // every pixel with alpha is copied unblended), where it has 255 the colour is blended and
+    // stays opaque, in between colour and alpha are blended. Returns false when nothing is
+    // drawn or the source has not 32 bits.
+    bool DrawAlphaOver(const CDibImage& source, std::int32_t x, std::int32_t y);
+
+    // DrawText's y that asks for the width only.
+    static constexpr std::int32_t MeasureOnly = static_cast<std::int32_t>(0xBCDEFFFFu);
+
+    // Selects a GlyphFont (not owned; it must outlive its use) or none (nullptr), and derives
+    // charSpacing and baseline from the font, spacingOverride, alignH and alignV: select the
+    // font again after changing those.
+    void SetFont(const std::uint8_t* font);
+
+    // Sets the ink pen (background false) or the background pen (true) with its colour; a
+    // null pen draws nothing. PenSoft becomes PenSolid on images of 8 bits or less and
+    // PenSoftAlpha on 32-bit images.
+    void SetTextPen(PenFunction pen, std::uint32_t colour, bool background);
+
+    // Draws text (zero-terminated Windows-1252 bytes) with the selected font at (x, y),
+    // anchored by alignH and alignV, and returns its width in pixels: the glyph widths plus
+    // charSpacing between characters; codes outside the font count nothing. y == MeasureOnly
+    // only measures. Returns 0 without a font.
+    std::int32_t DrawText(std::int32_t x, std::int32_t y, const char* text);
+
+    // Text pens, called for each ink or background pixel of a glyph.
+    // PenSolid writes the colour (an index on palette images) at (x, y) inside the image.
+    static void PenSolid(CDibImage& image, std::int32_t x, std::int32_t y, std::uint32_t colour);
+    // PenSoft mixes the colour into the 3 x 3 pixels around (x, y) that lie inside, weights
+    // 1 2 1 / 2 20 2 / 1 2 1 out of 32: each channel (old * (32 - w) + colour * w) >> 5, alpha
+    // byte 0. On images of 8 bits or less it draws as PenSolid.
+    static void PenSoft(CDibImage& image, std::int32_t x, std::int32_t y, std::uint32_t colour);
+    // PenSoftAlpha is PenSoft with the alpha byte mixed like the colour channels.
+    static void PenSoftAlpha(CDibImage& image, std::int32_t x, std::int32_t y,
+                             std::uint32_t colour);
+
+    // ==== End of scaling, copying, blending and text ====
+
     // ---- Fields. The object is used by value inside other objects, so they are plain. ----
 
     // Text state used by the glyph-font renderer. fontData is never owned.

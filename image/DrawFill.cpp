@@ -1,4 +1,7 @@
-// Rectangle fills.
+// Rectangle fills. Every depth is filled a whole row at a time: the first row of the
+// rectangle is built by doubling a one-unit pattern, the other rows are copies of it, so the
+// fill runs at memory speed instead of packing pixel after pixel. Only the pixels at the
+// ragged edges of sub-byte and 12-bit rows go through putPixel.
 
 #include <algorithm>
 #include <cstdint>
@@ -22,6 +25,16 @@ void Span(int start, int extent, std::int64_t& first, std::int64_t& last) {
     }
 }
 
+// Fills `bytes` bytes at p with the `unit`-byte pattern already written at p[0 .. unit).
+void RepeatPattern(std::uint8_t* p, std::size_t unit, std::size_t bytes) {
+    std::size_t filled = std::min(unit, bytes);
+    while (filled < bytes) {
+        const std::size_t chunk = std::min(filled, bytes - filled);
+        std::memcpy(p + filled, p, chunk);
+        filled += chunk;
+    }
+}
+
 }  // namespace
 
 bool CDibImage::FillRect(int x, int y, int w, int h, std::uint32_t colour) {
@@ -39,24 +52,46 @@ bool CDibImage::FillRect(int x, int y, int w, int h, std::uint32_t colour) {
         return false;
     }
     const auto x0 = static_cast<std::uint32_t>(left);
-    const auto x1 = static_cast<std::uint32_t>(right);
-    for (auto row = static_cast<std::uint32_t>(top); row <= static_cast<std::uint32_t>(bottom);
-         ++row) {
+    const auto x1 = static_cast<std::uint32_t>(right) + 1;  // exclusive
+    const auto y0 = static_cast<std::uint32_t>(top);
+    const auto y1 = static_cast<std::uint32_t>(bottom) + 1;
+
+    // One unit is the smallest run of whole bytes that holds whole pixels: 1 byte for 1..8
+    // bits, 3 bytes (2 pixels) for 12, 2 for 15/16, 3 for 24, 4 for 32. Its pattern is made by
+    // putPixel itself, so the packing lives in one place: an index keeps its low bits,
+    // 12/15/16 bits are packed, 24 bits drop the alpha byte, 32 bits keep it.
+    const std::uint32_t pixelsPerUnit = pixelsPerUnitMask + 1;
+    const std::size_t unitBytes = bytesPerUnit;
+    std::uint8_t pattern[4] = {0, 0, 0, 0};
+    for (std::uint32_t i = 0; i < pixelsPerUnit; ++i) {
+        putPixel(pattern, i, colour);
+    }
+
+    // Whole units inside [x0, x1); the pixels before and after them are the ragged edges.
+    const std::uint32_t firstWhole = (x0 + pixelsPerUnit - 1) / pixelsPerUnit * pixelsPerUnit;
+    const std::uint32_t endWhole = std::max(firstWhole, x1 / pixelsPerUnit * pixelsPerUnit);
+    const std::size_t wholeOffset =
+        static_cast<std::size_t>(firstWhole / pixelsPerUnit) * unitBytes;
+    const std::size_t wholeBytes =
+        static_cast<std::size_t>((endWhole - firstWhole) / pixelsPerUnit) * unitBytes;
+
+    const std::uint8_t* firstRow = nullptr;
+    for (std::uint32_t row = y0; row < y1; ++row) {
         std::uint8_t* p = topRow - static_cast<std::size_t>(row) * stride;
-        switch (bitsPerPixel) {
-            case 8:
-                std::memset(p + x0, static_cast<std::uint8_t>(colour), x1 - x0 + 1);
-                break;
-            case 32:
-                for (std::uint32_t i = x0; i <= x1; ++i) {
-                    std::memcpy(p + 4 * static_cast<std::size_t>(i), &colour, 4);
-                }
-                break;
-            default:
-                for (std::uint32_t i = x0; i <= x1; ++i) {
-                    putPixel(p, i, colour);
-                }
-                break;
+        if (wholeBytes != 0) {
+            if (firstRow == nullptr) {
+                std::memcpy(p + wholeOffset, pattern, std::min(unitBytes, wholeBytes));
+                RepeatPattern(p + wholeOffset, unitBytes, wholeBytes);
+                firstRow = p + wholeOffset;
+            } else {
+                std::memcpy(p + wholeOffset, firstRow, wholeBytes);
+            }
+        }
+        for (std::uint32_t i = x0; i < std::min(firstWhole, x1); ++i) {
+            putPixel(p, i, colour);
+        }
+        for (std::uint32_t i = std::max(endWhole, x0); i < x1; ++i) {
+            putPixel(p, i, colour);
         }
     }
     return true;

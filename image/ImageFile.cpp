@@ -10,6 +10,8 @@
 #include "image/DataStream.h"
 #include "image/ImageErrors.h"
 #include "image/ImageReader.h"
+#include "image/JpegReader.h"
+#include "image/PngReader.h"
 
 namespace kelvandor {
 
@@ -84,6 +86,8 @@ std::unique_ptr<CImageReader> Make() {
 
 constexpr ReaderEntry kReaders[] = {
     {ImageFormat::Bmp, Make<CBmpReader>},
+    {ImageFormat::Png, Make<CPngReader>},
+    {ImageFormat::Jpeg, Make<CJpegReader>},
 };
 
 std::unique_ptr<CImageReader> CreateReader(ImageFormat format) {

@@ -26,3 +26,27 @@ void PutLe16(Bytes& out, std::uint32_t v);
 void PutLe32(Bytes& out, std::uint32_t v);
 
 }  // namespace kelvandor::testimages
+
+namespace kelvandor::testimages {
+
+// A PNG written by libpng. rows are the raw rows as PNG stores them (top row first, samples
+// in file order, packed for depths below 8).
+struct PngPicture {
+    int width = 1;
+    int height = 1;
+    int colourType = 2;  // PNG_COLOR_TYPE_...
+    int bitDepth = 8;
+    bool interlaced = false;
+    std::vector<Bytes> rows;
+    std::vector<std::uint32_t> palette;  // 0xRRGGBB
+    Bytes transparency;                  // tRNS alphas for palette pictures
+    std::vector<std::pair<std::string, std::string>> texts;
+};
+Bytes PngFile(const PngPicture& picture);
+
+// A baseline JPEG written by libjpeg: components 1 (grey), 3 (RGB) or 4 (CMYK); samples top
+// row first, interleaved.
+Bytes JpegFile(int width, int height, int components, const Bytes& samples, int quality = 95,
+               const std::vector<std::string>& comments = {});
+
+}  // namespace kelvandor::testimages

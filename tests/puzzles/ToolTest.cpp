@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "puzzles/PuzzleFiles.h"
@@ -94,6 +95,7 @@ TEST(ToolTest, CheckNamesEveryShowDayProblem) {
     root.Write("Game004/Game.txt", "\xEF\xBB\xBFMit BOM\nA\nB\nC\n");
     root.Write("Game005/Game.txt", std::string(300, 'x') + "\nA\nB\nC\n");
     root.Write("Game006/Game.txt", "Zu wenig\nA\nB\n");
+    root.Write("Game007/Game.txt", "Nur eine Frage\r\n");
     root.Write("Game020/Game.txt",
                "Nach der L\xFC"
                "cke\nA\nB\nC\n");
@@ -102,8 +104,8 @@ TEST(ToolTest, CheckNamesEveryShowDayProblem) {
     for (const char* words :
          {"looks like UTF-8", "\"fehlt.png\" of answer 1 (\"A\") is missing",
           "15 answers: only the first 12 are played", "byte-order mark", "300 bytes long",
-          "Only 2 answers", "Game007 to Game019 (13 numbers) hold no playable puzzle",
-          "7 puzzle folders"}) {
+          "Only 2 answers", "the game skips this puzzle",
+          "Game007 to Game019 (13 numbers) hold no playable puzzle", "8 puzzle folders"}) {
         EXPECT_NE(r.out.find(words), std::string::npos) << words << "\n" << r.out;
     }
 }
@@ -156,6 +158,32 @@ TEST(ToolTest, CleanSetPassesAndBridgedGapIsOnlyANote) {
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("bridges the gap"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("0 problems. Ready for the show."), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace kelvandor
+
+namespace kelvandor {
+namespace {
+
+std::string SamplesRoot() {
+    const char* source = std::getenv("KELVANDOR_SOURCE_DIR");
+    return std::string(source != nullptr ? source : ".") + "/samples/puzzles";
+}
+
+TEST(ToolTest, SampleSetIsReadyForTheShowWithEveryPictureLoaded) {
+    const RunResult check = RunTool("check " + ShellQuote(SamplesRoot()));
+    EXPECT_EQ(check.status, 0) << check.out;
+    EXPECT_NE(check.out.find("7 of 7 pictures loaded"), std::string::npos) << check.out;
+    EXPECT_NE(check.out.find("8 of 8 pictures loaded"), std::string::npos) << check.out;
+
+    const RunResult flags = RunTool("puzzle " + ShellQuote(SamplesRoot()) + " 3 --json");
+    EXPECT_EQ(flags.status, 0);
+    EXPECT_EQ(flags.out.find("\"pictureLoaded\":false"), std::string::npos) << flags.out;
+    // The German flag, 160 x 96, is the widest: 160 * 256 / 96.
+    EXPECT_NE(flags.out.find("\"HasElementPictures\":true,\"PictureAspect\":426}"),
+              std::string::npos)
+        << flags.out;
 }
 
 }  // namespace

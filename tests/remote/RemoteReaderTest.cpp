@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "remote/RemoteLink.h"
 #include "remote/SerialPort.h"
 #include "tests/remote/PseudoTerminal.h"
 
@@ -103,20 +104,6 @@ protected:
     std::atomic<std::uint32_t> now_{5000};
     CRemoteReader reader_;
 };
-
-TEST_F(RemoteReaderTest, EachLineEndFinishesAFrame) {
-    StartOpen();
-    pty_.Send(Frame('5', 'D', "\r\n"));
-    ASSERT_EQ(target_.WaitFor(1).size(), 1u);
-    pty_.Send(Frame('6', 'D', "\r"));
-    ASSERT_EQ(target_.WaitFor(2).size(), 2u);
-    pty_.Send(Frame('7', 'D', "\n"));
-    EXPECT_EQ(target_.WaitFor(3), (std::vector<std::string>{"press 5", "press 6", "press 7"}));
-    const auto actions = target_.Actions();
-    EXPECT_EQ(actions[0], (RemoteAction{K::Command, 33034}));
-    EXPECT_EQ(actions[1], (RemoteAction{K::Command, 33037}));
-    EXPECT_EQ(actions[2], (RemoteAction{K::Command, 33035}));
-}
 
 TEST_F(RemoteReaderTest, FramesOfOneWriteAreHandledInOrder) {
     StartOpen();
@@ -278,6 +265,39 @@ TEST(RemoteReaderNoDeviceTest, RetriesQuietlyAboutFiveTimesASecond) {
     EXPECT_EQ(status.portIndex, 0);
     EXPECT_NE(status.error, "");
     EXPECT_FALSE(reader.Running());
+}
+
+TEST(RemoteLinkTest, FollowsTheViewFieldsWhileRunning) {
+    CPseudoTerminal first;
+    CComPorts ports([&](int) { return first.Path(); });
+    std::atomic<std::uint32_t> comPort{0};
+    std::atomic<std::uint32_t> joystickOn{0};
+    std::mutex mutex;
+    std::vector<RemoteAction> actions;
+    std::uint32_t tick = 0;
+    CRemoteLink link(
+        comPort, joystickOn,
+        [&](const RemotePress& press) {
+            std::lock_guard lock(mutex);
+            actions.push_back(press.action);
+        },
+        ports, [&] { return tick += 1000; });
+    auto count = [&] {
+        std::lock_guard lock(mutex);
+        return actions.size();
+    };
+    link.Start();
+    ASSERT_TRUE(Eventually([&] { return link.Status().open; }));
+    first.Send(Frame('D'));
+    ASSERT_TRUE(Eventually([&] { return count() == 1; }));
+    joystickOn = 1;
+    first.Send(Frame('D'));
+    ASSERT_TRUE(Eventually([&] { return count() == 2; }));
+    comPort = 0xFFFFFFFFu;  // no such port: nothing opens, nothing breaks
+    ASSERT_TRUE(Eventually([&] { return !link.Status().open; }));
+    link.Stop();
+    EXPECT_EQ(actions[0], (RemoteAction{K::None, 0}));
+    EXPECT_EQ(actions[1], (RemoteAction{K::Judge, 1}));
 }
 
 TEST(RemoteStatusTextTest, ShowsPortStateAndRecentButton) {

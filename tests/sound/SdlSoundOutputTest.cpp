@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "sound/PlaySound.h"
 #include "sound/SdlSoundOutput.h"
 #include "sound/WaveClip.h"
 
@@ -26,6 +27,20 @@ TEST(SdlSoundOutputTest, WithoutAnAudioDeviceItStaysSilentAndSaysSoOnce) {
     testing::internal::CaptureStderr();
     output->StartClip("TICK");
     output->StartClip("CLING1");
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+}
+
+TEST(SdlSoundOutputTest, DefaultPlayerWithoutAnAudioDevicePlaysOutSilently) {
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    SetSoundPlayer(nullptr);
+    testing::internal::CaptureStderr();
+    PlaySoundAsync("TICK");
+    PlaySoundAsync("TUCK");  // waits in the gate on the real clock
+    PlaySoundAsync("CLING1");
+    const auto player = SetSoundPlayer(nullptr);
+    ASSERT_NE(player, nullptr);
+    EXPECT_TRUE(player->WaitUntilIdle(10s));
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 }

@@ -1,0 +1,234 @@
+#include "image/JpegReader.h"
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <vector>
+
+#include <jerror.h>
+#include <jpeglib.h>
+
+#include "image/ImageErrors.h"
+
+namespace kelvandor {
+
+namespace {
+
+constexpr std::size_t kInputBufferSize = 32768;
+constexpr unsigned kCommentLimit = 4096;
+constexpr JDIMENSION kRowsPerCall = 16;
+
+// Everything libjpeg's callbacks touch. Plain data only: the decoder leaves its frames (and
+// ours below the guard) by longjmp, which must not skip a destructor.
+struct JpegState {
+    jpeg_decompress_struct decoder;
+    jpeg_error_mgr errors;
+    jpeg_source_mgr source;
+    std::jmp_buf jump;
+    int messageNumber;
+    CDataStream* stream;
+    std::uint8_t* buffer;
+    bool endReached;   // the data ended; an end marker was supplied in its place
+    bool dataMissing;  // the decoder needed bits that were not there
+    bool created;
+};
+
+void OnErrorExit(j_common_ptr decoder) {
+    auto* owner = static_cast<JpegState*>(decoder->client_data);
+    owner->messageNumber = decoder->err->msg_code;
+    std::longjmp(owner->jump, 1);
+}
+
+void OnOutputMessage(j_common_ptr) {}
+
+// Warnings are not printed; the one that says entropy data ran out is remembered.
+void OnEmitMessage(j_common_ptr decoder, int level) {
+    if (level < 0) {
+        auto* state = static_cast<JpegState*>(decoder->client_data);
+        if (decoder->err->msg_code == JWRN_HIT_MARKER) {
+            state->dataMissing = true;
+        }
+        decoder->err->num_warnings++;
+    }
+}
+
+void OnInitSource(j_decompress_ptr) {}
+
+boolean OnFillInput(j_decompress_ptr decoder) {
+    auto* state = static_cast<JpegState*>(decoder->client_data);
+    const std::size_t got = state->stream->Read(state->buffer, kInputBufferSize);
+    if (got == 0) {
+        // Supply an end marker, as the decoder's own sources do: when only the marker was
+        // missing the picture is whole; when pixel data were missing, the decoder says so
+        // and the read fails afterwards.
+        state->endReached = true;
+        static const JOCTET kEndOfImage[2] = {0xFF, JPEG_EOI};
+        state->source.next_input_byte = kEndOfImage;
+        state->source.bytes_in_buffer = 2;
+        return TRUE;
+    }
+    state->source.next_input_byte = state->buffer;
+    state->source.bytes_in_buffer = got;
+    return TRUE;
+}
+
+void OnSkipInput(j_decompress_ptr decoder, long count) {
+    auto* state = static_cast<JpegState*>(decoder->client_data);
+    if (count <= 0) {
+        return;
+    }
+    auto remaining = static_cast<std::size_t>(count);
+    if (remaining <= state->source.bytes_in_buffer) {
+        state->source.next_input_byte += remaining;
+        state->source.bytes_in_buffer -= remaining;
+        return;
+    }
+    remaining -= state->source.bytes_in_buffer;
+    state->source.bytes_in_buffer = 0;
+    if (!state->stream->Skip(remaining)) {
+        state->endReached = true;
+    }
+}
+
+void OnTermSource(j_decompress_ptr) {}
+
+// The one place that catches the decoder's longjmp. Returns false when the decoder reported
+// an error; the caller then throws from ordinary C++ frames.
+template <class Step>
+bool RunGuarded(JpegState& state, Step step) {
+    if (setjmp(state.jump)) {
+        return false;
+    }
+    step(state);
+    return true;
+}
+
+void CreateStep(JpegState& s) {
+    jpeg_create_decompress(&s.decoder);
+    s.created = true;
+    s.decoder.client_data = &s;
+    s.decoder.src = &s.source;
+    jpeg_save_markers(&s.decoder, JPEG_COM, kCommentLimit);
+}
+
+// Grey and colour pictures are decoded straight into blue-green-red order.
+void ReadHeaderStep(JpegState& s) {
+    jpeg_read_header(&s.decoder, TRUE);
+    if (s.decoder.num_components == 1 || s.decoder.num_components == 3) {
+        s.decoder.out_color_space = JCS_EXT_BGR;
+    }
+}
+
+void StartStep(JpegState& s) {
+    jpeg_start_decompress(&s.decoder);
+}
+
+struct RowsStep {
+    JSAMPROW* rows;
+    JDIMENSION count;
+    JDIMENSION* got;
+    void operator()(JpegState& s) const { *got = jpeg_read_scanlines(&s.decoder, rows, count); }
+};
+
+void FinishStep(JpegState& s) {
+    jpeg_finish_decompress(&s.decoder);
+}
+
+std::string CommentOf(const JpegState& s) {
+    std::string comment;
+    for (jpeg_saved_marker_ptr marker = s.decoder.marker_list; marker != nullptr;
+         marker = marker->next) {
+        if (marker->marker == JPEG_COM && marker->data != nullptr) {
+            comment.append(reinterpret_cast<const char*>(marker->data), marker->data_length);
+        }
+    }
+    return comment;
+}
+
+// Owns the decoder for the life of one read.
+class CJpegHandles {
+public:
+    explicit CJpegHandles(JpegState& state) : state_(state) {}
+    ~CJpegHandles() { Release(); }
+    void Release() {
+        if (state_.created) {
+            jpeg_destroy_decompress(&state_.decoder);
+            state_.created = false;
+        }
+    }
+
+private:
+    JpegState& state_;
+};
+
+}  // namespace
+
+void CJpegReader::Read(CDataStream& stream, CDibImage& image) {
+    std::vector<std::uint8_t> buffer(kInputBufferSize);
+    JpegState state{};
+    state.stream = &stream;
+    state.buffer = buffer.data();
+    state.decoder.err = jpeg_std_error(&state.errors);
+    state.errors.error_exit = OnErrorExit;
+    state.errors.output_message = OnOutputMessage;
+    state.errors.emit_message = OnEmitMessage;
+    state.source.init_source = OnInitSource;
+    state.source.fill_input_buffer = OnFillInput;
+    state.source.skip_input_data = OnSkipInput;
+    state.source.resync_to_restart = jpeg_resync_to_restart;
+    state.source.term_source = OnTermSource;
+    // client_data must be set before the decoder can fail; jpeg_create_decompress clears
+    // most fields but keeps err and client_data.
+    state.decoder.client_data = &state;
+    CJpegHandles handles(state);
+
+    const auto fail = [&state]() { throw EJpegError(state.messageNumber); };
+    if (!RunGuarded(state, CreateStep) || !RunGuarded(state, ReadHeaderStep)) {
+        fail();
+    }
+    comment_ = CommentOf(state);
+    if (state.decoder.image_width > kMaxImageSide || state.decoder.image_height > kMaxImageSide) {
+        throw EGraphicsPicSize();  // refused before the decoder allocates for it
+    }
+    if (!RunGuarded(state, StartStep)) {
+        fail();
+    }
+    const int components = state.decoder.out_color_components;
+    if (state.decoder.out_color_space == JCS_EXT_BGR && components == 3) {
+        CreateImage(image, 24, state.decoder.output_width, state.decoder.output_height, NoFill);
+        JSAMPROW rows[kRowsPerCall];
+        while (state.decoder.output_scanline < state.decoder.output_height) {
+            const JDIMENSION first = state.decoder.output_scanline;
+            if (CancelRequested(static_cast<int>(first * 100ull / state.decoder.output_height))) {
+                handles.Release();
+                throw EJpegAbort();
+            }
+            const JDIMENSION count =
+                std::min<JDIMENSION>(kRowsPerCall, state.decoder.output_height - first);
+            for (JDIMENSION i = 0; i < count; ++i) {
+                rows[i] = image.Row(first + i);
+            }
+            JDIMENSION got = 0;
+            if (!RunGuarded(state, RowsStep{rows, count, &got})) {
+                fail();
+            }
+        }
+    }
+    if (!RunGuarded(state, FinishStep)) {
+        fail();
+    }
+    // A file cut short decodes with grey rows at its end; that is a damaged file, not a
+    // picture.
+    if (state.endReached && state.dataMissing) {
+        state.messageNumber = JERR_INPUT_EOF;
+        fail();
+    }
+    handles.Release();
+    ReportProgress(100);
+}
+
+void CJpegReader::ThrowOpenError() const {
+    throw EJpegOpenError();
+}
+
+}  // namespace kelvandor

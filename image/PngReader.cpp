@@ -1,0 +1,291 @@
+#include "image/PngReader.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstring>
+#include <string>
+
+#include "image/ImageErrors.h"
+
+namespace kelvandor {
+
+namespace {
+
+constexpr std::size_t kMaxLibraryMessage = 200;
+
+// Everything the libpng callbacks touch. Plain data only: libpng leaves its frames (and ours
+// below the guard) by longjmp, which must not skip a destructor.
+struct PngState {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    CDataStream* stream = nullptr;
+    char message[kMaxLibraryMessage + 1] = {};
+    // Picture properties, filled by ReadInfoStep.
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    int bitDepth = 0;
+    int colourType = 0;
+    int interlaceType = 0;
+    int passes = 1;
+};
+
+void OnError(png_structp png, png_const_charp message) {
+    auto* state = static_cast<PngState*>(png_get_error_ptr(png));
+    std::strncpy(state->message, message != nullptr ? message : "", kMaxLibraryMessage);
+    png_longjmp(png, 1);
+}
+
+void OnWarning(png_structp, png_const_charp) {}
+
+void OnRead(png_structp png, png_bytep data, png_size_t length) {
+    auto* state = static_cast<PngState*>(png_get_io_ptr(png));
+    if (state->stream->Read(data, length) != length) {
+        png_error(png, "Read Error");
+    }
+}
+
+// The one place that catches libpng's longjmp. Returns false when libpng reported an error;
+// the caller then throws from ordinary C++ frames.
+template <class Step>
+bool RunGuarded(PngState& state, Step step) {
+    if (setjmp(png_jmpbuf(state.png))) {
+        return false;
+    }
+    step(state);
+    return true;
+}
+
+void ReadInfoStep(PngState& s) {
+    png_read_info(s.png, s.info);
+    png_get_IHDR(s.png, s.info, &s.width, &s.height, &s.bitDepth, &s.colourType, &s.interlaceType,
+                 nullptr, nullptr);
+}
+
+// The transformations: blue-green-red order for colour pictures, grey widened to three
+// channels for grey with alpha (so that it fills a 32-bit image), interlace handling.
+void SetTransformsStep(PngState& s) {
+    if (s.colourType == PNG_COLOR_TYPE_RGB || s.colourType == PNG_COLOR_TYPE_RGB_ALPHA) {
+        png_set_bgr(s.png);
+    }
+    if (s.colourType == PNG_COLOR_TYPE_GRAY_ALPHA) {
+        png_set_gray_to_rgb(s.png);
+    }
+    s.passes = png_set_interlace_handling(s.png);
+    png_read_update_info(s.png, s.info);
+}
+
+struct RowStep {
+    png_bytep row;
+    void operator()(PngState& s) const { png_read_row(s.png, row, nullptr); }
+};
+
+// The image depth for the picture, or 0 when it is refused.
+std::uint32_t DepthFor(const PngState& s) {
+    switch (s.colourType) {
+        case PNG_COLOR_TYPE_GRAY:
+        case PNG_COLOR_TYPE_PALETTE:
+            // 16-bit grey would land in a 5:6:5 image as noise.
+            return s.bitDepth <= 8 ? static_cast<std::uint32_t>(s.bitDepth) : 0;
+        case PNG_COLOR_TYPE_GRAY_ALPHA:
+            return s.bitDepth == 8 ? 32 : 0;
+        case PNG_COLOR_TYPE_RGB:
+            return static_cast<std::uint32_t>(s.bitDepth) * 3;  // 48 is refused by Create
+        case PNG_COLOR_TYPE_RGB_ALPHA:
+            return static_cast<std::uint32_t>(s.bitDepth) * 4;  // 64 is refused by Create
+        default:
+            throw EGraphicsException(image_messages::kFormatNotSupported);
+    }
+}
+
+std::string CommentOf(const PngState& s) {
+    png_textp texts = nullptr;
+    int count = 0;
+    png_get_text(s.png, s.info, &texts, &count);
+    if (count <= 0 || texts == nullptr) {
+        return {};
+    }
+    int chosen = 0;
+    for (int i = count - 1; i >= 0; --i) {
+        if (texts[i].key != nullptr && std::strcmp(texts[i].key, "Comment") == 0) {
+            chosen = i;
+            break;
+        }
+    }
+    const png_text& text = texts[chosen];
+    const std::size_t length =
+        text.compression >= PNG_ITXT_COMPRESSION_NONE ? text.itxt_length : text.text_length;
+    return text.text != nullptr ? std::string(text.text, length) : std::string();
+}
+
+void CopyPalette(const PngState& s, CDibImage& image) {
+    if (s.colourType == PNG_COLOR_TYPE_PALETTE) {
+        png_colorp entries = nullptr;
+        int count = 0;
+        if (png_get_PLTE(s.png, s.info, &entries, &count) != 0) {
+            for (int i = 0; i < count && i < 256; ++i) {
+                image.SetPaletteRgb(static_cast<std::uint32_t>(i), entries[i].red, entries[i].green,
+                                    entries[i].blue);
+            }
+        }
+    } else if (image.paletteSize != 0) {
+        // Grey pictures: index i is the grey level i scaled to the full range.
+        const std::uint32_t levels = image.paletteSize;
+        for (std::uint32_t i = 0; i < levels; ++i) {
+            const auto grey = static_cast<std::uint8_t>(i * 255 / (levels - 1));
+            image.SetPaletteRgb(i, grey, grey, grey);
+        }
+    }
+}
+
+// Which palette indices the picture uses.
+void MarkUsedIndices(const CDibImage& image, bool used[256]) {
+    for (std::uint32_t y = 0; y < image.height; ++y) {
+        const std::uint8_t* row = image.Row(y);
+        if (image.bitsPerPixel == 8) {
+            for (std::uint32_t x = 0; x < image.width; ++x) {
+                used[row[x]] = true;
+            }
+        } else {
+            for (std::uint32_t x = 0; x < image.width; ++x) {
+                used[image.getPixel(row, x)] = true;
+            }
+        }
+    }
+}
+
+// Before `converted` is swapped into `image`: the text state and the user words belong to the
+// caller's object, not to the pixels, so they go with the swap.
+void KeepCallerState(const CDibImage& image, CDibImage& converted) {
+    converted.fontData = image.fontData;
+    converted.fontHeaderSize = image.fontHeaderSize;
+    converted.fontFlags = image.fontFlags;
+    converted.fontFirst = image.fontFirst;
+    converted.fontLast = image.fontLast;
+    converted.alignH = image.alignH;
+    converted.alignV = image.alignV;
+    converted.baseline = image.baseline;
+    converted.lastError = image.lastError;
+    converted.fontMetric0 = image.fontMetric0;
+    converted.fontMetric1 = image.fontMetric1;
+    converted.fontMetric2 = image.fontMetric2;
+    converted.charSpacing = image.charSpacing;
+    converted.spacingOverride = image.spacingOverride;
+    converted.inkColour = image.inkColour;
+    converted.backColour = image.backColour;
+    converted.inkPen = image.inkPen;
+    converted.backPen = image.backPen;
+    converted.user1 = image.user1;
+    converted.user2 = image.user2;
+}
+
+// tRNS on a palette picture: ignored when every used entry stays opaque; otherwise the
+// palette gets its alpha and, unless all used entries equal entry 0, the picture becomes a
+// 32-bit image with the alpha of each pixel's entry.
+void ApplyPaletteTransparency(const PngState& s, CDibImage& image) {
+    png_bytep alphas = nullptr;
+    int count = 0;
+    if (png_get_tRNS(s.png, s.info, &alphas, &count, nullptr) == 0 || alphas == nullptr ||
+        count <= 0) {
+        return;
+    }
+    bool used[256] = {};
+    MarkUsedIndices(image, used);
+    bool anyTransparent = false;
+    for (int i = 0; i < count && i < 256; ++i) {
+        anyTransparent = anyTransparent || (used[i] && alphas[i] != 255);
+    }
+    if (!anyTransparent) {
+        return;
+    }
+    for (std::uint32_t i = 0; i < image.paletteSize; ++i) {
+        const std::uint32_t alpha = i < static_cast<std::uint32_t>(count) ? alphas[i] : 255;
+        image.palette[i] = (image.palette[i] & 0x00FFFFFF) | (alpha << 24);
+    }
+    bool allLikeFirst = true;
+    for (std::uint32_t i = 0; i < image.paletteSize; ++i) {
+        allLikeFirst = allLikeFirst && (!used[i] || image.palette[i] == image.palette[0]);
+    }
+    if (allLikeFirst) {
+        return;
+    }
+    CDibImage converted;
+    if (!converted.Create(32, image.width, image.height, NoFill)) {
+        throw EGraphicsMemory();
+    }
+    for (std::uint32_t y = 0; y < image.height; ++y) {
+        std::memcpy(converted.Row(y), image.rowTo32(image, image.Row(y)),
+                    static_cast<std::size_t>(image.width) * 4);
+    }
+    KeepCallerState(image, converted);
+    image.SwapWith(converted);
+}
+
+// Owns the libpng structures for the life of one read.
+class CPngHandles {
+public:
+    explicit CPngHandles(PngState& state) : state_(state) {}
+    ~CPngHandles() {
+        if (state_.png != nullptr) {
+            png_destroy_read_struct(&state_.png, state_.info != nullptr ? &state_.info : nullptr,
+                                    nullptr);
+        }
+    }
+
+private:
+    PngState& state_;
+};
+
+}  // namespace
+
+void CPngReader::Read(CDataStream& stream, CDibImage& image) {
+    PngState state;
+    state.stream = &stream;
+    CPngHandles handles(state);
+    state.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &state, OnError, OnWarning);
+    if (state.png == nullptr) {
+        throw EGraphicsException(image_messages::kInternalError);
+    }
+    state.info = png_create_info_struct(state.png);
+    if (state.info == nullptr) {
+        throw EGraphicsMemory();
+    }
+    png_set_read_fn(state.png, &state, OnRead);
+
+    if (!RunGuarded(state, ReadInfoStep)) {
+        throw EGraphicsException(state.message);
+    }
+    comment_ = CommentOf(state);
+    const std::uint32_t depth = DepthFor(state);
+    if (depth == 0) {
+        throw EGraphicsWrongColor();
+    }
+    if (state.width > kMaxImageSide || state.height > kMaxImageSide) {
+        throw EGraphicsPicSize();
+    }
+    CreateImage(image, depth, state.width, state.height, NoFill);
+    CopyPalette(state, image);
+    if (!RunGuarded(state, SetTransformsStep)) {
+        throw EGraphicsException(state.message);
+    }
+    if (png_get_rowbytes(state.png, state.info) > image.stride) {
+        throw EGraphicsException(image_messages::kFormatNotSupported);
+    }
+    const int total = state.passes * static_cast<int>(std::max<png_uint_32>(state.height, 1));
+    int done = 0;
+    for (int pass = 0; pass < state.passes; ++pass) {
+        for (std::uint32_t y = 0; y < image.height; ++y, ++done) {
+            ReportProgress(static_cast<int>(static_cast<long long>(done) * 100 / total));
+            if (!RunGuarded(state, RowStep{image.Row(y)})) {
+                throw EGraphicsException(state.message);
+            }
+        }
+    }
+    if (state.colourType == PNG_COLOR_TYPE_PALETTE) {
+        ApplyPaletteTransparency(state, image);
+    }
+    ReportProgress(100);
+}
+
+}  // namespace kelvandor

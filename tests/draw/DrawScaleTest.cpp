@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include "image/DibImage.h"
+#include "tests/draw/ReferenceDraw.h"
+
+namespace kelvandor {
+namespace {
+
+using testing::FillNoise;
+using testing::PixelAt;
+
+TEST(ScaleTest, SmoothThirdAveragesEachThreeByThreeBlock) {
+    CDibImage source;
+    ASSERT_TRUE(source.Create(32, 6, 3, NoFill));
+    for (std::uint32_t y = 0; y < 3; ++y)
+        for (std::uint32_t x = 0; x < 6; ++x)
+            source.SetPixel(x, y, 0xFF000000u | (x * 30 + y * 7));
+    CDibImage result;
+    ASSERT_TRUE(result.Scale(source, 2, 1, CDibImage::kScaleSmooth));
+    ASSERT_EQ(result.bitsPerPixel, 32u);
+    // Columns average to 30x + 7, blocks to 30 (x0 + 1) + 7.
+    EXPECT_EQ(PixelAt(result, 0, 0), 0xFF000000u | 37);
+    EXPECT_EQ(PixelAt(result, 1, 0), 0xFF000000u | 127);
+}
+
+TEST(ScaleTest, TransparentNeighboursLowerAlphaButKeepTheColour) {
+    CDibImage source;
+    ASSERT_TRUE(source.Create(32, 3, 3, 0));  // transparent black
+    source.SetPixel(1, 1, 0xFF2080C0);
+    source.SetPixel(2, 1, 0xFF2080C0);
+    CDibImage result;
+    ASSERT_TRUE(result.Scale(source, 1, 1, CDibImage::kScaleSmooth));
+    EXPECT_EQ(PixelAt(result, 0, 0) & 0xFFFFFF, 0x2080C0u);
+    EXPECT_EQ(PixelAt(result, 0, 0) >> 24, (((255 / 3) + (255 / 3)) * 256) / 768);
+}
+
+TEST(ScaleTest, EnlargingTwoToThreeKeepsTheEndsAndMixesTheMiddle) {
+    CDibImage source;
+    ASSERT_TRUE(source.Create(24, 2, 1, NoFill));
+    source.SetPixel(0, 0, 0x102030);
+    source.SetPixel(1, 0, 0x30A050);
+    CDibImage result;
+    ASSERT_TRUE(result.Scale(source, 3, 1, CDibImage::kScaleSmooth));
+    EXPECT_EQ(PixelAt(result, 0, 0), 0x102030u);
+    EXPECT_EQ(PixelAt(result, 1, 0), 0x206040u);
+    EXPECT_EQ(PixelAt(result, 2, 0), 0x30A050u);
+}
+
+TEST(ScaleTest, NearestNeighbourPicksEveryOtherPixelAndKeepsThePalette) {
+    CDibImage source;
+    ASSERT_TRUE(source.Create(8, 4, 4, NoFill));
+    for (std::uint32_t y = 0; y < 4; ++y)
+        for (std::uint32_t x = 0; x < 4; ++x)
+            source.SetPixel(x, y, 16 * y + x);
+    source.SetPaletteEntry(34, 0x00ABCDEF);
+    CDibImage result;
+    ASSERT_TRUE(result.Scale(source, 2, 2, 0));
+    ASSERT_EQ(result.bitsPerPixel, 8u);
+    EXPECT_EQ(PixelAt(result, 0, 0), 0u);
+    EXPECT_EQ(PixelAt(result, 1, 0), 2u);
+    EXPECT_EQ(PixelAt(result, 0, 1), 32u);
+    EXPECT_EQ(PixelAt(result, 1, 1), 34u);
+    EXPECT_EQ(result.palette[34], 0x00ABCDEFu);
+}
+
+TEST(ScaleTest, SameSizeWithForce32WidensAndEmptyInputsFail) {
+    CDibImage source;
+    ASSERT_TRUE(source.Create(24, 2, 2, NoFill));
+    source.FillRect(0, 0, 2, 2, 0x445566);
+    CDibImage result;
+    ASSERT_TRUE(result.Scale(source, 2, 2, CDibImage::kScaleForce32));
+    EXPECT_EQ(result.bitsPerPixel, 32u);
+    EXPECT_EQ(PixelAt(result, 1, 1), 0x445566u);  // 24-bit pixels widen with alpha 0
+
+    ASSERT_TRUE(result.Scale(result, 4, 4, 0));  // scaling an image into itself
+    EXPECT_EQ(result.width, 4u);
+    EXPECT_EQ(PixelAt(result, 3, 3), 0x445566u);
+
+    CDibImage empty;
+    EXPECT_FALSE(result.Scale(empty, 4, 4, 1));
+    EXPECT_TRUE(result.IsEmpty());
+    EXPECT_FALSE(result.Scale(source, 0, 4, 1));
+}
+
+// Nearest neighbour over whole rows (including the four-byte copies of 24-bit rows) against
+// the formula, for enlarging and reducing, in the depths with their own row code.
+TEST(ScaleTest, NearestNeighbourMatchesTheFormula) {
+    for (std::uint32_t depth : {4u, 16u, 24u, 32u}) {
+        CDibImage source;
+        ASSERT_TRUE(source.Create(depth, 13, 7, NoFill));
+        FillNoise(source, depth);
+        for (auto [w, h] : {std::pair{5u, 3u}, std::pair{29u, 11u}, std::pair{13u, 1u}}) {
+            CDibImage result;
+            ASSERT_TRUE(result.Scale(source, w, h, 0));
+            for (std::uint32_t y = 0; y < h; ++y)
+                for (std::uint32_t x = 0; x < w; ++x)
+                    ASSERT_EQ(PixelAt(result, x, y), PixelAt(source, x * 13 / w, y * 7 / h))
+                        << "depth " << depth << " " << w << "x" << h << " at " << x << "," << y;
+        }
+    }
+}
+
+// Area averaging against the plain integer formulas, including uneven ratios and the
+// alpha-aware variant.
+TEST(ScaleTest, SmoothMatchesThePlainFormulas) {
+    for (bool varyingAlpha : {false, true}) {
+        CDibImage source;
+        ASSERT_TRUE(source.Create(32, 23, 17, NoFill));
+        FillNoise(source, 3);
+        if (varyingAlpha) {
+            testing::FillNoiseWithAlphaExtremes(source, 4);
+        } else {
+            for (std::size_t i = 3; i < source.imageSize; i += 4)
+                source.bits[i] = 255;
+        }
+        for (auto [w, h] : {std::pair{7u, 5u}, std::pair{40u, 9u}, std::pair{3u, 30u}}) {
+            CDibImage result;
+            ASSERT_TRUE(result.Scale(source, w, h, CDibImage::kScaleSmooth));
+            const auto expected = testing::ReferenceSmooth32(source, w, h, varyingAlpha);
+            for (std::uint32_t y = 0; y < h; ++y)
+                for (std::uint32_t x = 0; x < w; ++x)
+                    ASSERT_EQ(PixelAt(result, x, y), expected[y * w + x])
+                        << (varyingAlpha ? "alpha-aware " : "") << w << "x" << h << " at " << x
+                        << "," << y;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kelvandor
