@@ -66,10 +66,10 @@ void RenderStateTile(CDibImage& work, CDibImage& tile, std::int32_t w, std::int3
         return;
     }
     work.FillRect(kBorder, kBorder, kSuper * (w - 8), kSuper * (t - 8), c.fill);
-    work.FillRect(35, 0, sw - 71, kBorder, c.border);                  // top
-    work.FillRect(35, kSuper * (t - 4), sw - 71, kBorder, c.border);   // bottom
-    work.FillRect(0, 35, kBorder, st - 71, c.border);                  // left
-    work.FillRect(kSuper * (w - 4), 35, kBorder, st - 71, c.border);   // right
+    work.FillRect(35, 0, sw - 71, kBorder, c.border);                 // top
+    work.FillRect(35, kSuper * (t - 4), sw - 71, kBorder, c.border);  // bottom
+    work.FillRect(0, 35, kBorder, st - 71, c.border);                 // left
+    work.FillRect(kSuper * (w - 4), 35, kBorder, st - 71, c.border);  // right
     DrawCorner(work, 35, 35, false, false, c);
     DrawCorner(work, sw - 36, 35, true, false, c);
     DrawCorner(work, 35, st - 36, false, true, c);
@@ -171,9 +171,15 @@ void CKelvandorView::LoadScreenImages() {
 void CKelvandorView::RenderTiles() {
     const std::int32_t w = TileWidth, t = TileHeight;
     if (w > 0 && t > 0) {
+        // The state tiles depend on the tile size alone; a new puzzle of the same layout
+        // keeps them.
         CDibImage work;
         for (std::size_t state = 0; state < Images.StateTiles.size(); ++state) {
-            RenderStateTile(work, Images.StateTiles[state], w, t, kTileColours[state]);
+            CDibImage& tile = Images.StateTiles[state];
+            if (tile.width != static_cast<std::uint32_t>(w) ||
+                tile.height != static_cast<std::uint32_t>(t)) {
+                RenderStateTile(work, tile, w, t, kTileColours[state]);
+            }
         }
 
         // With pictures, the text starts right of a column wide enough for the widest picture.
@@ -190,6 +196,7 @@ void CKelvandorView::RenderTiles() {
                                pictureHeight, textX);
         }
     }
+    Images.SpriteStates.fill(0);
     DirtyMask = kAllDirty;
     QuestionDirty = 1;
 }

@@ -57,7 +57,8 @@ void RepaintStarPanel(CKelvandorView& v, IViewHost& host, CDibImage& back, std::
             cache[k] = shows;
             back.FillRect(x, y, cellWidth, cellHeight, colour);
             if (shows != 0) {
-                back.DrawAlphaOver(star, x + (cellWidth - static_cast<std::int32_t>(star.width)) / 2,
+                back.DrawAlphaOver(star,
+                                   x + (cellWidth - static_cast<std::int32_t>(star.width)) / 2,
                                    y + (cellHeight - static_cast<std::int32_t>(star.height)) / 2);
             }
             host.InvalidateArea(x, y, cellWidth, cellHeight);
@@ -137,6 +138,22 @@ void DrawSolutionTexts(CKelvandorView& v, CDibImage& back) {
     }
 }
 
+// The state tile, then the element's image over it. On the 24-bit back buffer that is the
+// element's sprite, composed again only when the element changed its state.
+void DrawElement(ScreenImages& images, CDibImage& back, std::size_t i, std::uint8_t state,
+                 std::int32_t x, std::int32_t y) {
+    if (back.bitsPerPixel != 24) {
+        back.DrawAlphaOver(images.StateTiles[state], x, y);
+        back.DrawAlphaOver(images.ElementImages[i], x, y);
+        return;
+    }
+    if (images.SpriteStates[i] != state + 1) {
+        images.Sprites[i].Compose(images.StateTiles[state], images.ElementImages[i]);
+        images.SpriteStates[i] = static_cast<std::uint8_t>(state + 1);
+    }
+    images.Sprites[i].DrawOn(back, x, y);
+}
+
 void RepaintElements(CKelvandorView& v, IViewHost& host, CDibImage& back, std::uint32_t now) {
     const ElementRepaint r = v.AdvanceElementMotion(now);
     if (!r.elementsDrawn) {
@@ -166,10 +183,9 @@ void RepaintElements(CKelvandorView& v, IViewHost& host, CDibImage& back, std::u
     }
     for (std::int32_t k = 0; k < r.count; ++k) {
         const ElementPlacement& e = r.elements[static_cast<std::size_t>(k)];
-        const auto i = static_cast<std::size_t>(e.index);
-        const std::size_t state = std::min<std::size_t>(v.ElementState[i], 3);
-        back.DrawAlphaOver(v.Images.StateTiles[state], ox + e.x, oy + e.y);
-        back.DrawAlphaOver(v.Images.ElementImages[i], ox + e.x, oy + e.y);
+        DrawElement(v.Images, back, static_cast<std::size_t>(e.index),
+                    std::min<std::uint8_t>(v.ElementState[static_cast<std::size_t>(e.index)], 3),
+                    ox + e.x, oy + e.y);
         if (!r.fullRedraw) {
             host.InvalidateArea(ox + e.targetX - kFrameMargin, oy + e.targetY - kFrameMargin,
                                 v.TileWidth + 2 * kFrameMargin + 1,

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "game/TileSprite.h"
 #include "image/DibImage.h"
 #include "puzzles/PuzzleContent.h"
 
@@ -24,6 +25,10 @@ struct ScreenImages {
     // Answer text and picture of element i, TileWidth x TileHeight, 32-bit, transparent
     // elsewhere.
     std::array<CDibImage, kMaxElements> ElementImages;
+    // Element i's state tile and image composed for the 24-bit back buffer, and the state
+    // code + 1 it was composed for (0: not composed since the tiles were last rendered).
+    std::array<CTileSprite, kMaxElements> Sprites;
+    std::array<std::uint8_t, kMaxElements> SpriteStates{};
     // Large, medium and small star (bitmaps 149, 150, 151); empty when a bitmap is missing.
     std::array<CDibImage, 3> Stars;
     // A copy of the star for the current StarSize.
