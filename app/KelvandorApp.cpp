@@ -2,11 +2,14 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QPointer>
 #include <QWidget>
 
 #include "app/CommandLine.h"
 #include "app/MainFrame.h"
+#include "app/RemoteStatusPane.h"
 #include "app/TerminationSignals.h"
+#include "app/ToolbarIcons.h"
 #include "app/ViewWindow.h"
 #include "game/CommandIds.h"
 
@@ -33,8 +36,9 @@ void CKelvandorApp::SetSettingsHome() {
 
 bool CKelvandorApp::InitInstance(const std::vector<std::string>& arguments) {
     SetSettingsHome();
+    QApplication::setWindowIcon(ProgramIcon());
 
-    // The new-document step: frame, view and document.
+    // The new-document step: frame, view (which reads its settings) and document.
     m_frame = std::make_unique<CMainFrame>();
     m_view = new CViewWindow(m_frame.get());
     m_frame->SetView(m_view, m_view->Commands());
@@ -42,27 +46,39 @@ bool CKelvandorApp::InitInstance(const std::vector<std::string>& arguments) {
         return false;
     }
     m_frame->setWindowTitle(m_document.WindowTitle());
+    QPointer<CViewWindow> view = m_view;
+    m_frame->AddStatusPane(new CRemoteStatusPane(
+        [view]() -> std::optional<RemoteStatus> {
+            return view ? view->RemoteReaderStatus() : std::nullopt;
+        },
+        m_frame.get()));
 
-    m_frame->show();
+    const std::vector<CommandLineAction> actions =
+        ParseCommandLine(arguments, PlatformSlashStartsOption());
+    // A puzzle root from the command line is taken before the view starts, so that a first
+    // run that names one on the command line is not asked for one as well.
+    for (const CommandLineAction& action : actions) {
+        if (action.kind == CommandLineAction::Kind::PuzzlePath) {
+            m_view->TakeCommandLinePath(action.path);
+        }
+    }
+    m_view->Create();
+
+    if (m_frame->RestorePlacement()) {
+        m_frame->showMaximized();
+    } else {
+        m_frame->show();
+    }
     m_frame->repaint();
 
     m_signals = std::make_unique<CTerminationSignals>([this] { RequestClose(); });
-    ApplyCommandLine(arguments);
-    return true;
-}
-
-void CKelvandorApp::ApplyCommandLine(const std::vector<std::string>& arguments) {
-    for (const CommandLineAction& action :
-         ParseCommandLine(arguments, PlatformSlashStartsOption())) {
-        switch (action.kind) {
-            case CommandLineAction::Kind::ToggleZoom:
-                m_frame->PostCommand(static_cast<std::uint32_t>(CommandId::FullScreen));
-                break;
-            case CommandLineAction::Kind::PuzzlePath:
-                m_view->TakeCommandLinePath(action.path);
-                break;
+    // The zoom is posted: it happens once the event loop runs, after start-up.
+    for (const CommandLineAction& action : actions) {
+        if (action.kind == CommandLineAction::Kind::ToggleZoom) {
+            m_frame->PostCommand(static_cast<std::uint32_t>(CommandId::FullScreen));
         }
     }
+    return true;
 }
 
 void CKelvandorApp::RequestClose() {

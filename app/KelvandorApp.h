@@ -38,8 +38,6 @@ public:
     static void SetSettingsHome();
 
 private:
-    void ApplyCommandLine(const std::vector<std::string>& arguments);
-
     std::unique_ptr<CMainFrame> m_frame;
     CViewWindow* m_view = nullptr;  // owned by the frame's widget tree
     CKelvandorDoc m_document;

@@ -32,6 +32,10 @@ public:
     // with nullptr first.
     void SetView(QWidget* viewWindow, IGameCommands* commands);
 
+    // Puts the window where the last run left it, if that still lies on a monitor; else it
+    // keeps its default place. Returns whether the window is to be shown maximised.
+    bool RestorePlacement();
+
     // Runs a command as if its menu item had been chosen: the frame's own commands directly,
     // the game's through their enable rule. Unknown ids and keys without an effect do nothing.
     void ExecuteCommand(std::uint32_t id);
@@ -40,6 +44,9 @@ public:
 
     // Brings every action's enabled and checked state up to date with the rules.
     void UpdateCommandStates();
+
+    // Adds a pane to the status bar, left of the lock-key indicators; the frame owns it.
+    void AddStatusPane(QWidget* pane);
 
     // The action of a command id, or nullptr.
     QAction* Action(std::uint32_t id) const;

@@ -400,7 +400,7 @@ void WalkAsTheGame(std::map<std::int32_t, PuzzleReport*>& playable) {
 
 SetReport CheckPuzzleSet(const std::string& root) {
     SetReport report;
-    report.root = DisplayName(root);
+    report.root = DisplayName(root.empty() ? "/" : root);  // "/" lost its only separator
     std::error_code ec;
     const fs::file_status status = fs::status(fs::path(root.empty() ? "/" : root), ec);
     if (!fs::exists(status)) {
@@ -440,7 +440,7 @@ SetReport CheckPuzzleSet(const std::string& root) {
     if (playable.empty()) {
         report.findings.problems.push_back(
             "No puzzle the game can play: it needs folders Game001, Game002, ... each with a "
-            "Game.txt. The game would go straight to formula puzzles.");
+            "Game.txt. The game would go straight to formula puzzles (or say that none is left).");
     }
     WalkAsTheGame(playable);
     return report;

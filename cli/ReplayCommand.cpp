@@ -14,6 +14,7 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "cli/PngWriter.h"
+#include "cli/PuzzleToolSupport.h"
 #include "game/CommandTable.h"
 #include "game/HeadlessViewHost.h"
 #include "game/KelvandorView.h"
@@ -129,7 +130,7 @@ void PrintState(const CKelvandorView& v, CHeadlessViewHost& host, std::ostream& 
         << ",\"UseFormulas\":" << v.UseFormulas << ",\"JoystickOn\":" << v.JoystickOn.load()
         << ",\"AutoStars\":" << v.AutoStars << ",\"StarSize\":" << v.StarSize
         << ",\"Timeout\":" << v.Timeout
-        << ",\"PuzzlePath\":" << JsonString(Cp1252ToUtf8(v.PuzzlePath))
+        << ",\"PuzzlePath\":" << JsonString(DisplayName(v.PuzzlePath))
         << ",\"ComPort\":" << v.ComPort.load() << ",\"StarModulus\":" << v.StarModulus
         << ",\"elements\":[";
     for (std::int32_t i = 0; i < v.ElementCount(); ++i) {

@@ -155,14 +155,29 @@ KELVANDOR_ROW_KERNEL void AccumulateAlphaAware(
     }
 }
 
-// floor(sum / weight) for the alpha-aware colour, exactly: an estimate from the reciprocal,
-// corrected by at most one either way. sum and weight are whole numbers below 2^48 and the
-// quotient is below 256, so each product below is exact in double precision.
-std::uint8_t ColourQuotient(double sum, double weight, double reciprocal) {
-    double q = static_cast<double>(static_cast<std::int32_t>(sum * reciprocal));
-    q -= (q * weight > sum) ? 1.0 : 0.0;
-    q += ((q + 1.0) * weight <= sum) ? 1.0 : 0.0;
-    return static_cast<std::uint8_t>(static_cast<std::int32_t>(q));
+// The exact floor(n / d) for the alpha-aware colour, from a double estimate and a correction.
+std::uint32_t DivideExact(std::uint64_t n, std::uint64_t d, double reciprocal) {
+    std::uint64_t q = static_cast<std::uint64_t>(static_cast<double>(n) * reciprocal);
+    while (q != 0 && q * d > n) {
+        --q;
+    }
+    while ((q + 1) * d <= n) {
+        ++q;
+    }
+    return static_cast<std::uint32_t>(q);
+}
+
+// Division of a colour sum by its weight without dividing: with m = ceil(2^56 / d),
+// floor(n * m / 2^56) is floor(n / d) whenever n * d <= 2^56. A colour sum is at most 255
+// times its weight, so that holds for every weight up to kMagicLimit.
+constexpr std::uint64_t kMagicLimit = std::uint64_t{1} << 24;
+
+std::uint64_t MagicFor(std::uint64_t d) {
+    return static_cast<std::uint64_t>(((static_cast<unsigned __int128>(1) << 56) + d - 1) / d);
+}
+
+std::uint8_t QuotientByMagic(std::uint64_t n, std::uint64_t magic) {
+    return static_cast<std::uint8_t>((static_cast<unsigned __int128>(n) * magic) >> 56);
 }
 
 // Area averaging with all channels alike (24-bit output, or 32-bit output from a source
@@ -229,34 +244,36 @@ void ScaleSmoothAlphaAware(CDibImage& dst, const CDibImage& src) {
         }
         Normalise(alpha.data(), line.alpha.data(), pixels, rows.span[j]);
 
-        // Horizontal sums in double precision: every product is below 2^40 and every sum
-        // below 2^48, so they are exact; see ColourQuotient for the division.
         std::uint8_t* out = RowOf(dst, j);
-        double lastWeight = 0, reciprocal = 0;  // neighbours mostly share their weight
+        std::uint64_t lastWeight = 0, magic = 0;  // neighbours mostly share their weight
         for (std::uint32_t i = 0; i < dst.width; ++i) {
-            double blue = 0, green = 0, red = 0, weight = 0;
+            std::uint64_t blue = 0, green = 0, red = 0, weight = 0;
             std::uint32_t alphaSum = 0;
             for (std::uint32_t t = columns.first[i]; t < columns.first[i + 1]; ++t) {
                 const std::size_t x = columns.taps[t].index;
                 const std::uint32_t w = columns.taps[t].weight;
-                const double wd = w;
-                blue += line.blue[x] * wd;
-                green += line.green[x] * wd;
-                red += line.red[x] * wd;
-                weight += line.weight[x] * wd;
+                blue += std::uint64_t{line.blue[x]} * w;
+                green += std::uint64_t{line.green[x]} * w;
+                red += std::uint64_t{line.red[x]} * w;
+                weight += std::uint64_t{line.weight[x]} * w;
                 alphaSum += (alpha[x] * w) >> 8;
             }
             std::uint8_t* p = out + 4 * static_cast<std::size_t>(i);
             if (weight == 0) {
                 p[0] = p[1] = p[2] = 0;
-            } else {
+            } else if (weight <= kMagicLimit) {
                 if (weight != lastWeight) {
                     lastWeight = weight;
-                    reciprocal = 1.0 / weight;
+                    magic = MagicFor(weight);
                 }
-                p[0] = ColourQuotient(blue, weight, reciprocal);
-                p[1] = ColourQuotient(green, weight, reciprocal);
-                p[2] = ColourQuotient(red, weight, reciprocal);
+                p[0] = QuotientByMagic(blue, magic);
+                p[1] = QuotientByMagic(green, magic);
+                p[2] = QuotientByMagic(red, magic);
+            } else {
+                const double reciprocal = 1.0 / static_cast<double>(weight);
+                p[0] = static_cast<std::uint8_t>(DivideExact(blue, weight, reciprocal));
+                p[1] = static_cast<std::uint8_t>(DivideExact(green, weight, reciprocal));
+                p[2] = static_cast<std::uint8_t>(DivideExact(red, weight, reciprocal));
             }
             p[3] = static_cast<std::uint8_t>(static_cast<std::int32_t>(
                 static_cast<std::int32_t>(alphaSum) * columnScale[i] + kQuotientBias));

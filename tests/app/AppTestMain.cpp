@@ -5,6 +5,7 @@
 #include <memory>
 
 #include <QApplication>
+#include <QTimer>
 
 #include "app/KelvandorApp.h"
 #include "tests/app/QtTestSupport.h"
@@ -28,6 +29,25 @@ bool ProcessEventsFor(int ms) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;
+}
+
+CDialogAnswerer::CDialogAnswerer(std::function<void(QDialog&)> answer)
+    : answer_(std::move(answer)) {
+    auto* poll = new QTimer(this);
+    connect(poll, &QTimer::timeout, this, [this] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || dialog == last_ || !dialog->isVisible()) {
+            return;
+        }
+        last_ = dialog;
+        titles << dialog->windowTitle();
+        if (answer_) {
+            answer_(*dialog);
+        } else {
+            dialog->reject();
+        }
+    });
+    poll->start(10);
 }
 
 }  // namespace kelvandor::test

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <map>
 #include <set>
 #include <vector>
@@ -16,7 +15,6 @@
 #include <QToolBar>
 
 #include "app/GameCommands.h"
-#include "app/KelvandorApp.h"
 #include "app/MenuResource.h"
 #include "game/CommandIds.h"
 #include "tests/app/QtTestSupport.h"
@@ -190,35 +188,29 @@ TEST_F(MainFrameTest, FrameSettingsSurviveARunAndUnknownOnesAreWrittenBack) {
     EXPECT_FALSE(next.IsFlatMode());
 }
 
-class KelvandorAppTest : public MainFrameTest {};
-
-TEST_F(KelvandorAppTest, TitleNamesTheDocumentAndTheProgram) {
-    CKelvandorApp app;
-    ASSERT_TRUE(app.InitInstance({}));
-    EXPECT_EQ(app.MainFrame()->windowTitle(), QStringLiteral("Das Spiel - Kelvandor"));
-}
-
-TEST_F(KelvandorAppTest, ZoomOptionIsAppliedOnceTheLoopRunsAndTwiceCancelsOut) {
-    CKelvandorApp once;
-    ASSERT_TRUE(once.InitInstance({"-z"}));
-    EXPECT_EQ(once.MainFrame()->ZoomMode(), 0);  // posted, not yet run
-    EXPECT_TRUE(test::ProcessEventsUntil([&] { return once.MainFrame()->ZoomMode() == 1; }));
-
-    CKelvandorApp twice;
-    ASSERT_TRUE(twice.InitInstance({"-z", "-Z"}));
-    test::ProcessEventsFor(200);
-    EXPECT_EQ(twice.MainFrame()->ZoomMode(), 0);
-    EXPECT_TRUE(twice.MainFrame()->menuBar()->isVisible());
-}
-
-TEST_F(KelvandorAppTest, TerminationSignalClosesTheWindowAndSavesSettings) {
-    CKelvandorApp app;
-    ASSERT_TRUE(app.InitInstance({}));
-    ASSERT_TRUE(app.MainFrame()->isVisible());
-    std::raise(SIGTERM);
-    EXPECT_TRUE(test::ProcessEventsUntil([&] { return !app.MainFrame()->isVisible(); }));
+TEST_F(MainFrameTest, ExitWhileZoomedKeepsThePositionAndNextStartIsMaximised) {
+    {
+        QSettings settings;
+        settings.setValue("Settings/IsZoomed", 0);
+        settings.setValue("Settings/LastPosX", 40);
+        settings.setValue("Settings/LastPosY", 30);
+        settings.setValue("Settings/LastSizeX", 600);
+        settings.setValue("Settings/LastSizeY", 400);
+    }
+    {
+        CMainFrame frame;
+        EXPECT_FALSE(frame.RestorePlacement());
+        EXPECT_EQ(frame.geometry(), QRect(40, 30, 600, 400));
+        frame.show();
+        frame.ExecuteCommand(Id(CommandId::FullScreen));
+        frame.close();
+    }
     QSettings settings;
-    EXPECT_TRUE(settings.contains("Settings/FlatMode"));
+    EXPECT_EQ(settings.value("Settings/IsZoomed").toInt(), 1);
+    EXPECT_EQ(settings.value("Settings/LastPosX").toInt(), 40);
+    EXPECT_EQ(settings.value("Settings/LastSizeX").toInt(), 600);
+    CMainFrame next;
+    EXPECT_TRUE(next.RestorePlacement());
 }
 
 }  // namespace

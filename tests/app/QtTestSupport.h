@@ -2,7 +2,12 @@
 // Shared ground for the shell's tests: one QApplication for the test program and settings
 // that live in a temporary folder, emptied before every test.
 
+#include <functional>
+
+#include <QDialog>
+#include <QPointer>
 #include <QSettings>
+#include <QStringList>
 #include <QTemporaryDir>
 
 namespace kelvandor::test {
@@ -17,6 +22,19 @@ template <typename Condition>
 bool ProcessEventsUntil(Condition condition, int timeoutMs = 5000);
 
 bool ProcessEventsFor(int ms);
+
+// Answers the modal dialogs that open while it lives: each new one is handed to `answer`
+// (which accepts or rejects it); without an answer it is rejected. The titles of all
+// dialogs seen are kept in order.
+class CDialogAnswerer : public QObject {
+public:
+    explicit CDialogAnswerer(std::function<void(QDialog&)> answer = nullptr);
+    QStringList titles;
+
+private:
+    std::function<void(QDialog&)> answer_;
+    QPointer<QWidget> last_;
+};
 
 }  // namespace kelvandor::test
 

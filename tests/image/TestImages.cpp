@@ -95,6 +95,9 @@ std::string WriteTempFile(const std::string& name, const Bytes& bytes) {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
     const std::string path = ::testing::TempDir() + "kelvandor-image-" +
                              (test != nullptr ? std::string(test->name()) + "-" : "") + name;
+    // Removing first instead of truncating: the file system flushes a truncated file to disk
+    // on close, which makes thousands of rewrites slow.
+    std::remove(path.c_str());
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));

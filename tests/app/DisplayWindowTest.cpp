@@ -1,0 +1,99 @@
+#include "dialogs/GameDisplayWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QPaintEvent>
+#include <QTest>
+
+#include "app/Windows1252.h"
+#include "dialogs/ImageConversion.h"
+#include "tests/app/QtTestSupport.h"
+
+namespace kelvandor {
+namespace {
+
+// Records the regions of the paint events a widget receives.
+class PaintRecorder : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            regions.push_back(static_cast<QPaintEvent*>(event)->region());
+        }
+        return false;
+    }
+    std::vector<QRegion> regions;
+};
+
+TEST(ImageConversionTest, RowsComeOutTopDownInTheirColours) {
+    CDibImage image;
+    ASSERT_TRUE(image.Create(24, 4, 3, 0));
+    image.SetPixel(0, 0, 0xFF0000);  // top left
+    image.SetPixel(3, 2, 0x0000FF);  // bottom right
+    const QImage whole = ToQImage(image);
+    ASSERT_EQ(whole.size(), QSize(4, 3));
+    EXPECT_EQ(whole.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(whole.pixel(3, 2), qRgb(0, 0, 255));
+    EXPECT_EQ(whole.pixel(1, 1), qRgb(0, 0, 0));
+
+    const QImage corner = ToQImage(image, QRect(2, 1, 10, 10));  // clipped to 2 x 2
+    ASSERT_EQ(corner.size(), QSize(2, 2));
+    EXPECT_EQ(corner.pixel(1, 1), qRgb(0, 0, 255));
+    EXPECT_TRUE(ToQImage(image, QRect(10, 10, 2, 2)).isNull());
+    EXPECT_TRUE(ToQImage(CDibImage()).isNull());
+}
+
+TEST(ImageConversionTest, PaletteAndAlphaImagesKeepTheirColours) {
+    CDibImage indexed;
+    ASSERT_TRUE(indexed.Create(8, 2, 1, 0));
+    indexed.SetPaletteRgb(7, 0xC0, 0xC0, 0xC0);
+    indexed.SetPixel(1, 0, 7);
+    EXPECT_EQ(ToQImage(indexed).pixel(1, 0) & 0xFFFFFF, 0xC0C0C0u);
+
+    CDibImage translucent;
+    ASSERT_TRUE(translucent.Create(32, 2, 1, 0));
+    translucent.SetPixel(0, 0, 0x80102030);
+    const QImage converted = ToQImage(translucent);
+    EXPECT_EQ(converted.format(), QImage::Format_ARGB32);
+    EXPECT_EQ(converted.pixel(0, 0), 0x80102030u);
+    EXPECT_EQ(qAlpha(converted.pixel(1, 0)), 0);
+}
+
+TEST(GameDisplayWindowTest, BackBufferFollowsTheSizeAndStartsInTheBackgroundColour) {
+    GameDisplayWindow window(nullptr);
+    window.SetBackgroundColour(0x123456);
+    window.Resize(40, 30);
+    EXPECT_EQ(window.size(), QSize(40, 30));
+    ASSERT_EQ(window.BackBuffer().width, 40u);
+    ASSERT_EQ(window.BackBuffer().height, 30u);
+    EXPECT_EQ(window.BackBuffer().getPixel(window.BackBuffer().Row(29), 39) & 0xFFFFFF, 0x123456u);
+    window.Resize(0, 30);
+    EXPECT_TRUE(window.BackBuffer().IsEmpty());
+}
+
+TEST(GameDisplayWindowTest, RepaintsOnlyTheInvalidatedAreaAndShowsTheBackBuffer) {
+    GameDisplayWindow window(nullptr);
+    window.Resize(100, 80);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    test::ProcessEventsFor(50);
+    PaintRecorder recorder;
+    window.installEventFilter(&recorder);
+
+    window.BackBuffer().FillRect(10, 20, 5, 5, 0xFF00FF00);
+    window.InvalidateArea(10, 20, 5, 5);
+    window.InvalidateArea(95, 75, 50, 50);  // reaches past the edge: clipped
+    ASSERT_TRUE(test::ProcessEventsUntil([&] { return !recorder.regions.empty(); }));
+    EXPECT_EQ(recorder.regions.front(), QRegion(10, 20, 5, 5) + QRegion(95, 75, 5, 5));
+    EXPECT_EQ(window.grab().toImage().pixel(12, 22), qRgb(0, 255, 0));
+}
+
+TEST(Windows1252Test, GermanTextsAndTheHighControlsRoundTrip) {
+    const std::string bytes = "R\xE4tsel \x80 \x84Gro\xDF\x93";
+    const QString text = FromWindows1252(bytes);
+    EXPECT_EQ(text, QStringLiteral("Rätsel € „Groß“"));
+    EXPECT_EQ(ToWindows1252(text), bytes);
+    EXPECT_EQ(ToWindows1252(QStringLiteral("COM\u4E00")), "COM?");
+}
+
+}  // namespace
+}  // namespace kelvandor

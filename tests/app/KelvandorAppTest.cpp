@@ -1,0 +1,209 @@
+// The whole program in its window: start-up, command line, settings at exit, and a round
+// played with the keys.
+
+#include "app/KelvandorApp.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fstream>
+
+#include <QAction>
+#include <QDir>
+#include <QInputDialog>
+#include <QMenuBar>
+#include <QTest>
+
+#include "app/MainFrame.h"
+#include "app/ViewWindow.h"
+#include "game/CommandIds.h"
+#include "game/KelvandorView.h"
+#include "tests/app/QtTestSupport.h"
+
+namespace kelvandor {
+namespace {
+
+constexpr std::uint32_t Id(CommandId id) {
+    return static_cast<std::uint32_t>(id);
+}
+
+class KelvandorAppTest : public ::testing::Test {
+protected:
+    void SetUp() override { test::ResetSettings(); }
+
+    // A puzzle root with one three-answer puzzle in Game001.
+    std::string MakePuzzles() {
+        const QString game = puzzles_.filePath(QStringLiteral("Game001"));
+        QDir().mkpath(game);
+        std::ofstream(QDir(game).filePath(QStringLiteral("Game.txt")).toStdString())
+            << "Wie heissen die Planeten?\nMerkur\nVenus\nErde\n";
+        return puzzles_.path().toStdString();
+    }
+
+    static void StorePuzzleRoot(const std::string& path) {
+        QSettings().setValue(QStringLiteral("PicPath"), QString::fromStdString(path));
+    }
+
+    // Starts the program; `app` must live in the test.
+    static void Start(CKelvandorApp& app, const std::vector<std::string>& arguments) {
+        ASSERT_TRUE(app.InitInstance(arguments));
+        app.MainFrame()->resize(1024, 768);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(app.MainFrame()));
+    }
+
+    QTemporaryDir puzzles_;
+};
+
+TEST_F(KelvandorAppTest, FirstRunAsksForThePuzzleRootAndWritesTheSevenDefaultsAtExit) {
+    test::CDialogAnswerer answerer;  // cancels the folder picker
+    {
+        CKelvandorApp app;
+        Start(app, {});
+        EXPECT_EQ(app.MainFrame()->windowTitle(), QStringLiteral("Das Spiel - Kelvandor"));
+        EXPECT_TRUE(test::ProcessEventsUntil([&] { return !answerer.titles.isEmpty(); }));
+    }
+    EXPECT_EQ(answerer.titles, QStringList{QStringLiteral("Pfad mit Texten")});
+    QSettings settings;
+    EXPECT_EQ(settings.value("UseFormular").toInt(), 1);
+    EXPECT_EQ(settings.value("JoystickOn").toInt(), 1);
+    EXPECT_EQ(settings.value("AutoStars").toInt(), 1);
+    EXPECT_EQ(settings.value("StarSize").toInt(), 0);
+    EXPECT_EQ(settings.value("PicPath").toString(), QString());
+    EXPECT_TRUE(settings.contains("PicPath"));
+    EXPECT_EQ(settings.value("Timeout").toInt(), 0);
+    EXPECT_EQ(settings.value("ComPort").toInt(), 0);
+}
+
+TEST_F(KelvandorAppTest, StoredSettingsAreReadAndAnOversizedTimeoutIsClamped) {
+    StorePuzzleRoot("/nowhere");
+    QSettings().setValue("Timeout", 500);
+    QSettings().setValue("StarSize", 3);
+    CKelvandorApp app;
+    Start(app, {});
+    EXPECT_EQ(app.View()->View().Timeout, 120u);
+    EXPECT_EQ(app.View()->View().StarSize, 3u);
+    EXPECT_EQ(app.View()->View().PuzzlePath, "/nowhere");
+}
+
+TEST_F(KelvandorAppTest, CommandLinePathIsUsedWithoutAskingAndStoredAtExit) {
+    test::CDialogAnswerer answerer;
+    StorePuzzleRoot("/old/root");
+    {
+        CKelvandorApp app;
+        Start(app, {"/first", "/tmp/R\xC3\xA4tsel/"});
+        test::ProcessEventsFor(200);
+        EXPECT_EQ(app.View()->View().PuzzlePath, "/tmp/R\xC3\xA4tsel");
+        EXPECT_EQ(app.View()->View().PreviousPuzzlePath, "/first");
+    }
+    EXPECT_TRUE(answerer.titles.isEmpty());
+    EXPECT_EQ(QSettings().value("PicPath").toString(), QStringLiteral("/tmp/Rätsel"));
+}
+
+TEST_F(KelvandorAppTest, ZoomOptionIsAppliedOnceTheLoopRunsAndTwiceCancelsOut) {
+    StorePuzzleRoot("/nowhere");
+    CKelvandorApp once;
+    ASSERT_TRUE(once.InitInstance({"-z"}));
+    EXPECT_EQ(once.MainFrame()->ZoomMode(), 0);  // posted, not yet run
+    EXPECT_TRUE(test::ProcessEventsUntil([&] { return once.MainFrame()->ZoomMode() == 1; }));
+    EXPECT_EQ(once.View()->View().ZoomMode, 1u);
+
+    CKelvandorApp twice;
+    ASSERT_TRUE(twice.InitInstance({"-z", "-Z"}));
+    test::ProcessEventsFor(200);
+    EXPECT_EQ(twice.MainFrame()->ZoomMode(), 0);
+    EXPECT_TRUE(twice.MainFrame()->menuBar()->isVisible());
+}
+
+TEST_F(KelvandorAppTest, MenuCheckMarksFollowTheGameState) {
+    StorePuzzleRoot("/nowhere");
+    CKelvandorApp app;
+    Start(app, {});
+    CMainFrame& frame = *app.MainFrame();
+    CKelvandorView& view = app.View()->View();
+
+    frame.Action(Id(CommandId::SmallStars))->trigger();
+    EXPECT_EQ(view.StarSize, 2u);
+    EXPECT_TRUE(frame.Action(Id(CommandId::SmallStars))->isChecked());
+    EXPECT_FALSE(frame.Action(Id(CommandId::LargeStars))->isChecked());
+
+    frame.Action(Id(CommandId::UseFormulas))->trigger();
+    EXPECT_EQ(view.UseFormulas, 0u);
+    EXPECT_FALSE(frame.Action(Id(CommandId::UseFormulas))->isChecked());
+
+    // F11 makes the left player active (nobody was); the idle update shows it.
+    QTest::keyClick(&frame, Qt::Key_F11);
+    EXPECT_EQ(view.ActivePlayer, 0u);
+    EXPECT_TRUE(test::ProcessEventsUntil(
+        [&] { return frame.Action(Id(CommandId::ToggleLeftPlayer))->isChecked(); }));
+    frame.Action(Id(CommandId::ToggleLeftPlayer))->trigger();
+    EXPECT_FALSE(frame.Action(Id(CommandId::ToggleLeftPlayer))->isChecked());
+    EXPECT_FALSE(frame.Action(Id(CommandId::ToggleRightPlayer))->isChecked());
+}
+
+TEST_F(KelvandorAppTest, KeysPlayARoundAndF5IsRefusedWhileItRuns) {
+    StorePuzzleRoot(MakePuzzles());
+    CKelvandorApp app;
+    Start(app, {});
+    CMainFrame& frame = *app.MainFrame();
+    CKelvandorView& view = app.View()->View();
+
+    QTest::keyClick(&frame, Qt::Key_F5);
+    ASSERT_EQ(view.Started, 1u);
+    ASSERT_EQ(view.ElementCount(), 3);
+    EXPECT_EQ(view.GameNumber, 1);
+
+    // During the round F5 is greyed and refused, even if its item were still enabled.
+    frame.UpdateCommandStates();
+    EXPECT_FALSE(frame.Action(Id(CommandId::NextPuzzle))->isEnabled());
+    frame.ExecuteCommand(Id(CommandId::NextPuzzle));
+    EXPECT_EQ(view.GameNumber, 1);
+
+    // The dealt answers fly in; then the selected one goes to the left column.
+    ASSERT_TRUE(test::ProcessEventsUntil([&] { return view.MovingCount == 0; }));
+    QTest::keyClick(app.View(), Qt::Key_Left);
+    ASSERT_TRUE(test::ProcessEventsUntil([&] {
+        int left = 0;
+        for (int i = 0; i < view.ElementCount(); ++i) {
+            left += view.ElementColumn[i] == kLeftColumn;
+        }
+        return left == 2 && view.MovingCount == 0;
+    }));
+
+    // The left player stops: the placement is judged, one way or the other.
+    QTest::keyClick(&frame, Qt::Key_F7);
+    EXPECT_TRUE(view.SelectCountdown > 0 || view.PhaseCountdown > 0);
+}
+
+TEST_F(KelvandorAppTest, TerminationSignalEndsTheProgramWithSettingsSaved) {
+    StorePuzzleRoot("/nowhere");
+    {
+        CKelvandorApp app;
+        Start(app, {});
+        app.MainFrame()->Action(Id(CommandId::MediumStars))->trigger();
+        std::raise(SIGTERM);
+        EXPECT_TRUE(test::ProcessEventsUntil([&] { return !app.MainFrame()->isVisible(); }));
+        EXPECT_TRUE(QSettings().contains("Settings/FlatMode"));
+    }
+    EXPECT_EQ(QSettings().value("StarSize").toInt(), 1);
+}
+
+TEST_F(KelvandorAppTest, TimeoutBoxTakesTheEntryThroughTheGamesRules) {
+    StorePuzzleRoot("/nowhere");
+    CKelvandorApp app;
+    Start(app, {});
+    QString prompt;
+    test::CDialogAnswerer answerer([&](QDialog& dialog) {
+        auto& box = static_cast<QInputDialog&>(dialog);
+        prompt = box.labelText();
+        box.setTextValue(QStringLiteral("5"));
+        box.accept();
+    });
+    app.MainFrame()->ExecuteCommand(Id(CommandId::SetTimeout));
+    EXPECT_EQ(answerer.titles, QStringList{QStringLiteral("Timeout einstellen")});
+    EXPECT_EQ(prompt,
+              QStringLiteral("Nach wievilen Sekunden soll eines Auswahl abgebrochen werden :"));
+    EXPECT_EQ(app.View()->View().Timeout, 20u);  // 1..19 seconds become 20
+}
+
+}  // namespace
+}  // namespace kelvandor

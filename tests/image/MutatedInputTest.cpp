@@ -1,0 +1,91 @@
+// Damaged variants of valid pictures: whatever the bytes say, a load ends with a code and
+// never reads or writes outside a buffer (the sanitizer build checks the latter).
+
+#include <gtest/gtest.h>
+
+#include <png.h>
+
+#include <random>
+
+#include "image/DibImage.h"
+#include "image/ImageFile.h"
+#include "tests/image/TestImages.h"
+
+namespace kelvandor {
+namespace {
+
+using testimages::Bytes;
+
+void LoadMutations(const Bytes& original, std::uint32_t seed, int rounds) {
+    std::mt19937 random(seed);
+    const std::string path = testimages::WriteTempFile("mutated", {});
+    for (int round = 0; round < rounds; ++round) {
+        Bytes bytes = original;
+        const int changes = 1 + static_cast<int>(random() % 4);
+        for (int i = 0; i < changes; ++i) {
+            // Headers hold the sizes and counts that matter most; hit them more often.
+            const std::size_t limit =
+                random() % 2 ? std::min<std::size_t>(bytes.size(), 128) : bytes.size();
+            bytes[random() % limit] = static_cast<std::uint8_t>(random());
+        }
+        if (random() % 4 == 0) {
+            bytes.resize(random() % bytes.size());
+        }
+        testimages::WriteTempFile("mutated", bytes);
+        CDibImage image;
+        const int result = LoadImageFile(path, image);
+        ASSERT_GE(result, -7) << "round " << round;
+        ASSERT_LE(result, 0) << "round " << round;
+        if (result == 0) {
+            ASSERT_FALSE(image.IsEmpty());
+            ASSERT_EQ(image.imageSize, static_cast<std::size_t>(image.stride) * image.height);
+        }
+    }
+}
+
+std::vector<std::uint32_t> Indices(int count, int modulo) {
+    std::vector<std::uint32_t> out;
+    for (int i = 0; i < count; ++i) {
+        out.push_back(static_cast<std::uint32_t>((i * 7) % modulo));
+    }
+    return out;
+}
+
+TEST(MutatedInputTest, BitmapsOfEveryKind) {
+    std::vector<std::uint32_t> palette(16, 0x808080);
+    LoadMutations(testimages::BmpFile(8, 9, 7, palette, Indices(63, 16)), 1, 800);
+    LoadMutations(testimages::BmpFile(32, 5, 4, {}, Indices(20, 1 << 30), false), 2, 800);
+    LoadMutations(testimages::RleBmpFile(8, 6, 3, palette,
+                                         {3, 7, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 2, 1, 2, 9, 0, 1}),
+                  3, 800);
+    LoadMutations(
+        testimages::RleBmpFile(4, 8, 2, palette, {5, 0x12, 0, 3, 0x45, 0x60, 0, 0, 8, 0x33, 0, 1}),
+        4, 800);
+}
+
+TEST(MutatedInputTest, PngAndJpeg) {
+    testimages::PngPicture rgba;
+    rgba.width = 12;
+    rgba.height = 5;
+    rgba.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
+    rgba.interlaced = true;
+    rgba.rows.assign(5, Bytes(48, 0x5A));
+    LoadMutations(testimages::PngFile(rgba), 5, 800);
+    testimages::PngPicture indexed;
+    indexed.width = 9;
+    indexed.height = 3;
+    indexed.colourType = PNG_COLOR_TYPE_PALETTE;
+    indexed.bitDepth = 2;
+    indexed.palette = {0x000000, 0xFF0000, 0x00FF00};
+    indexed.transparency = {0, 128};
+    indexed.rows.assign(3, Bytes{0x1B, 0x6C, 0x40});
+    LoadMutations(testimages::PngFile(indexed), 6, 800);
+    Bytes samples(24 * 16 * 3);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        samples[i] = static_cast<std::uint8_t>(i * 13);
+    }
+    LoadMutations(testimages::JpegFile(24, 16, 3, samples, 75, {"note"}), 7, 800);
+}
+
+}  // namespace
+}  // namespace kelvandor
