@@ -173,7 +173,7 @@ std::uint32_t DivideExact(std::uint64_t n, std::uint64_t d, double reciprocal) {
 constexpr std::uint64_t kMagicLimit = std::uint64_t{1} << 24;
 
 std::uint64_t MagicFor(std::uint64_t d) {
-    return static_cast<std::uint64_t>(((static_cast<unsigned __int128>(1) << 56) + d - 1) / d);
+    return ((std::uint64_t{1} << 56) - 1) / d + 1;  // ceil(2^56 / d) for d >= 1
 }
 
 std::uint8_t QuotientByMagic(std::uint64_t n, std::uint64_t magic) {
@@ -225,9 +225,18 @@ void ScaleSmoothPlain(CDibImage& dst, const CDibImage& src, std::uint32_t channe
 }
 
 // Area averaging of a 32-bit source (rows read as 32 bits) whose alpha varies.
+void ScaleSmoothAlphaAwareNarrow(CDibImage& dst, const CDibImage& src, const AxisPlan& columns,
+                                 const AxisPlan& rows);
+
 void ScaleSmoothAlphaAware(CDibImage& dst, const CDibImage& src) {
     const AxisPlan columns = PlanAxis(src.width, dst.width);
     const AxisPlan rows = PlanAxis(src.height, dst.height);
+    const std::uint64_t widestColumn = *std::max_element(columns.span.begin(), columns.span.end());
+    const std::uint64_t tallestRow = *std::max_element(rows.span.begin(), rows.span.end());
+    if (widestColumn * tallestRow <= kMagicLimit) {
+        ScaleSmoothAlphaAwareNarrow(dst, src, columns, rows);
+        return;
+    }
     const std::size_t pixels = src.width;
     AlphaAwareLine line(pixels);
     std::vector<std::uint8_t> alpha(pixels);
@@ -278,6 +287,84 @@ void ScaleSmoothAlphaAware(CDibImage& dst, const CDibImage& src) {
             p[3] = static_cast<std::uint8_t>(static_cast<std::int32_t>(
                 static_cast<std::int32_t>(alphaSum) * columnScale[i] + kQuotientBias));
         }
+    }
+}
+
+// The same for the usual ratios, where every sum of a destination pixel stays below 2^32
+// (span products up to 2^24): after the vertical pass blue, green, red and the contributing
+// weight are laid side by side, so that each tap of the horizontal pass is one four-word
+// multiply-add.
+KELVANDOR_ROW_KERNEL void Interleave(std::uint32_t* __restrict line,
+                                     const std::uint32_t* __restrict blue,
+                                     const std::uint32_t* __restrict green,
+                                     const std::uint32_t* __restrict red,
+                                     const std::uint32_t* __restrict weight, std::size_t pixels) {
+    for (std::size_t x = 0; x < pixels; ++x) {
+        line[4 * x + 0] = blue[x];
+        line[4 * x + 1] = green[x];
+        line[4 * x + 2] = red[x];
+        line[4 * x + 3] = weight[x];
+    }
+}
+
+// The horizontal pass of the narrow variant for one destination row.
+KELVANDOR_ROW_KERNEL void HorizontalAlphaAwareNarrow(std::uint8_t* __restrict out,
+                                                     const std::uint32_t* __restrict line,
+                                                     const std::uint8_t* __restrict alpha,
+                                                     const AxisPlan& columns,
+                                                     const double* __restrict columnScale,
+                                                     std::uint32_t width) {
+    std::uint64_t lastWeight = 0, magic = 0;  // neighbours mostly share their weight
+    for (std::uint32_t i = 0; i < width; ++i) {
+        std::uint32_t sum[4] = {0, 0, 0, 0};
+        std::uint32_t alphaSum = 0;
+        for (std::uint32_t t = columns.first[i]; t < columns.first[i + 1]; ++t) {
+            const std::size_t x = columns.taps[t].index;
+            const std::uint32_t* q = line + 4 * x;
+            const std::uint32_t w = columns.taps[t].weight;
+            for (std::size_t c = 0; c < 4; ++c) {
+                sum[c] += q[c] * w;
+            }
+            alphaSum += (alpha[x] * w) >> 8;
+        }
+        std::uint8_t* p = out + 4 * static_cast<std::size_t>(i);
+        const std::uint32_t weight = sum[3];
+        if (weight != lastWeight) {
+            lastWeight = weight;
+            magic = weight == 0 ? 0 : MagicFor(weight);
+        }
+        p[0] = QuotientByMagic(sum[0], magic);
+        p[1] = QuotientByMagic(sum[1], magic);
+        p[2] = QuotientByMagic(sum[2], magic);
+        p[3] = static_cast<std::uint8_t>(static_cast<std::int32_t>(
+            static_cast<std::int32_t>(alphaSum) * columnScale[i] + kQuotientBias));
+    }
+}
+
+void ScaleSmoothAlphaAwareNarrow(CDibImage& dst, const CDibImage& src, const AxisPlan& columns,
+                                 const AxisPlan& rows) {
+    const std::size_t pixels = src.width;
+    AlphaAwareLine planes(pixels);
+    std::vector<std::uint32_t> line(4 * pixels);
+    std::vector<std::uint8_t> alpha(pixels);
+    std::vector<double> columnScale(dst.width);
+    for (std::uint32_t i = 0; i < dst.width; ++i) {
+        columnScale[i] = 256.0 / columns.span[i];
+    }
+    for (std::uint32_t j = 0; j < dst.height; ++j) {
+        for (std::uint32_t t = rows.first[j]; t < rows.first[j + 1]; ++t) {
+            const std::uint8_t* row = src.rowTo32(src, RowOf(src, rows.taps[t].index));
+            AccumulateAlphaAware(planes.blue.data(), planes.green.data(), planes.red.data(),
+                                 planes.alpha.data(), planes.weight.data(), row, pixels,
+                                 rows.taps[t].weight, t == rows.first[j]);
+        }
+        Interleave(line.data(), planes.blue.data(), planes.green.data(), planes.red.data(),
+                   planes.weight.data(), pixels);
+        std::vector<std::uint32_t>& alphaSums = planes.alpha;
+        Normalise(alpha.data(), alphaSums.data(), pixels, rows.span[j]);
+
+        HorizontalAlphaAwareNarrow(RowOf(dst, j), line.data(), alpha.data(), columns,
+                                   columnScale.data(), dst.width);
     }
 }
 
