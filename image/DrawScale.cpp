@@ -233,7 +233,8 @@ void ScaleSmoothAlphaAware(CDibImage& dst, const CDibImage& src) {
     const AxisPlan rows = PlanAxis(src.height, dst.height);
     const std::uint64_t widestColumn = *std::max_element(columns.span.begin(), columns.span.end());
     const std::uint64_t tallestRow = *std::max_element(rows.span.begin(), rows.span.end());
-    if (widestColumn * tallestRow <= kMagicLimit) {
+    // The narrow variant reads the source rows directly, all covered rows at once.
+    if (src.bitsPerPixel == 32 && widestColumn * tallestRow <= kMagicLimit) {
         ScaleSmoothAlphaAwareNarrow(dst, src, columns, rows);
         return;
     }
@@ -291,20 +292,53 @@ void ScaleSmoothAlphaAware(CDibImage& dst, const CDibImage& src) {
 }
 
 // The same for the usual ratios, where every sum of a destination pixel stays below 2^32
-// (span products up to 2^24): after the vertical pass blue, green, red and the contributing
-// weight are laid side by side, so that each tap of the horizontal pass is one four-word
-// multiply-add.
-KELVANDOR_ROW_KERNEL void Interleave(std::uint32_t* __restrict line,
-                                     const std::uint32_t* __restrict blue,
-                                     const std::uint32_t* __restrict green,
-                                     const std::uint32_t* __restrict red,
-                                     const std::uint32_t* __restrict weight, std::size_t pixels) {
-    for (std::size_t x = 0; x < pixels; ++x) {
-        line[4 * x + 0] = blue[x];
-        line[4 * x + 1] = green[x];
-        line[4 * x + 2] = red[x];
-        line[4 * x + 3] = weight[x];
+// (span products up to 2^24): blue, green, red and the contributing weight lie side by side
+// in one line, so that each tap of the horizontal pass is one four-word multiply-add.
+// The vertical pass of the narrow variant: all covered source rows of one destination row
+// at once, eight pixels at a time, so that the sums stay in registers and the line is
+// written once.
+template <std::size_t kCount>
+KELVANDOR_ROW_INLINE void VerticalBlock(std::uint32_t* __restrict line,
+                                        std::uint32_t* __restrict alphaSums,
+                                        const std::uint8_t* const* rows,
+                                        const std::uint32_t* weights, std::size_t taps,
+                                        std::size_t x, std::size_t count) {
+    std::uint32_t b[kCount] = {}, g[kCount] = {}, r[kCount] = {}, w[kCount] = {}, a[kCount] = {};
+    for (std::size_t t = 0; t < taps; ++t) {
+        const std::uint8_t* __restrict src = rows[t] + 4 * x;
+        const std::uint32_t weight = weights[t];
+        for (std::size_t k = 0; k < count; ++k) {
+            std::uint32_t p;
+            std::memcpy(&p, src + 4 * k, 4);
+            const std::uint32_t alpha = p >> 24;
+            const std::uint32_t keep = alpha != 0 ? 0xFFFFFFFFu : 0u;
+            b[k] += ((p & 0xFF) * weight) & keep;
+            g[k] += (((p >> 8) & 0xFF) * weight) & keep;
+            r[k] += (((p >> 16) & 0xFF) * weight) & keep;
+            w[k] += weight & keep;
+            a[k] += (alpha * weight) >> 8;
+        }
     }
+    for (std::size_t k = 0; k < count; ++k) {
+        line[4 * (x + k) + 0] = b[k];
+        line[4 * (x + k) + 1] = g[k];
+        line[4 * (x + k) + 2] = r[k];
+        line[4 * (x + k) + 3] = w[k];
+        alphaSums[x + k] = a[k];
+    }
+}
+
+KELVANDOR_ROW_KERNEL void VerticalAlphaAwareNarrow(std::uint32_t* __restrict line,
+                                                   std::uint32_t* __restrict alphaSums,
+                                                   const std::uint8_t* const* rows,
+                                                   const std::uint32_t* weights, std::size_t taps,
+                                                   std::size_t pixels) {
+    constexpr std::size_t kBlock = 8;
+    std::size_t x = 0;
+    for (; x + kBlock <= pixels; x += kBlock) {
+        VerticalBlock<kBlock>(line, alphaSums, rows, weights, taps, x, kBlock);
+    }
+    VerticalBlock<kBlock>(line, alphaSums, rows, weights, taps, x, pixels - x);
 }
 
 // The horizontal pass of the narrow variant for one destination row.
@@ -344,23 +378,24 @@ KELVANDOR_ROW_KERNEL void HorizontalAlphaAwareNarrow(std::uint8_t* __restrict ou
 void ScaleSmoothAlphaAwareNarrow(CDibImage& dst, const CDibImage& src, const AxisPlan& columns,
                                  const AxisPlan& rows) {
     const std::size_t pixels = src.width;
-    AlphaAwareLine planes(pixels);
-    std::vector<std::uint32_t> line(4 * pixels);
+    std::vector<std::uint32_t> line(4 * pixels), alphaSums(pixels);
     std::vector<std::uint8_t> alpha(pixels);
     std::vector<double> columnScale(dst.width);
     for (std::uint32_t i = 0; i < dst.width; ++i) {
         columnScale[i] = 256.0 / columns.span[i];
     }
+    std::vector<const std::uint8_t*> tapRows;
+    std::vector<std::uint32_t> tapWeights;
     for (std::uint32_t j = 0; j < dst.height; ++j) {
+        tapRows.clear();
+        tapWeights.clear();
         for (std::uint32_t t = rows.first[j]; t < rows.first[j + 1]; ++t) {
-            const std::uint8_t* row = src.rowTo32(src, RowOf(src, rows.taps[t].index));
-            AccumulateAlphaAware(planes.blue.data(), planes.green.data(), planes.red.data(),
-                                 planes.alpha.data(), planes.weight.data(), row, pixels,
-                                 rows.taps[t].weight, t == rows.first[j]);
+            const std::uint8_t* row = RowOf(src, rows.taps[t].index);
+            tapRows.push_back(row);
+            tapWeights.push_back(rows.taps[t].weight);
         }
-        Interleave(line.data(), planes.blue.data(), planes.green.data(), planes.red.data(),
-                   planes.weight.data(), pixels);
-        std::vector<std::uint32_t>& alphaSums = planes.alpha;
+        VerticalAlphaAwareNarrow(line.data(), alphaSums.data(), tapRows.data(), tapWeights.data(),
+                                 tapRows.size(), pixels);
         Normalise(alpha.data(), alphaSums.data(), pixels, rows.span[j]);
 
         HorizontalAlphaAwareNarrow(RowOf(dst, j), line.data(), alpha.data(), columns,
