@@ -64,7 +64,11 @@ bool CKelvandorApp::InitInstance(const std::vector<std::string>& arguments) {
     }
     m_view->Create();
 
-    m_frame->show();
+    if (m_frame->RestorePlacement()) {
+        m_frame->showMaximized();
+    } else {
+        m_frame->show();
+    }
     m_frame->repaint();
 
     m_signals = std::make_unique<CTerminationSignals>([this] { RequestClose(); });

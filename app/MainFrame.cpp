@@ -2,9 +2,11 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -16,6 +18,7 @@
 #include "app/LockKeyIndicators.h"
 #include "app/MenuResource.h"
 #include "app/ToolbarIcons.h"
+#include "app/WindowPlacement.h"
 #include "dialogs/HelpDialogs.h"
 #include "game/CommandIds.h"
 
@@ -31,9 +34,18 @@ constexpr int kIdleUpdateMs = 100;
 
 const char* const kSettingsGroup = "Settings";
 
+QList<QRect> MonitorRects() {
+    QList<QRect> monitors;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        monitors << screen->geometry();
+    }
+    return monitors;
+}
+
 }  // namespace
 
 CMainFrame::CMainFrame() {
+    setGeometry(DefaultRect(MonitorRects()));
     ReadSettings();
     CreateActions();
     CreateMenus();
@@ -135,9 +147,43 @@ void CMainFrame::ReadSettings() {
     settings.endGroup();
 }
 
+bool CMainFrame::RestorePlacement() {
+    QSettings settings;
+    settings.beginGroup(QLatin1String(kSettingsGroup));
+    if (!settings.contains(QStringLiteral("IsZoomed"))) {
+        return false;  // never saved: the default place stands
+    }
+    auto number = [&settings](const char* name) {
+        return settings.value(QLatin1String(name), 0).toInt();
+    };
+    SavedPlacement saved;
+    saved.isZoomed = number("IsZoomed") != 0;
+    saved.rect =
+        QRect(number("LastPosX"), number("LastPosY"), number("LastSizeX"), number("LastSizeY"));
+    saved.monitor = number("LastMonitor");
+    if (const std::optional<QRect> rect = RestoredRect(saved, MonitorRects())) {
+        setGeometry(*rect);
+    }
+    return saved.isZoomed;
+}
+
 void CMainFrame::WriteSettings() {
     QSettings settings;
     settings.beginGroup(QLatin1String(kSettingsGroup));
+    // The full-screen zoom counts as maximised: the next start shows the window maximised.
+    const bool maximised = isMaximized() || m_zoomMode != 0;
+    settings.setValue(QStringLiteral("IsZoomed"), maximised ? 1 : 0);
+    if (!maximised) {
+        const QRect rect = geometry();
+        settings.setValue(QStringLiteral("LastPosX"), rect.x());
+        settings.setValue(QStringLiteral("LastPosY"), rect.y());
+        settings.setValue(QStringLiteral("LastSizeX"), rect.width());
+        settings.setValue(QStringLiteral("LastSizeY"), rect.height());
+    }
+    const QList<QRect> monitors = MonitorRects();
+    if (monitors.size() > 1) {
+        settings.setValue(QStringLiteral("LastMonitor"), MonitorOf(geometry(), monitors));
+    }
     settings.setValue(QStringLiteral("FlatMode"), m_flatMode ? 1 : 0);
     settings.setValue(QStringLiteral("ShowGamerBar"), m_showGamerBar);
     settings.endGroup();
@@ -146,7 +192,8 @@ void CMainFrame::WriteSettings() {
 }
 
 void CMainFrame::AddStatusPane(QWidget* pane) {
-    statusBar()->insertPermanentWidget(0, pane);
+    // Index 1: after the message pane, the one normal widget of the bar.
+    statusBar()->insertPermanentWidget(1, pane);
 }
 
 QAction* CMainFrame::Action(std::uint32_t id) const {

@@ -32,6 +32,10 @@ public:
     // with nullptr first.
     void SetView(QWidget* viewWindow, IGameCommands* commands);
 
+    // Puts the window where the last run left it, if that still lies on a monitor; else it
+    // keeps its default place. Returns whether the window is to be shown maximised.
+    bool RestorePlacement();
+
     // Runs a command as if its menu item had been chosen: the frame's own commands directly,
     // the game's through their enable rule. Unknown ids and keys without an effect do nothing.
     void ExecuteCommand(std::uint32_t id);

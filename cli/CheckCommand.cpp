@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
-#include <set>
 #include <string>
 #include <string_view>
 #include <system_error>

@@ -17,6 +17,7 @@ namespace {
 constexpr std::size_t kInputBufferSize = 32768;
 constexpr unsigned kCommentLimit = 4096;
 constexpr JDIMENSION kRowsPerCall = 16;
+constexpr long kDecoderMemoryBudget = 1L << 30;
 
 // Everything libjpeg's callbacks touch. Plain data only: the decoder leaves its frames (and
 // ours below the guard) by longjmp, which must not skip a destructor.
@@ -108,6 +109,9 @@ void CreateStep(JpegState& s) {
     s.created = true;
     s.decoder.client_data = &s;
     s.decoder.src = &s.source;
+    // A small progressive file can claim a picture whose coefficients need gigabytes; beyond
+    // this budget the decoder fails instead of exhausting the machine.
+    s.decoder.mem->max_memory_to_use = kDecoderMemoryBudget;
     jpeg_save_markers(&s.decoder, JPEG_COM, kCommentLimit);
 }
 

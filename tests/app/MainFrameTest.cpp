@@ -188,5 +188,30 @@ TEST_F(MainFrameTest, FrameSettingsSurviveARunAndUnknownOnesAreWrittenBack) {
     EXPECT_FALSE(next.IsFlatMode());
 }
 
+TEST_F(MainFrameTest, ExitWhileZoomedKeepsThePositionAndNextStartIsMaximised) {
+    {
+        QSettings settings;
+        settings.setValue("Settings/IsZoomed", 0);
+        settings.setValue("Settings/LastPosX", 40);
+        settings.setValue("Settings/LastPosY", 30);
+        settings.setValue("Settings/LastSizeX", 600);
+        settings.setValue("Settings/LastSizeY", 400);
+    }
+    {
+        CMainFrame frame;
+        EXPECT_FALSE(frame.RestorePlacement());
+        EXPECT_EQ(frame.geometry(), QRect(40, 30, 600, 400));
+        frame.show();
+        frame.ExecuteCommand(Id(CommandId::FullScreen));
+        frame.close();
+    }
+    QSettings settings;
+    EXPECT_EQ(settings.value("Settings/IsZoomed").toInt(), 1);
+    EXPECT_EQ(settings.value("Settings/LastPosX").toInt(), 40);
+    EXPECT_EQ(settings.value("Settings/LastSizeX").toInt(), 600);
+    CMainFrame next;
+    EXPECT_TRUE(next.RestorePlacement());
+}
+
 }  // namespace
 }  // namespace kelvandor

@@ -288,6 +288,18 @@ TEST(JpegReaderTest, TruncatedOrLyingFilesGiveCodes) {
         }
     }
     EXPECT_EQ(Load(wide, image), -4);
+
+    // A small progressive file that claims 30000 x 30000 pixels: its coefficients alone would
+    // need gigabytes, so the decoder must fail rather than try.
+    Bytes liar = testimages::JpegFile(16, 16, 3, Samples(16, 16, 3, 5), 80, {}, true);
+    for (std::size_t i = 2; i + 8 < liar.size(); ++i) {
+        if (liar[i] == 0xFF && liar[i + 1] == 0xC2) {
+            liar[i + 5] = liar[i + 7] = 0x75;  // 0x7530 = 30000
+            liar[i + 6] = liar[i + 8] = 0x30;
+            break;
+        }
+    }
+    EXPECT_EQ(Load(liar, image), -1);
 }
 
 }  // namespace

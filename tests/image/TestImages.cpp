@@ -173,7 +173,7 @@ Bytes PngFile(const PngPicture& picture) {
 }
 
 Bytes JpegFile(int width, int height, int components, const Bytes& samples, int quality,
-               const std::vector<std::string>& comments) {
+               const std::vector<std::string>& comments, bool progressive) {
     jpeg_compress_struct encoder{};
     jpeg_error_mgr errors{};
     encoder.err = jpeg_std_error(&errors);
@@ -187,6 +187,9 @@ Bytes JpegFile(int width, int height, int components, const Bytes& samples, int 
     encoder.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 3 ? JCS_RGB : JCS_CMYK;
     jpeg_set_defaults(&encoder);
     jpeg_set_quality(&encoder, quality, TRUE);
+    if (progressive) {
+        jpeg_simple_progression(&encoder);
+    }
     jpeg_start_compress(&encoder, TRUE);
     for (const std::string& comment : comments) {
         jpeg_write_marker(&encoder, JPEG_COM, reinterpret_cast<const JOCTET*>(comment.data()),

@@ -47,6 +47,6 @@ Bytes PngFile(const PngPicture& picture);
 // A baseline JPEG written by libjpeg: components 1 (grey), 3 (RGB) or 4 (CMYK); samples top
 // row first, interleaved.
 Bytes JpegFile(int width, int height, int components, const Bytes& samples, int quality = 95,
-               const std::vector<std::string>& comments = {});
+               const std::vector<std::string>& comments = {}, bool progressive = false);
 
 }  // namespace kelvandor::testimages

@@ -12,17 +12,11 @@ namespace {
 
 using testing::TempFolder;
 
-TEST(PuzzleFilesTest, FolderNamesHaveAtLeastThreeDigits) {
-    EXPECT_EQ(PuzzleFolderName(1), "Game001");
-    EXPECT_EQ(PuzzleFolderName(7), "Game007");
-    EXPECT_EQ(PuzzleFolderName(42), "Game042");
-    EXPECT_EQ(PuzzleFolderName(1234), "Game1234");
-}
-
 TEST(PuzzleFilesTest, PathsUseTheRootAsGivenAndBackslashesAsSeparators) {
     EXPECT_EQ(PuzzleFilePath("/show", 7, "Game.txt"), "/show/Game007/Game.txt");
     EXPECT_EQ(PuzzleFilePath("/show", 1, "bilder\\nil.png"), "/show/Game001/bilder/nil.png");
     EXPECT_EQ(PuzzleFilePath("", 1, "Game.txt"), "/Game001/Game.txt");
+    EXPECT_EQ(PuzzleFilePath("r", 1234, "Game.txt"), "r/Game1234/Game.txt");
 }
 
 TEST(PuzzleFilesTest, ComponentsThatDifferOnlyInCaseAreFound) {

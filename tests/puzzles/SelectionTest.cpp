@@ -67,16 +67,6 @@ TEST(SelectionTest, LongerGapNeedsASecondPress) {
     EXPECT_EQ(p.gameNumber, 25);
 }
 
-TEST(SelectionTest, StartsAfterTheChosenNumber) {
-    Presses p({5, 1000});
-    p.gameNumber = 4;  // the game-number box was given 5
-    EXPECT_EQ(p.Press(), SelectionOutcome::PuzzleLoaded);
-    EXPECT_EQ(p.gameNumber, 5);
-    p.gameNumber = 999;
-    EXPECT_EQ(p.Press(), SelectionOutcome::PuzzleLoaded);
-    EXPECT_EQ(p.tried.back(), 1000);
-}
-
 TEST(NumberBoxTextTest, ReadsDecimalAndTheOtherBases) {
     EXPECT_EQ(ParseNumberBoxText("42"), 42);
     EXPECT_EQ(ParseNumberBoxText(" \t 7"), 7);

@@ -1,0 +1,33 @@
+#pragma once
+// Where the main window goes at start: the placement saved at the last exit when it still
+// lies on a monitor, else a default. Plain geometry, so that it can be tested without screens.
+
+#include <optional>
+
+#include <QList>
+#include <QRect>
+
+namespace kelvandor {
+
+// What the last run saved in the frame's settings.
+struct SavedPlacement {
+    bool isZoomed = false;  // maximised (or full-screen) at exit
+    QRect rect;             // position and size when last not maximised
+    int monitor = 0;        // the monitor it was on
+};
+
+// The monitor whose rectangle contains the centre of `rect`, or -1. An empty size adds
+// nothing to the centre point.
+int MonitorOf(const QRect& rect, const QList<QRect>& monitors);
+
+// The saved rectangle if it still fits its monitor (that monitor when its number is below
+// the count, else the first): at least 50 × 50 pixels and at least 50 pixels of it inside the
+// monitor's edges. With two or more monitors, a rectangle that fits but now lies on another
+// monitor than the saved one is centred on the saved one, keeping its size. nullopt when it
+// does not fit.
+std::optional<QRect> RestoredRect(const SavedPlacement& saved, const QList<QRect>& monitors);
+
+// The first run's rectangle: the first monitor less 100 pixels each way, centred on it.
+QRect DefaultRect(const QList<QRect>& monitors);
+
+}  // namespace kelvandor

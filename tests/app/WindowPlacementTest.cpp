@@ -1,0 +1,40 @@
+#include "app/WindowPlacement.h"
+
+#include <gtest/gtest.h>
+
+namespace kelvandor {
+namespace {
+
+const QList<QRect> kOneMonitor = {QRect(0, 0, 1920, 1080)};
+const QList<QRect> kTwoMonitors = {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+
+TEST(WindowPlacementTest, SavedRectangleIsUsedWhileFiftyPixelsOfItAreOnItsMonitor) {
+    EXPECT_EQ(RestoredRect({false, QRect(100, 80, 800, 600), 0}, kOneMonitor),
+              QRect(100, 80, 800, 600));
+    // Hanging off the left edge by all but 50 pixels still counts; by one more it does not.
+    EXPECT_TRUE(RestoredRect({false, QRect(-750, 0, 800, 600), 0}, kOneMonitor));
+    EXPECT_FALSE(RestoredRect({false, QRect(-751, 0, 800, 600), 0}, kOneMonitor));
+    EXPECT_FALSE(RestoredRect({false, QRect(1871, 0, 800, 600), 0}, kOneMonitor));
+    EXPECT_FALSE(RestoredRect({false, QRect(10, 10, 49, 600), 0}, kOneMonitor));
+}
+
+TEST(WindowPlacementTest, RectangleOfARemovedMonitorIsIgnored) {
+    // Saved on the second monitor, which is gone: checked against the first, where it is off.
+    EXPECT_FALSE(RestoredRect({false, QRect(2000, 100, 800, 600), 1}, kOneMonitor));
+}
+
+TEST(WindowPlacementTest, WindowThatFitsButLiesOnAnotherMonitorIsCentredOnItsOwn) {
+    const auto rect = RestoredRect({false, QRect(1800, 100, 400, 300), 0}, kTwoMonitors);
+    ASSERT_TRUE(rect);
+    EXPECT_EQ(rect->size(), QSize(400, 300));
+    EXPECT_EQ(MonitorOf(*rect, kTwoMonitors), 0);
+    EXPECT_EQ(rect->center(), kTwoMonitors[0].center());
+}
+
+TEST(WindowPlacementTest, DefaultIsTheFirstMonitorLessAHundredPixelsCentred) {
+    EXPECT_EQ(DefaultRect(kTwoMonitors), QRect(50, 50, 1820, 980));
+    EXPECT_EQ(MonitorOf(QRect(5000, 0, 10, 10), kTwoMonitors), -1);
+}
+
+}  // namespace
+}  // namespace kelvandor
