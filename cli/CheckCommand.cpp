@@ -36,6 +36,9 @@ constexpr const char* kUsage =
 
 // A round needs at least this many answers to be worth playing.
 constexpr std::size_t kFewestAnswers = 3;
+// The game passes over a puzzle with fewer answers than this, as it does a missing folder:
+// with one answer or none there is nothing to order.
+constexpr std::size_t kFewestPlayableAnswers = 2;
 // Presses of F5 the walk simulates before it gives up on folders with absurdly high numbers.
 constexpr int kMaxPresses = 100000;
 
@@ -219,9 +222,10 @@ void CheckLines(const PuzzleText& text, Findings& findings) {
             Plural(text.answerLineCount - kMaxAnswerLines, "line is", "lines are") +
             " ignored (after " + Quote(text.answers.back().text) + ").");
     }
-    if (text.answers.empty()) {
+    if (text.answers.size() < kFewestPlayableAnswers) {
         findings.problems.push_back(
-            "No answers: there is nothing to put in order, and the game skips this puzzle.");
+            (text.answers.empty() ? std::string("No answers") : std::string("Only 1 answer")) +
+            ": there is nothing to put in order, and the game skips this puzzle.");
     } else if (text.answers.size() < kFewestAnswers) {
         findings.problems.push_back("Only " + Plural(text.answers.size(), "answer", "answers") +
                                     ": a round needs at least " + std::to_string(kFewestAnswers) +
@@ -432,7 +436,7 @@ SetReport CheckPuzzleSet(const std::string& root) {
     std::map<std::int32_t, PuzzleReport*> playable;
     for (PuzzleReport& puzzle : report.puzzles) {
         // The game passes over a puzzle without answers as it does a missing folder.
-        if (puzzle.loaded && puzzle.answers > 0) {
+        if (puzzle.loaded && puzzle.answers >= kFewestPlayableAnswers) {
             playable[puzzle.number] = &puzzle;
         }
     }

@@ -101,8 +101,10 @@ public:
     // --- Round ---
     void StartNextPuzzle();
     void ClearBoard();
-    // Reads puzzle `number` below PuzzlePath. On success the view holds MoveQueueLock until
-    // StartNextPuzzle has dealt the board; loading again before that does not wait for it.
+    // Reads puzzle `number` below PuzzlePath. Returns false when its Game.txt is missing or
+    // empty, or when it has fewer than two answers (nothing to order). On success the view
+    // holds MoveQueueLock until StartNextPuzzle has dealt the board; loading again before that
+    // does not wait for it.
     bool LoadPuzzle(std::int32_t number);
 
     // --- Ordering and scoring ---

@@ -95,7 +95,7 @@ TEST(ToolTest, CheckNamesEveryShowDayProblem) {
     root.Write("Game004/Game.txt", "\xEF\xBB\xBFMit BOM\nA\nB\nC\n");
     root.Write("Game005/Game.txt", std::string(300, 'x') + "\nA\nB\nC\n");
     root.Write("Game006/Game.txt", "Zu wenig\nA\nB\n");
-    root.Write("Game007/Game.txt", "Nur eine Frage\r\n");
+    root.Write("Game007/Game.txt", "Nur eine Antwort\r\nA\r\n");
     root.Write("Game020/Game.txt",
                "Nach der L\xFC"
                "cke\nA\nB\nC\n");
@@ -104,7 +104,7 @@ TEST(ToolTest, CheckNamesEveryShowDayProblem) {
     for (const char* words :
          {"looks like UTF-8", "\"fehlt.png\" of answer 1 (\"A\") is missing",
           "15 answers: only the first 12 are played", "byte-order mark", "300 bytes long",
-          "Only 2 answers", "the game skips this puzzle",
+          "Only 2 answers", "Only 1 answer: there is nothing to put in order, and the game skips",
           "Game007 to Game019 (13 numbers) hold no playable puzzle", "8 puzzle folders"}) {
         EXPECT_NE(r.out.find(words), std::string::npos) << words << "\n" << r.out;
     }

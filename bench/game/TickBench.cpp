@@ -1,0 +1,69 @@
+// The cost of one game tick of the core (without drawing): a board of twelve answers in
+// motion, and a round's worth of random play.
+
+#include <benchmark/benchmark.h>
+
+#include "game/HeadlessViewHost.h"
+#include "game/KelvandorView.h"
+#include "settings/SettingsStore.h"
+
+namespace kelvandor {
+namespace {
+
+int NoPicture(const std::string&, CDibImage&) {
+    return -1;
+}
+
+// A formula round, dealt and kept in motion: every tick animates all elements again.
+void BM_TickWhileEverythingMoves(benchmark::State& state) {
+    CHeadlessViewHost host;
+    CMemorySettingsStore settings;
+    settings.WriteText("PicPath", "/nonexistent-puzzle-root");
+    CKelvandorView view(host, settings, NoPicture);
+    host.Attach(&view);
+    view.OnCreate();
+    view.OnSize(1920, 1080);
+    host.DeliverPosted();
+    view.Random.Seed(1);
+    view.StartNextPuzzle();
+    for (auto _ : state) {
+        for (std::int32_t i = 0; i < view.ElementCount(); ++i) {
+            view.MoveStartTick[i] = host.TickCount();
+            view.DrawnColumn[i] = static_cast<std::uint8_t>(view.ElementColumn[i] ^ 1u);
+        }
+        view.DirtyMask = kAllDirty;
+        host.RunTicks(1);
+        benchmark::DoNotOptimize(view.MovingCount);
+    }
+}
+BENCHMARK(BM_TickWhileEverythingMoves);
+
+// Key presses, stop buttons and ticks as a busy show would send them.
+void BM_RandomPlay(benchmark::State& state) {
+    CHeadlessViewHost host;
+    CMemorySettingsStore settings;
+    settings.WriteText("PicPath", "/nonexistent-puzzle-root");
+    CKelvandorView view(host, settings, NoPicture);
+    host.Attach(&view);
+    view.OnCreate();
+    view.OnSize(1920, 1080);
+    host.DeliverPosted();
+    GameRandom random(7);
+    for (auto _ : state) {
+        const std::uint32_t r = random.NextRandom() % 8;
+        if (r < 4) {
+            view.OnKeyDown(0x25 + r);
+        } else if (r == 4) {
+            PostRemoteButton(host, random.NextRandom() % 4, true);
+            host.DeliverPosted();
+        } else {
+            host.RunTicks(1);
+        }
+    }
+}
+BENCHMARK(BM_RandomPlay);
+
+}  // namespace
+}  // namespace kelvandor
+
+BENCHMARK_MAIN();
