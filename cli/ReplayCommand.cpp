@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -239,8 +240,11 @@ int RunReplay(int argc, char** argv) {
     std::ifstream file;
     std::istream* in = &std::cin;
     if (scriptName != "-") {
-        file.open(scriptName, std::ios::binary);
-        if (!file) {
+        std::error_code error;
+        if (!std::filesystem::is_directory(scriptName, error)) {
+            file.open(scriptName, std::ios::binary);
+        }
+        if (!file.is_open()) {
             std::cerr << "kelvandor-tool: replay: cannot read " << scriptName << "\n";
             return 1;
         }
@@ -272,6 +276,10 @@ int RunReplay(int argc, char** argv) {
             std::cout.flush();
             return UsageError("replay: line " + std::to_string(lineNumber) + ": " + error.message);
         }
+    }
+    if (in->bad()) {
+        std::cerr << "kelvandor-tool: replay: cannot read " << scriptName << "\n";
+        return 1;
     }
     std::cout.flush();
     return 0;
