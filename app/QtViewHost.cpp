@@ -56,6 +56,10 @@ void CQtViewHost::ResizeDisplay(std::int32_t cx, std::int32_t cy) {
     display_.Resize(cx, cy);
 }
 
+CDibImage& CQtViewHost::BackBuffer() {
+    return display_.BackBuffer();
+}
+
 void CQtViewHost::InvalidateArea(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h) {
     display_.InvalidateArea(x, y, w, h, true);
 }

@@ -41,6 +41,7 @@ public:
     void PlaySound(const char* name) override;
     void StartTimer(std::uint32_t id, std::uint32_t periodMs) override;
     void ResizeDisplay(std::int32_t cx, std::int32_t cy) override;
+    CDibImage& BackBuffer() override;
     void InvalidateArea(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h) override;
     void RedrawAll() override;
     std::optional<std::string> FolderPicker(const std::string& title,

@@ -20,6 +20,9 @@ int RunCheck(int argc, char** argv);
 int RunRemoteMonitor(int argc, char** argv);
 // replay SCRIPT: drives the game view headless from a script (ReplayCommand.cpp).
 int RunReplay(int argc, char** argv);
+// preview ROOT [--out DIR] [--size WxH] [--seed N]: the screens of a puzzle set as PNG files
+// (PreviewCommand.cpp).
+int RunPreview(int argc, char** argv);
 // sound [NAME[@MS] ...]: plays the program's sounds through the gate (SoundCommand.cpp).
 int RunSound(int argc, char** argv);
 

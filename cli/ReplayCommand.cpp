@@ -14,6 +14,7 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "cli/PngWriter.h"
 #include "cli/PuzzleToolSupport.h"
 #include "game/CommandTable.h"
 #include "game/HeadlessViewHost.h"
@@ -39,13 +40,19 @@ constexpr const char* kUsage =
     "  ticks N              N game ticks of 50 ms\n"
     "  advance MS           move the clock without a tick\n"
     "  dump                 print the state line\n"
-    "  frame PATH           write the screen as PNG (not available yet)\n"
-    "Exit status: 0 the script ran, 1 it could not be read, 2 bad usage or a bad script line.\n";
+    "  frame PATH           write the screen as a PNG file\n"
+    "Exit status: 0 the script ran, 1 it could not be read or a frame could not be written,\n"
+    "2 bad usage or a bad script line.\n";
 
 constexpr std::uint32_t kStartTick = 1000000;
 
 // Why a script line was refused; the message is printed with its line number.
 struct ScriptError {
+    std::string message;
+};
+
+// A line that was good but whose work failed (a frame that could not be written).
+struct WorkError {
     std::string message;
 };
 
@@ -211,7 +218,15 @@ void RunLine(std::string_view line, CKelvandorView& view, CHeadlessViewHost& hos
         ExpectEnd(rest);
         PrintState(view, host, out);
     } else if (action == "frame") {
-        throw ScriptError{"frame: drawing the game screen is not available in this build"};
+        // The rest of the line, so that a path may hold blanks.
+        if (rest.empty()) {
+            throw ScriptError{"frame: expected a PATH"};
+        }
+        std::string error;
+        out.flush();
+        if (!WritePngFile(host.BackBuffer(), std::string(rest), error)) {
+            throw WorkError{"frame: " + error};
+        }
     } else {
         throw ScriptError{"unknown action '" + std::string(action) + "'"};
     }
@@ -275,6 +290,11 @@ int RunReplay(int argc, char** argv) {
         } catch (const ScriptError& error) {
             std::cout.flush();
             return UsageError("replay: line " + std::to_string(lineNumber) + ": " + error.message);
+        } catch (const WorkError& error) {
+            std::cout.flush();
+            std::cerr << "kelvandor-tool: replay: line " << lineNumber << ": " << error.message
+                      << "\n";
+            return 1;
         }
     }
     if (in->bad()) {

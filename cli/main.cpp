@@ -19,6 +19,7 @@ const Subcommand kSubcommands[] = {
     {"check", "check a puzzle set for everything that would go wrong on show day", RunCheck},
     {"remote-monitor", "prints each button press the remote receiver sends", RunRemoteMonitor},
     {"replay", "run the game headless from a script and print its state", RunReplay},
+    {"preview", "render every puzzle of a set as dealt and as solved into PNG files", RunPreview},
     {"sound", "play the program's sounds through the sound gate", RunSound},
     {nullptr, nullptr, nullptr},
 };

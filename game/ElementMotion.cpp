@@ -40,6 +40,9 @@ void CKelvandorView::ApplyStarSize(std::uint32_t size) {
     StarColumns = g.columns;
     StarPanelWidth = g.panelWidth;
     StarCellHeight = g.cellHeight;
+    // Sizes 2 and 3 both use the small star.
+    const std::size_t star = size == 1 ? 1 : (size == 2 || size == 3) ? 2 : 0;
+    Images.CurrentStar.Assign(Images.Stars[star]);
 }
 
 bool CKelvandorView::ComputeLayout() {

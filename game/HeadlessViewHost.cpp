@@ -41,6 +41,19 @@ std::size_t CHeadlessViewHost::DeliverPosted(std::size_t limit) {
     return ran;
 }
 
+void CHeadlessViewHost::ResizeDisplay(std::int32_t cx, std::int32_t cy) {
+    if (cx < 1 || cy < 1 || !backBuffer_.Create(24, static_cast<std::uint32_t>(cx),
+                                                 static_cast<std::uint32_t>(cy), 0)) {
+        backBuffer_.Free();
+    }
+}
+
+std::vector<CHeadlessViewHost::Area> CHeadlessViewHost::TakeInvalidated() {
+    std::vector<Area> taken;
+    taken.swap(invalidated_);
+    return taken;
+}
+
 std::vector<std::string> CHeadlessViewHost::TakeSounds() {
     std::vector<std::string> fresh(sounds_.begin() + static_cast<std::ptrdiff_t>(soundsTaken_),
                                    sounds_.end());

@@ -1,7 +1,7 @@
 #pragma once
 // A view host without a window: a simulated clock that moves only when told, recorded sound
-// requests, dialogs answered from a queue of prepared answers, and posted actions kept in
-// order until DeliverPosted runs them. Used by the tests and by `kelvandor-tool replay`.
+// requests, dialogs answered from a queue of prepared answers, posted actions kept in order
+// until DeliverPosted runs them, and a back buffer whose invalidated areas are recorded. Used by the tests and by `kelvandor-tool replay`.
 
 #include <cstdint>
 #include <deque>
@@ -19,6 +19,12 @@ class CKelvandorView;
 
 class CHeadlessViewHost final : public IViewHost {
 public:
+    // An area of the back buffer that the view named as changed.
+    struct Area {
+        std::int32_t x = 0, y = 0, w = 0, h = 0;
+        bool operator==(const Area&) const = default;
+    };
+
     struct DialogRequest {
         std::string kind;  // "folder", "text" or "number"
         std::string title;
@@ -51,6 +57,8 @@ public:
     // The sounds requested since the previous call, in order.
     std::vector<std::string> TakeSounds();
     std::int32_t RedrawCount() const { return redraws_; }
+    // The areas invalidated since the previous call, in order.
+    std::vector<Area> TakeInvalidated();
     bool ReaderRunning() const { return readerRunning_; }
     void SetCursor(std::optional<ScreenPoint> p) { cursor_ = p; }
     void SetViewScreenRect(ScreenRect r) { viewRect_ = r; }
@@ -61,8 +69,12 @@ public:
     std::int64_t SecondsSince1970() override { return seconds_; }
     void PlaySound(const char* name) override { sounds_.emplace_back(name); }
     void StartTimer(std::uint32_t, std::uint32_t) override {}
-    void ResizeDisplay(std::int32_t, std::int32_t) override {}
-    void InvalidateArea(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
+    // The back buffer becomes a black 24-bit image of cx x cy (empty when either is below 1).
+    void ResizeDisplay(std::int32_t cx, std::int32_t cy) override;
+    CDibImage& BackBuffer() override { return backBuffer_; }
+    void InvalidateArea(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h) override {
+        invalidated_.push_back({x, y, w, h});
+    }
     void RedrawAll() override { ++redraws_; }
     std::optional<std::string> FolderPicker(const std::string& title,
                                             const std::string& initialFolder) override;
@@ -98,6 +110,8 @@ private:
     std::mutex postedMutex_;  // the remote reader may post from its own thread
     std::deque<Posted> posted_;
     std::int32_t redraws_ = 0;
+    CDibImage backBuffer_;
+    std::vector<Area> invalidated_;
     bool readerRunning_ = false;
     bool mainWindowHidden_ = false;
     std::optional<ScreenPoint> cursor_;

@@ -73,6 +73,7 @@ void CKelvandorView::SetPuzzlePathFromCommandLine(const std::string& path) {
 }
 
 int CKelvandorView::OnCreate() {
+    LoadScreenImages();
     ApplyStarSize(StarSize);
     host_.StartRemoteReader();
     host_.StartTimer(kGameTimerId, kTickMilliseconds);
@@ -91,9 +92,14 @@ void CKelvandorView::OnSize(std::int32_t cx, std::int32_t cy) {
         cache.fill(0xFF);
     }
     host_.ResizeDisplay(cx, cy);
+    host_.BackBuffer().FillRect(0, 0, cx, cy, 0);
     ViewWidth = cx;
     ViewHeight = cy;
     BevelDirty = 1;
+    // The buffer was cleared, so everything on it must be drawn again, also when the layout
+    // stays the same (a window restored at its old size).
+    DirtyMask = kAllDirty;
+    QuestionDirty = 1;
     ComputeLayout();
 }
 
@@ -278,9 +284,10 @@ void CKelvandorView::StartNextPuzzle() {
         loadHoldsMoveQueueLock_ = false;
         MoveQueueLock.Release();
     }
-    // The new answers need their images even when the tile size stays the same.
-    RenderTiles();
-    ComputeLayout();
+    // The new answers need their element images; a layout change renders them anyway.
+    if (!ComputeLayout()) {
+        RenderTiles();
+    }
 
     ResetPanelsForNextRound();
     PassTurn();

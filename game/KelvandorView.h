@@ -12,6 +12,7 @@
 
 #include "game/CommandIds.h"
 #include "game/MoveQueueLock.h"
+#include "game/ScreenImages.h"
 #include "game/ViewHost.h"
 #include "puzzles/GameRandom.h"
 #include "puzzles/PuzzleContent.h"
@@ -143,13 +144,12 @@ public:
     void SaveSettings(ISettingsStore& store) const;
 
     // --- Layout and movement bookkeeping (drawing lives with the renderer) ---
-    // Sets StarModulus, StarColumns, StarPanelWidth and StarCellHeight for `size`.
+    // Sets StarModulus, StarColumns, StarPanelWidth and StarCellHeight for `size`, and makes
+    // the current star image a copy of the star of that size.
     void ApplyStarSize(std::uint32_t size);
     // Recomputes the board geometry from the view size. When the tile size or the play area
     // changed it renders the tiles again (RenderTiles) and returns true.
     bool ComputeLayout();
-    // Renders the state tiles and the element images for the current tile size.
-    void RenderTiles();
     // The element part of a tick's repaint: decides which elements still move and where
     // each is drawn, updates DrawnColumn/DrawnSlot, MovingCount, ShownCountdownDigit and the
     // next DirtyMask.
@@ -157,6 +157,14 @@ public:
     // Step 6 of the tick: brings the screen up to date with the state (the movement
     // bookkeeping included) and invalidates what changed.
     void RepaintTick(std::uint32_t now);
+
+    // --- Drawing (RenderTiles.cpp, Repaint.cpp) ---
+    // Loads the star images and makes the ten countdown digits from the digit strip; a
+    // missing picture leaves its image empty, which draws nothing.
+    void LoadScreenImages();
+    // Renders the four state tiles and the element images of the current puzzle for the
+    // current tile size, and marks the whole board and the question for redrawing.
+    void RenderTiles();
 
     std::int32_t ElementCount() const { return Puzzle.ElementCount; }
 
@@ -226,6 +234,9 @@ public:
     std::uint32_t QuestionDirty = 0;
     std::uint32_t BevelDirty = 0;
     std::array<std::array<std::uint8_t, 32>, 2> StarCellCache{};
+
+    // The pictures the screen is drawn from (tiles, element images, stars, digits).
+    ScreenImages Images;
 
     // Full-screen pointer parking.
     std::uint32_t ZoomMode = 0;

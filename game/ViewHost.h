@@ -8,6 +8,7 @@
 #include <string>
 
 #include "game/CommandIds.h"
+#include "image/DibImage.h"
 
 namespace kelvandor {
 
@@ -48,6 +49,11 @@ public:
 
     // The display window takes the new client size; its back buffer follows it.
     virtual void ResizeDisplay(std::int32_t cx, std::int32_t cy) = 0;
+    // The display window's back buffer: a 24-bit image of the display's size (empty before
+    // the first ResizeDisplay), owned by the host. The view draws the game screen into it and
+    // names the changed areas with InvalidateArea. The reference stays valid for the host's
+    // lifetime; its size changes only through ResizeDisplay.
+    virtual CDibImage& BackBuffer() = 0;
     // The back-buffer area (x, y, w, h) changed and must be shown again.
     virtual void InvalidateArea(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h) = 0;
     // The whole display must be repainted at once.

@@ -173,7 +173,7 @@ std::uint32_t DivideExact(std::uint64_t n, std::uint64_t d, double reciprocal) {
 constexpr std::uint64_t kMagicLimit = std::uint64_t{1} << 24;
 
 std::uint64_t MagicFor(std::uint64_t d) {
-    return static_cast<std::uint64_t>(((static_cast<unsigned __int128>(1) << 56) + d - 1) / d);
+    return ((std::uint64_t{1} << 56) - 1) / d + 1;  // ceil(2^56 / d) for d >= 1
 }
 
 std::uint8_t QuotientByMagic(std::uint64_t n, std::uint64_t magic) {
@@ -225,9 +225,19 @@ void ScaleSmoothPlain(CDibImage& dst, const CDibImage& src, std::uint32_t channe
 }
 
 // Area averaging of a 32-bit source (rows read as 32 bits) whose alpha varies.
+void ScaleSmoothAlphaAwareNarrow(CDibImage& dst, const CDibImage& src, const AxisPlan& columns,
+                                 const AxisPlan& rows);
+
 void ScaleSmoothAlphaAware(CDibImage& dst, const CDibImage& src) {
     const AxisPlan columns = PlanAxis(src.width, dst.width);
     const AxisPlan rows = PlanAxis(src.height, dst.height);
+    const std::uint64_t widestColumn = *std::max_element(columns.span.begin(), columns.span.end());
+    const std::uint64_t tallestRow = *std::max_element(rows.span.begin(), rows.span.end());
+    // The narrow variant reads the source rows directly, all covered rows at once.
+    if (src.bitsPerPixel == 32 && widestColumn * tallestRow <= kMagicLimit) {
+        ScaleSmoothAlphaAwareNarrow(dst, src, columns, rows);
+        return;
+    }
     const std::size_t pixels = src.width;
     AlphaAwareLine line(pixels);
     std::vector<std::uint8_t> alpha(pixels);
@@ -278,6 +288,118 @@ void ScaleSmoothAlphaAware(CDibImage& dst, const CDibImage& src) {
             p[3] = static_cast<std::uint8_t>(static_cast<std::int32_t>(
                 static_cast<std::int32_t>(alphaSum) * columnScale[i] + kQuotientBias));
         }
+    }
+}
+
+// The same for the usual ratios, where every sum of a destination pixel stays below 2^32
+// (span products up to 2^24): blue, green, red and the contributing weight lie side by side
+// in one line, so that each tap of the horizontal pass is one four-word multiply-add.
+// The vertical pass of the narrow variant: all covered source rows of one destination row
+// at once, eight pixels at a time, so that the sums stay in registers and the line is
+// written once.
+template <std::size_t kCount>
+KELVANDOR_ROW_INLINE void VerticalBlock(std::uint32_t* __restrict line,
+                                        std::uint32_t* __restrict alphaSums,
+                                        const std::uint8_t* const* rows,
+                                        const std::uint32_t* weights, std::size_t taps,
+                                        std::size_t x, std::size_t count) {
+    std::uint32_t b[kCount] = {}, g[kCount] = {}, r[kCount] = {}, w[kCount] = {}, a[kCount] = {};
+    for (std::size_t t = 0; t < taps; ++t) {
+        const std::uint8_t* __restrict src = rows[t] + 4 * x;
+        const std::uint32_t weight = weights[t];
+        for (std::size_t k = 0; k < count; ++k) {
+            std::uint32_t p;
+            std::memcpy(&p, src + 4 * k, 4);
+            const std::uint32_t alpha = p >> 24;
+            const std::uint32_t keep = alpha != 0 ? 0xFFFFFFFFu : 0u;
+            b[k] += ((p & 0xFF) * weight) & keep;
+            g[k] += (((p >> 8) & 0xFF) * weight) & keep;
+            r[k] += (((p >> 16) & 0xFF) * weight) & keep;
+            w[k] += weight & keep;
+            a[k] += (alpha * weight) >> 8;
+        }
+    }
+    for (std::size_t k = 0; k < count; ++k) {
+        line[4 * (x + k) + 0] = b[k];
+        line[4 * (x + k) + 1] = g[k];
+        line[4 * (x + k) + 2] = r[k];
+        line[4 * (x + k) + 3] = w[k];
+        alphaSums[x + k] = a[k];
+    }
+}
+
+KELVANDOR_ROW_KERNEL void VerticalAlphaAwareNarrow(std::uint32_t* __restrict line,
+                                                   std::uint32_t* __restrict alphaSums,
+                                                   const std::uint8_t* const* rows,
+                                                   const std::uint32_t* weights, std::size_t taps,
+                                                   std::size_t pixels) {
+    constexpr std::size_t kBlock = 8;
+    std::size_t x = 0;
+    for (; x + kBlock <= pixels; x += kBlock) {
+        VerticalBlock<kBlock>(line, alphaSums, rows, weights, taps, x, kBlock);
+    }
+    VerticalBlock<kBlock>(line, alphaSums, rows, weights, taps, x, pixels - x);
+}
+
+// The horizontal pass of the narrow variant for one destination row.
+KELVANDOR_ROW_KERNEL void HorizontalAlphaAwareNarrow(std::uint8_t* __restrict out,
+                                                     const std::uint32_t* __restrict line,
+                                                     const std::uint8_t* __restrict alpha,
+                                                     const AxisPlan& columns,
+                                                     const double* __restrict columnScale,
+                                                     std::uint32_t width) {
+    std::uint64_t lastWeight = 0, magic = 0;  // neighbours mostly share their weight
+    for (std::uint32_t i = 0; i < width; ++i) {
+        std::uint32_t sum[4] = {0, 0, 0, 0};
+        std::uint32_t alphaSum = 0;
+        for (std::uint32_t t = columns.first[i]; t < columns.first[i + 1]; ++t) {
+            const std::size_t x = columns.taps[t].index;
+            const std::uint32_t* q = line + 4 * x;
+            const std::uint32_t w = columns.taps[t].weight;
+            for (std::size_t c = 0; c < 4; ++c) {
+                sum[c] += q[c] * w;
+            }
+            alphaSum += (alpha[x] * w) >> 8;
+        }
+        std::uint8_t* p = out + 4 * static_cast<std::size_t>(i);
+        const std::uint32_t weight = sum[3];
+        if (weight != lastWeight) {
+            lastWeight = weight;
+            magic = weight == 0 ? 0 : MagicFor(weight);
+        }
+        p[0] = QuotientByMagic(sum[0], magic);
+        p[1] = QuotientByMagic(sum[1], magic);
+        p[2] = QuotientByMagic(sum[2], magic);
+        p[3] = static_cast<std::uint8_t>(static_cast<std::int32_t>(
+            static_cast<std::int32_t>(alphaSum) * columnScale[i] + kQuotientBias));
+    }
+}
+
+void ScaleSmoothAlphaAwareNarrow(CDibImage& dst, const CDibImage& src, const AxisPlan& columns,
+                                 const AxisPlan& rows) {
+    const std::size_t pixels = src.width;
+    std::vector<std::uint32_t> line(4 * pixels), alphaSums(pixels);
+    std::vector<std::uint8_t> alpha(pixels);
+    std::vector<double> columnScale(dst.width);
+    for (std::uint32_t i = 0; i < dst.width; ++i) {
+        columnScale[i] = 256.0 / columns.span[i];
+    }
+    std::vector<const std::uint8_t*> tapRows;
+    std::vector<std::uint32_t> tapWeights;
+    for (std::uint32_t j = 0; j < dst.height; ++j) {
+        tapRows.clear();
+        tapWeights.clear();
+        for (std::uint32_t t = rows.first[j]; t < rows.first[j + 1]; ++t) {
+            const std::uint8_t* row = RowOf(src, rows.taps[t].index);
+            tapRows.push_back(row);
+            tapWeights.push_back(rows.taps[t].weight);
+        }
+        VerticalAlphaAwareNarrow(line.data(), alphaSums.data(), tapRows.data(), tapWeights.data(),
+                                 tapRows.size(), pixels);
+        Normalise(alpha.data(), alphaSums.data(), pixels, rows.span[j]);
+
+        HorizontalAlphaAwareNarrow(RowOf(dst, j), line.data(), alpha.data(), columns,
+                                   columnScale.data(), dst.width);
     }
 }
 

@@ -9,3 +9,11 @@
 #else
 #define KELVANDOR_ROW_KERNEL
 #endif
+
+// Marks the small helpers that such a kernel inlines, so that they are compiled for the
+// kernel's instruction set.
+#if defined(__GNUC__)
+#define KELVANDOR_ROW_INLINE inline __attribute__((always_inline))
+#else
+#define KELVANDOR_ROW_INLINE inline
+#endif

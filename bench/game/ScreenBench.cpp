@@ -1,0 +1,145 @@
+// The game screen's costs per tick and per layout change.
+//
+// FullRedraw: one tick that redraws the whole play area of a dealt 12-answer board (the fill
+// and the 12 tiles, each a state tile with the element image over it), at 1920x1080 and
+// 3840x2160. Beside it the same frame composed by Qt's raster engine (fillRect and the 24
+// drawImage calls onto a Format_RGB32 image), which sets the bar, and the same frame drawn
+// with two DrawAlphaOver calls per tile as a plain implementation would.
+// IdleTick: a tick with nothing to redraw. RenderTiles: a layout change with 12 answers.
+
+#include <benchmark/benchmark.h>
+
+#include <QImage>
+#include <QPainter>
+#include <cstring>
+#include <string>
+
+#include "game/HeadlessViewHost.h"
+#include "game/KelvandorView.h"
+#include "settings/SettingsStore.h"
+
+namespace kelvandor {
+namespace {
+
+int NoPictures(const std::string&, CDibImage&) {
+    return -1;
+}
+
+// A created view of the given size with a dealt 12-answer board at rest.
+struct Board {
+    CHeadlessViewHost host;
+    CMemorySettingsStore settings;
+    CKelvandorView view{host, settings, NoPictures};
+
+    Board(int width, int height) {
+        settings.WriteText("PicPath", "unused");
+        view.OnCreate();
+        view.Puzzle.ElementCount = 12;
+        for (std::size_t i = 0; i < 12; ++i) {
+            view.Puzzle.AnswerTexts.Insert(i, "Antwort Nummer " + std::to_string(i + 1));
+            view.ElementColumn[i] = view.DrawnColumn[i] = static_cast<std::uint8_t>(i % 2);
+            view.ElementSlot[i] = view.DrawnSlot[i] = static_cast<std::uint8_t>(i);
+            view.ElementState[i] = i == 5 ? kStateSelected : kStateNormal;
+        }
+        view.OnSize(width, height);
+        Redraw();
+    }
+    void Redraw() {
+        view.DirtyMask = kFullRedrawBit;
+        view.RepaintTick(host.TickCount());
+        host.TakeInvalidated();
+    }
+};
+
+void BM_FullRedraw(benchmark::State& state) {
+    Board board(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    for (auto _ : state) {
+        board.Redraw();
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_FullRedraw)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMicrosecond);
+
+// The same frame with both layers blended separately onto the 24-bit back buffer.
+void BM_FullRedrawTwoBlendsPerTile(benchmark::State& state) {
+    Board board(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    CKelvandorView& v = board.view;
+    CDibImage& back = board.host.BackBuffer();
+    for (auto _ : state) {
+        back.FillRect(v.StarPanelWidth + 6, 42, v.AreaWidth, v.AreaHeight, 0xFF000000u);
+        for (std::size_t i = 0; i < 12; ++i) {
+            const std::int32_t x = v.BoardOriginX + v.ElementColumn[i] * v.ColumnStep;
+            const std::int32_t y = v.BoardOriginY + v.ElementSlot[i] * v.RowStep / 2;
+            back.DrawAlphaOver(v.Images.StateTiles[v.ElementState[i]], x, y);
+            back.DrawAlphaOver(v.Images.ElementImages[i], x, y);
+        }
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_FullRedrawTwoBlendsPerTile)
+    ->Args({1920, 1080})
+    ->Args({3840, 2160})
+    ->Unit(benchmark::kMicrosecond);
+
+QImage ToQImage(const CDibImage& image) {
+    QImage q(static_cast<int>(image.width), static_cast<int>(image.height), QImage::Format_ARGB32);
+    for (std::uint32_t y = 0; y < image.height; ++y) {
+        std::memcpy(q.scanLine(static_cast<int>(y)), image.Row(y), 4 * std::size_t{image.width});
+    }
+    return q.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+void BM_QtFullRedraw(benchmark::State& state) {
+    Board board(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    const CKelvandorView& v = board.view;
+    QImage frame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
+                 QImage::Format_RGB32);
+    frame.fill(Qt::black);
+    QImage tiles[4], elements[12];
+    for (int s = 0; s < 4; ++s) {
+        tiles[s] = ToQImage(v.Images.StateTiles[static_cast<std::size_t>(s)]);
+    }
+    for (std::size_t i = 0; i < 12; ++i) {
+        elements[i] = ToQImage(v.Images.ElementImages[i]);
+    }
+    for (auto _ : state) {
+        QPainter painter(&frame);
+        painter.fillRect(v.StarPanelWidth + 6, 42, v.AreaWidth, v.AreaHeight, Qt::black);
+        for (std::size_t i = 0; i < 12; ++i) {
+            const int x = v.BoardOriginX + v.ElementColumn[i] * v.ColumnStep;
+            const int y = v.BoardOriginY + v.ElementSlot[i] * v.RowStep / 2;
+            painter.drawImage(x, y, tiles[v.ElementState[i]]);
+            painter.drawImage(x, y, elements[i]);
+        }
+        painter.end();
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_QtFullRedraw)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMicrosecond);
+
+void BM_IdleTick(benchmark::State& state) {
+    Board board(1920, 1080);
+    for (auto _ : state) {
+        board.view.RepaintTick(board.host.TickCount());
+        benchmark::DoNotOptimize(board.view.DirtyMask);
+    }
+}
+BENCHMARK(BM_IdleTick)->Unit(benchmark::kMicrosecond);
+
+// A layout change: the state tiles and all twelve element images are made anew.
+void BM_RenderTiles12At1080(benchmark::State& state) {
+    Board board(1920, 1080);
+    for (auto _ : state) {
+        for (CDibImage& tile : board.view.Images.StateTiles) {
+            tile.Free();
+        }
+        board.view.RenderTiles();
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_RenderTiles12At1080)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace kelvandor
+
+BENCHMARK_MAIN();

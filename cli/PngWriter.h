@@ -1,0 +1,17 @@
+#pragma once
+// Writes a CDibImage as a PNG file: the tool's way of showing the game screen (`replay`'s
+// frame line, `preview`).
+
+#include <string>
+
+#include "image/DibImage.h"
+
+namespace kelvandor::cli {
+
+// Writes `image` to `path`, top row first: 32-bit images as RGBA with their alpha bytes as
+// stored, every other depth as RGB (palette depths looked up in the palette). Returns false
+// and sets `error` (English, with the path) when the image is empty or the file cannot be
+// written; a partly written file is removed.
+bool WritePngFile(const CDibImage& image, const std::string& path, std::string& error);
+
+}  // namespace kelvandor::cli

@@ -1,0 +1,40 @@
+#pragma once
+// The pictures the game screen is composed of, all owned by the game view: the four state
+// tiles and the twelve element images (rendered again for every layout change and every new
+// puzzle), the star images and the ten countdown digits (loaded once when the view window is
+// created).
+
+#include <array>
+#include <cstdint>
+
+#include "game/TileSprite.h"
+#include "image/DibImage.h"
+#include "puzzles/PuzzleContent.h"
+
+namespace kelvandor {
+
+// Bitmap resources of the program.
+inline constexpr std::uint32_t kLargeStarBitmap = 149;   // 100 x 95, 32-bit with alpha
+inline constexpr std::uint32_t kMediumStarBitmap = 150;  // 75 x 71
+inline constexpr std::uint32_t kSmallStarBitmap = 151;   // 50 x 47
+inline constexpr std::uint32_t kDigitStripBitmap = 152;  // 16 glyphs: 0-9 + - k m . :
+
+struct ScreenImages {
+    // One tile per ElementState code, TileWidth x TileHeight, 32-bit with alpha.
+    std::array<CDibImage, 4> StateTiles;
+    // Answer text and picture of element i, TileWidth x TileHeight, 32-bit, transparent
+    // elsewhere.
+    std::array<CDibImage, kMaxElements> ElementImages;
+    // Element i's state tile and image composed for the 24-bit back buffer, and the state
+    // code + 1 it was composed for (0: not composed since the tiles were last rendered).
+    std::array<CTileSprite, kMaxElements> Sprites;
+    std::array<std::uint8_t, kMaxElements> SpriteStates{};
+    // Large, medium and small star (bitmaps 149, 150, 151); empty when a bitmap is missing.
+    std::array<CDibImage, 3> Stars;
+    // A copy of the star for the current StarSize.
+    CDibImage CurrentStar;
+    // Digits 0 to 9, 24-bit, white glyph on black.
+    std::array<CDibImage, 10> Digits;
+};
+
+}  // namespace kelvandor
