@@ -58,24 +58,49 @@ void DrawCorner(CDibImage& work, std::int32_t cx, std::int32_t cy, bool right, b
     }
 }
 
+// The tile's shape in work-image pixels (the work image is kSuper times the tile's size
+// sw x st), drawn into `work`, which holds the part of it from (ox, oy) on.
+void DrawTileShape(CDibImage& work, std::int32_t ox, std::int32_t oy, std::int32_t sw,
+                   std::int32_t st, const TileColours& c) {
+    work.FillRect(kBorder - ox, kBorder - oy, sw - 2 * kBorder, st - 2 * kBorder, c.fill);
+    work.FillRect(35 - ox, -oy, sw - 71, kBorder, c.border);                // top
+    work.FillRect(35 - ox, st - kBorder - oy, sw - 71, kBorder, c.border);  // bottom
+    work.FillRect(-ox, 35 - oy, kBorder, st - 71, c.border);                // left
+    work.FillRect(sw - kBorder - ox, 35 - oy, kBorder, st - 71, c.border);  // right
+    DrawCorner(work, 35 - ox, 35 - oy, false, false, c);
+    DrawCorner(work, sw - 36 - ox, 35 - oy, true, false, c);
+    DrawCorner(work, 35 - ox, st - 36 - oy, false, true, c);
+    DrawCorner(work, sw - 36 - ox, st - 36 - oy, true, true, c);
+}
+
+// The tile is the work image averaged down over 3 x 3 blocks. Outside the four corners every
+// block is of one colour (the bands and the fill start on whole tile pixels), so those parts
+// are filled directly and only the corners are supersampled: 36 x 36 work pixels each.
 void RenderStateTile(CDibImage& work, CDibImage& tile, std::int32_t w, std::int32_t t,
                      const TileColours& c) {
-    const std::int32_t sw = kSuper * w, st = kSuper * t;
-    if (!work.Create(32, static_cast<std::uint32_t>(sw), static_cast<std::uint32_t>(st), 0)) {
+    constexpr std::int32_t kCorner = 36;  // work pixels; 12 tile pixels
+    if (!tile.Create(32, static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(t), 0)) {
         tile.Free();
         return;
     }
-    work.FillRect(kBorder, kBorder, kSuper * (w - 8), kSuper * (t - 8), c.fill);
-    work.FillRect(35, 0, sw - 71, kBorder, c.border);                 // top
-    work.FillRect(35, kSuper * (t - 4), sw - 71, kBorder, c.border);  // bottom
-    work.FillRect(0, 35, kBorder, st - 71, c.border);                 // left
-    work.FillRect(kSuper * (w - 4), 35, kBorder, st - 71, c.border);  // right
-    DrawCorner(work, 35, 35, false, false, c);
-    DrawCorner(work, sw - 36, 35, true, false, c);
-    DrawCorner(work, 35, st - 36, false, true, c);
-    DrawCorner(work, sw - 36, st - 36, true, true, c);
-    tile.Scale(work, static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(t),
-               CDibImage::kScaleSmooth);
+    tile.FillRect(4, 4, w - 8, t - 8, c.fill);
+    tile.FillRect(12, 0, w - 24, 4, c.border);
+    tile.FillRect(12, t - 4, w - 24, 4, c.border);
+    tile.FillRect(0, 12, 4, t - 24, c.border);
+    tile.FillRect(w - 4, 12, 4, t - 24, c.border);
+    const std::int32_t sw = kSuper * w, st = kSuper * t;
+    const std::int32_t cornerX[4] = {0, sw - kCorner, 0, sw - kCorner};
+    const std::int32_t cornerY[4] = {0, 0, st - kCorner, st - kCorner};
+    CDibImage corner;
+    for (int k = 0; k < 4; ++k) {
+        if (!work.Create(32, kCorner, kCorner, 0)) {
+            continue;
+        }
+        DrawTileShape(work, cornerX[k], cornerY[k], sw, st, c);
+        if (corner.Scale(work, kCorner / kSuper, kCorner / kSuper, CDibImage::kScaleSmooth)) {
+            tile.Draw(corner, cornerX[k] / kSuper, cornerY[k] / kSuper, 0);
+        }
+    }
 }
 
 // The picture of an answer, scaled to the picture column's height and put at the tile's

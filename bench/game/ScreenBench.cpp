@@ -82,8 +82,7 @@ BENCHMARK(BM_FullRedrawTwoBlendsPerTile)
     ->Unit(benchmark::kMicrosecond);
 
 QImage ToQImage(const CDibImage& image) {
-    QImage q(static_cast<int>(image.width), static_cast<int>(image.height),
-             QImage::Format_ARGB32);
+    QImage q(static_cast<int>(image.width), static_cast<int>(image.height), QImage::Format_ARGB32);
     for (std::uint32_t y = 0; y < image.height; ++y) {
         std::memcpy(q.scanLine(static_cast<int>(y)), image.Row(y), 4 * std::size_t{image.width});
     }

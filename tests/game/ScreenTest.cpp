@@ -2,6 +2,7 @@
 // countdown digit, and which areas each tick names as changed.
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -380,6 +381,64 @@ TEST_F(ScreenTest, SolutionTextsAppearBesideTheTilesOnceTheRoundIsOver) {
     const auto expected = InkOfText(FontLarge(), "1492");
     EXPECT_EQ(ink().first, x + expected.first);
     EXPECT_EQ(ink().second, x + expected.second);
+}
+
+// The state tile as its recipe has it: drawn three times larger and averaged down.
+CDibImage SupersampledTile(std::int32_t w, std::int32_t t, std::uint32_t f, std::uint32_t b) {
+    CDibImage work;
+    work.Create(32, 3 * w, 3 * t, 0);
+    work.FillRect(12, 12, 3 * (w - 8), 3 * (t - 8), f);
+    work.FillRect(35, 0, 3 * w - 71, 12, b);
+    work.FillRect(35, 3 * (t - 4), 3 * w - 71, 12, b);
+    work.FillRect(0, 35, 12, 3 * t - 71, b);
+    work.FillRect(3 * (w - 4), 35, 12, 3 * t - 71, b);
+    const std::int32_t cx[4] = {35, 3 * w - 36, 35, 3 * w - 36};
+    const std::int32_t cy[4] = {35, 35, 3 * t - 36, 3 * t - 36};
+    for (int k = 0; k < 4; ++k) {
+        for (std::int32_t dy = -36; dy <= 36; ++dy) {
+            for (std::int32_t dx = -36; dx <= 36; ++dx) {
+                const bool away = (k % 2 == 0 ? dx < 0 : dx >= 0) && (k < 2 ? dy < 0 : dy >= 0);
+                if (away && dx * dx + dy * dy < 1296) {
+                    work.SetPixel(cx[k] + dx, cy[k] + dy, dx * dx + dy * dy < 576 ? f : b);
+                }
+            }
+        }
+    }
+    CDibImage tile;
+    tile.Scale(work, static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(t), 1);
+    return tile;
+}
+
+TEST_F(ScreenTest, StateTilesAreTheSupersampledShapeAveragedDown) {
+    const std::pair<int, int> sizes[] = {{1280, 720}, {1920, 1080}, {200, 100}, {3840, 2160}};
+    for (const auto& [w, h] : sizes) {
+        view->OnSize(w, h);
+        const std::int32_t tw = view->TileWidth, th = view->TileHeight;
+        for (std::size_t state = 0; state < 4; ++state) {
+            const CDibImage expected =
+                SupersampledTile(tw, th, 0xFF000000u | kFill[state], 0xFF000000u | kBorder[state]);
+            const CDibImage& tile = view->Images.StateTiles[state];
+            ASSERT_EQ(tile.width, expected.width);
+            ASSERT_EQ(tile.height, expected.height);
+            ASSERT_EQ(tile.bitsPerPixel, 32u);
+            int differing = 0;
+            for (std::int32_t y = 0; y < th; ++y) {
+                differing += std::memcmp(tile.Row(y), expected.Row(y), 4 * std::size_t(tw)) != 0;
+            }
+            EXPECT_EQ(differing, 0) << "rows differ at " << tw << "x" << th << " state " << state;
+        }
+    }
+    // The corners are smoothed: partly covered pixels have partial alpha.
+    const CDibImage& tile = view->Images.StateTiles[0];
+    EXPECT_EQ(tile.getPixel(tile.Row(0), 0) >> 24, 0u);
+    int partial = 0;
+    for (std::uint32_t y = 0; y < 12; ++y) {
+        for (std::uint32_t x = 0; x < 12; ++x) {
+            const std::uint32_t alpha = tile.getPixel(tile.Row(y), x) >> 24;
+            partial += alpha > 0 && alpha < 255;
+        }
+    }
+    EXPECT_GT(partial, 8);
 }
 
 TEST_F(ScreenTest, DigitImagesHoldTheirGlyphsOnBlack) {

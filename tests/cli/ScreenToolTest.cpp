@@ -1,0 +1,136 @@
+// The screens that kelvandor-tool writes: replay's frame line and preview, run as the quiz
+// master runs them, with the PNG files read back.
+
+#include <gtest/gtest.h>
+#include <png.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/puzzles/TempFolder.h"
+
+namespace kelvandor {
+namespace {
+
+using testing::TempFolder;
+
+struct RunResult {
+    int status = -1;
+    std::string out;
+};
+
+std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) {
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return q + "'";
+}
+
+RunResult RunTool(const std::string& args) {
+    RunResult result;
+    FILE* pipe = popen((Quote(KELVANDOR_TOOL) + " " + args + " 2>&1").c_str(), "r");
+    if (pipe == nullptr) {
+        return result;
+    }
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) {
+        result.out.append(buf, n);
+    }
+    const int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+struct Picture {
+    std::uint32_t width = 0, height = 0;
+    std::vector<std::uint8_t> rgb;
+    std::uint32_t At(std::uint32_t x, std::uint32_t y) const {
+        const std::uint8_t* p = &rgb[3 * (std::size_t{y} * width + x)];
+        return std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2];
+    }
+};
+
+// Reads a PNG file as 8-bit RGB; an empty picture when it is not one.
+Picture ReadPng(const std::string& path) {
+    Picture picture;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_file(&image, path.c_str()) == 0) {
+        return picture;
+    }
+    image.format = PNG_FORMAT_RGB;
+    std::vector<std::uint8_t> rgb(PNG_IMAGE_SIZE(image));
+    if (png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) == 0) {
+        return picture;
+    }
+    picture.width = image.width;
+    picture.height = image.height;
+    picture.rgb = std::move(rgb);
+    return picture;
+}
+
+TEST(ScreenToolTest, ReplayFrameWritesTheScreenAsPng) {
+    TempFolder dir;
+    const std::string frame = dir.Path() + "/screen one.png";
+    const std::string script = dir.Write(
+        "s.replay", "size 800 600\nticks 1\nframe " + frame + "\nkey F1\nticks 1\ndump\n");
+    const RunResult r = RunTool("replay " + Quote(script));
+    ASSERT_EQ(r.status, 0) << r.out;
+    const Picture p = ReadPng(frame);
+    ASSERT_EQ(p.width, 800u);
+    ASSERT_EQ(p.height, 600u);
+    EXPECT_EQ(p.At(136, 300), 0xDEDEDEu) << "left bevel";
+    EXPECT_EQ(p.At(800 - 136 - 1, 300), 0x2C2C2Cu) << "right bevel";
+    EXPECT_EQ(p.At(400, 300), 0x000000u);
+}
+
+TEST(ScreenToolTest, ReplayFrameThatCannotBeWrittenFailsTheScript) {
+    TempFolder dir;
+    const std::string script =
+        dir.Write("s.replay", "frame " + dir.Path() + "/missing/folder/x.png\ndump\n");
+    const RunResult r = RunTool("replay " + Quote(script));
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_NE(r.out.find("line 1"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("\"now\""), std::string::npos) << "the script stops there";
+}
+
+TEST(ScreenToolTest, PreviewWritesDealtAndSolvedScreensPerPuzzle) {
+    TempFolder root, out;
+    root.Write("Game001/Game.txt", "Erste Frage\r\nA|1\r\nB|2\r\nC|3\r\n");
+    root.Write("Game003/Game.txt", "Dritte Frage\r\nX\r\nY\r\nZ\r\nW\r\n");
+    const RunResult r = RunTool("preview " + Quote(root.Path()) + " --out " +
+                                Quote(out.Path() + "/p") + " --size 640x400 --seed 9");
+    ASSERT_EQ(r.status, 0) << r.out;
+    for (const char* name :
+         {"Game001-deal.png", "Game001-solution.png", "Game003-deal.png", "Game003-solution.png"}) {
+        const Picture p = ReadPng(out.Path() + "/p/" + name);
+        EXPECT_EQ(p.width, 640u) << name;
+        EXPECT_EQ(p.height, 400u) << name;
+    }
+    EXPECT_FALSE(std::filesystem::exists(out.Path() + "/p/Game002-deal.png"));
+    // Dealt, the left player is to play; solved, nobody is.
+    EXPECT_EQ(ReadPng(out.Path() + "/p/Game001-deal.png").At(2, 390), 0x630000u);
+    EXPECT_EQ(ReadPng(out.Path() + "/p/Game001-solution.png").At(2, 390), 0x000000u);
+}
+
+TEST(ScreenToolTest, PreviewRefusesBadUsageAndReportsAnEmptySet) {
+    TempFolder root;
+    EXPECT_EQ(RunTool("preview").status, 2);
+    EXPECT_EQ(RunTool("preview " + Quote(root.Path()) + " --size 0x100").status, 2);
+    EXPECT_EQ(RunTool("preview " + Quote(root.Path()) + " --size 640").status, 2);
+    EXPECT_EQ(RunTool("preview " + Quote(root.Path()) + " --seed -1").status, 2);
+    EXPECT_EQ(RunTool("preview " + Quote(root.Path()) + " --bogus").status, 2);
+    const RunResult empty =
+        RunTool("preview " + Quote(root.Path()) + " --out " + Quote(root.Path() + "/out"));
+    EXPECT_EQ(empty.status, 1);
+    EXPECT_NE(empty.out.find("no puzzle"), std::string::npos) << empty.out;
+    EXPECT_EQ(RunTool("preview " + Quote(root.Path() + "/none")).status, 1);
+}
+
+}  // namespace
+}  // namespace kelvandor
