@@ -78,10 +78,10 @@ void CMainFrame::SetView(QWidget* viewWindow, IGameCommands* commands) {
 
 void CMainFrame::CreateActions() {
     for (const CommandResource& command : CommandResources()) {
-        const QString menuText = QString::fromUtf8(command.menuText ? command.menuText : "");
+        const QString menuText = CommandMenuText(command);
         auto* action = new QAction(menuText.isEmpty() ? CommandTooltip(command) : menuText, this);
         action->setShortcuts(CommandKeys(command));
-        action->setCheckable(command.checkable);
+        action->setCheckable(IsCheckable(command));
         action->setStatusTip(CommandPrompt(command));
         action->setToolTip(CommandTooltip(command));
         action->setData(command.id);

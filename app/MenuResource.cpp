@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 
+#include "app/Windows1252.h"
 #include "game/CommandIds.h"
+#include "game/CommandTable.h"
 
 namespace kelvandor {
 namespace {
@@ -25,48 +27,48 @@ constexpr std::uint32_t kEditF = 32799;
 const std::array kCommands = {
     // "&Datei"
     CommandResource{Id(CommandId::Exit), "&Beenden", "", false, "Beendet das Programm.\nBeenden"},
-    // "&Bearbeiten"
-    CommandResource{Id(CommandId::AddStarLeft), "Erster Spieler +", "F1", false,
+    // The game's commands: menu texts, keys and check marks come from the game's command
+    // table; here are their prompts.
+    CommandResource{Id(CommandId::AddStarLeft), nullptr, "", false,
                     "Gibt dem ersten Spieler einen Stern mehr.\nErster Spieler +"},
-    CommandResource{Id(CommandId::AddStarRight), "Zweiter Spieler +", "F2", false,
+    CommandResource{Id(CommandId::AddStarRight), nullptr, "", false,
                     "Gibt dem zweiten Spieler einen Stern mehr.\nZweiter Spieler +"},
-    CommandResource{Id(CommandId::RemoveStarLeft), "Erster Spieler -", "F3", false,
+    CommandResource{Id(CommandId::RemoveStarLeft), nullptr, "", false,
                     "Nimmt dem ersten Spieler einen Stern weg.\nErster Spieler -"},
-    CommandResource{Id(CommandId::RemoveStarRight), "Zweiter Spieler -", "F4", false,
+    CommandResource{Id(CommandId::RemoveStarRight), nullptr, "", false,
                     "Nimmt dem zweiten Spieler einen Stern weg.\nZweiter Spieler -"},
-    CommandResource{Id(CommandId::NextPuzzle), "Starte nächstes Rätsel", "F5", false,
+    CommandResource{Id(CommandId::NextPuzzle), nullptr, "", false,
                     "Startet das nächste Rätsel.\nStarte Rätsel"},
-    CommandResource{Id(CommandId::ClearBoard), "Text aufdecken", "F6; F9", false,
+    CommandResource{Id(CommandId::ClearBoard), nullptr, "", false,
                     "Macht das aktuelle Rätsel voll sichtbar.\nText aufdecken"},
-    CommandResource{Id(CommandId::StopLeft), "Ersten Timer anhalten", "F7", false,
+    CommandResource{Id(CommandId::StopLeft), nullptr, "", false,
                     "Stopt den ersten Timer.\nErsten Timer anhalten"},
-    CommandResource{Id(CommandId::StopRight), "Zweiten Timer anhalten", "F8", false,
+    CommandResource{Id(CommandId::StopRight), nullptr, "", false,
                     "Stopt den zweiten Timer.\nZweiten Timer anhalten"},
-    CommandResource{Id(CommandId::ToggleLeftPlayer), "Spieler 1 (links)", "", true,
+    CommandResource{Id(CommandId::ToggleLeftPlayer), nullptr, "", false,
                     "Aktiviert den linken Spieler als aktiven Spieler.\nSpieler 1"},
-    CommandResource{Id(CommandId::ToggleRightPlayer), "Spieler 2 (rechts)", "", true,
+    CommandResource{Id(CommandId::ToggleRightPlayer), nullptr, "", false,
                     "Aktiviert den rechten Spieler als aktiven Spieler.\nSpieler 2"},
-    CommandResource{Id(CommandId::AutoStars), "Automatische Punkte", "", true,
+    CommandResource{Id(CommandId::AutoStars), nullptr, "", false,
                     "Die automatische Punktevergabe aktivieren.\nAutomatische Punkte"},
-    CommandResource{Id(CommandId::UseFormulas), "Formeln benutzen", "", true,
+    CommandResource{Id(CommandId::UseFormulas), nullptr, "", false,
                     "Formeln erzeugen, wenn keine Rätsel mehr vorhanden sind.\nFormeln benutzen"},
-    CommandResource{Id(CommandId::JoystickOn), "Joystick Tasten akivieren", "", true,
+    CommandResource{Id(CommandId::JoystickOn), nullptr, "", false,
                     "Die Joystick Tasten der Fernsteuerung aktivieren.\nJoystick Tasten"},
     CommandResource{
-        Id(CommandId::SelectComPort), "COM-Port auswählen", "", false,
+        Id(CommandId::SelectComPort), nullptr, "", false,
         "Hier kann man das COM-Port für die Fernsteuerung auswählen\nCOM-Port auswählen"},
-    CommandResource{Id(CommandId::NextGameNumber), "Nächste Spielnummer", "Ctrl+N", false,
+    CommandResource{Id(CommandId::NextGameNumber), nullptr, "", false,
                     "Die Nummer des nächsten Spiels einstellen.\nNächste Spielnummer"},
-    CommandResource{Id(CommandId::SetPuzzlePath), "Rätselpfad einstellen", "", false,
+    CommandResource{Id(CommandId::SetPuzzlePath), nullptr, "", false,
                     "Einstellen des Pfades mit den Rätsel und Bildern.\nRätselpfad"},
-    CommandResource{Id(CommandId::SetTimeout), "Timeout einstellen", "", false,
+    CommandResource{Id(CommandId::SetTimeout), nullptr, "", false,
                     "Das Timeout für eine Auswahl einstellen.\nTimeout"},
-    // Game commands without a menu item.
     CommandResource{Id(CommandId::StopLeftButton), nullptr, "", false,
                     "Stopt den ersten Timer.\nErsten Timer anhalten"},
     CommandResource{Id(CommandId::StopRightButton), nullptr, "", false,
                     "Stopt den zweiten Timer.\nZweiten Timer anhalten"},
-    CommandResource{Id(CommandId::SwitchPlayer), nullptr, "F11", false,
+    CommandResource{Id(CommandId::SwitchPlayer), nullptr, "", false,
                     "Wechselt den aktiven Spieler.\nSpieler wechseln"},
     // "&Ansicht"
     CommandResource{Id(CommandId::FlatToolbar), "&Flache Symbolleiste", "", true,
@@ -77,15 +79,15 @@ const std::array kCommands = {
                     "Blendet die Symbolleiste ein oder aus.\nSymbolleiste ein/aus"},
     CommandResource{Id(CommandId::ViewStatusBar), "S&tatusleiste", "", true,
                     "Blendet die Statusleiste ein oder aus.\nStatusleiste ein/aus"},
-    CommandResource{Id(CommandId::SmallStars), "Kleine Sterne", "", true,
+    CommandResource{Id(CommandId::SmallStars), nullptr, "", false,
                     "Zeigt kleine Sterne an.\nKleine Sterne"},
-    CommandResource{Id(CommandId::MediumStars), "Mittlere Sterne", "", true,
+    CommandResource{Id(CommandId::MediumStars), nullptr, "", false,
                     "Zeigt mittlere Sterne an.\nMittlere Sterne"},
-    CommandResource{Id(CommandId::LargeStars), "Große Sterne", "", true,
+    CommandResource{Id(CommandId::LargeStars), nullptr, "", false,
                     "Zeigt große Sterne an.\nGroße Sterne"},
-    CommandResource{Id(CommandId::TwoRowsOfStars), "Zwei Reihen", "", true,
+    CommandResource{Id(CommandId::TwoRowsOfStars), nullptr, "", false,
                     "Zeigt kleine Sterne in zwei Reihen an.\nZwei Reihen"},
-    CommandResource{Id(CommandId::FullScreen), nullptr, "F10", false,
+    CommandResource{Id(CommandId::FullScreen), nullptr, "", false,
                     "Schaltet um in den Vollbildmodus.\nVollbild Ansicht"},
     // "&?"
     CommandResource{Id(CommandId::About), "Inf&o über Kelvandor...", "", false,
@@ -167,6 +169,9 @@ constexpr std::array kToolbar = {
     Id(CommandId::About),
 };
 
+constexpr const char* kAcceleratorNames[] = {"F1", "F2", "F3", "F4",  "F5",  "F6",
+                                             "F7", "F8", "F9", "F10", "F11", "Ctrl+N"};
+
 QString PromptPart(const CommandResource& command, int part) {
     if (command.prompt == nullptr) {
         return {};
@@ -194,10 +199,31 @@ std::span<const std::uint32_t> ToolbarButtons() {
     return kToolbar;
 }
 
+QString CommandMenuText(const CommandResource& command) {
+    if (command.menuText != nullptr) {
+        return QString::fromUtf8(command.menuText);
+    }
+    const ViewCommand* game = FindViewCommand(static_cast<CommandId>(command.id));
+    return game != nullptr && game->menuText != nullptr ? FromWindows1252(game->menuText)
+                                                        : QString();
+}
+
+bool IsCheckable(const CommandResource& command) {
+    const ViewCommand* game = FindViewCommand(static_cast<CommandId>(command.id));
+    return command.checkable || (game != nullptr && game->isChecked != nullptr);
+}
+
 QList<QKeySequence> CommandKeys(const CommandResource& command) {
     QList<QKeySequence> keys =
         QKeySequence::listFromString(QString::fromLatin1(command.keys), QKeySequence::PortableText);
     keys.removeAll(QKeySequence());
+    // The accelerator table's game keys; their names are also Qt's names for them.
+    for (const char* name : kAcceleratorNames) {
+        const std::optional<GameKey> key = GameKeyFromName(name);
+        if (key && static_cast<std::uint32_t>(AcceleratorCommand(*key)) == command.id) {
+            keys << QKeySequence(QString::fromLatin1(name), QKeySequence::PortableText);
+        }
+    }
     return keys;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// The program's menu, accelerator and string resources: for every command its menu text,
-// keys, check-mark kind and status-bar prompt, the layout of the menu bar and of the
-// toolbar. Data only; the main frame builds its actions, menus and toolbar from it.
+// The program's menu, accelerator and string resources: the status-bar prompts of every
+// command, the frame's own menu texts and keys, and the layout of the menu bar and of the
+// toolbar. The game's commands bring their menu texts, keys and check rules from the game's
+// command table. The main frame builds its actions, menus and toolbar from both.
 
 #include <cstdint>
 #include <span>
@@ -15,9 +16,9 @@ namespace kelvandor {
 // The fixed texts of one command.
 struct CommandResource {
     std::uint32_t id;
-    const char* menuText;  // UTF-8 with "&" mnemonics; nullptr for commands without a menu item
-    const char* keys;      // Qt portable key text, several keys separated by "; "; "" for none
-    bool checkable;        // the command shows a check mark while its check rule holds
+    const char* menuText;  // UTF-8 with "&" mnemonics; nullptr: none, or the game's own text
+    const char* keys;      // Qt portable key text, "; " between keys, besides the game's keys
+    bool checkable;        // a frame command that shows a check mark (the game's have rules)
     const char* prompt;    // UTF-8 "status-bar prompt\ntooltip"; nullptr for none
 };
 
@@ -40,7 +41,14 @@ std::span<const MenuResource> MenuBarResource();
 // The toolbar's buttons, left to right, 0 for a separator.
 std::span<const std::uint32_t> ToolbarButtons();
 
-// The keys of a command (empty when it has none).
+// The menu text: the frame's own, or the one of the game's command table; empty for commands
+// without a menu item.
+QString CommandMenuText(const CommandResource& command);
+
+// Whether the command's item can show a check mark.
+bool IsCheckable(const CommandResource& command);
+
+// The keys of a command: the frame's own and those of the game's accelerator table.
 QList<QKeySequence> CommandKeys(const CommandResource& command);
 
 // The status-bar prompt (the text before the line break) and the tooltip (after it).

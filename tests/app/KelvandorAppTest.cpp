@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMenuBar>
 #include <QTest>
@@ -203,6 +204,39 @@ TEST_F(KelvandorAppTest, TimeoutBoxTakesTheEntryThroughTheGamesRules) {
     EXPECT_EQ(prompt,
               QStringLiteral("Nach wievilen Sekunden soll eines Auswahl abgebrochen werden :"));
     EXPECT_EQ(app.View()->View().Timeout, 20u);  // 1..19 seconds become 20
+}
+
+TEST_F(KelvandorAppTest, ComPortBoxShowsThePortAndTakesItsNameInAnyCase) {
+    StorePuzzleRoot("/nowhere");
+    CKelvandorApp app;
+    Start(app, {});
+    QString shown;
+    test::CDialogAnswerer answerer([&](QDialog& dialog) {
+        auto& box = static_cast<QInputDialog&>(dialog);
+        shown = box.labelText() + QLatin1Char('|') + box.textValue();
+        box.setTextValue(QStringLiteral("com4"));
+        box.accept();
+    });
+    app.MainFrame()->ExecuteCommand(Id(CommandId::SelectComPort));
+    EXPECT_EQ(answerer.titles, QStringList{QStringLiteral("COM-Port")});
+    EXPECT_EQ(shown, QStringLiteral("Bitte hier das COM-Port angeben :|COM1"));
+    EXPECT_EQ(app.View()->View().ComPort, 3u);
+}
+
+TEST_F(KelvandorAppTest, FolderPickerChoiceBecomesThePuzzleRoot) {
+    StorePuzzleRoot("/nowhere");
+    CKelvandorApp app;
+    Start(app, {});
+    const std::string chosen = MakePuzzles();
+    test::CDialogAnswerer answerer([&](QDialog& dialog) {
+        auto& picker = static_cast<QFileDialog&>(dialog);
+        picker.setDirectory(QString::fromStdString(chosen));
+        picker.selectFile(QString::fromStdString(chosen));
+        static_cast<QDialog&>(picker).accept();  // protected in QFileDialog, public in the base
+    });
+    app.MainFrame()->ExecuteCommand(Id(CommandId::SetPuzzlePath));
+    EXPECT_EQ(answerer.titles, QStringList{QStringLiteral("Pfad mit Texten")});
+    EXPECT_EQ(app.View()->View().PuzzlePath, chosen);
 }
 
 }  // namespace

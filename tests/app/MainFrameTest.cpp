@@ -188,6 +188,17 @@ TEST_F(MainFrameTest, FrameSettingsSurviveARunAndUnknownOnesAreWrittenBack) {
     EXPECT_FALSE(next.IsFlatMode());
 }
 
+TEST_F(MainFrameTest, HelpItemsOpenTheirDialogs) {
+    CMainFrame frame;
+    test::CDialogAnswerer answerer;
+    frame.ExecuteCommand(Id(CommandId::About));
+    frame.ExecuteCommand(Id(CommandId::KeyHelp));
+    frame.ExecuteCommand(Id(CommandId::FileFormatHelp));
+    EXPECT_EQ(answerer.titles,
+              (QStringList{QStringLiteral("Info über Kelvandor"),
+                           QStringLiteral("Tastaturbelegung"), QStringLiteral("Dateiformat")}));
+}
+
 TEST_F(MainFrameTest, ExitWhileZoomedKeepsThePositionAndNextStartIsMaximised) {
     {
         QSettings settings;

@@ -6,8 +6,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <thread>
 #include <vector>
+
+#include <unistd.h>
 
 #include "sound/PlaySound.h"
 #include "sound/SdlSoundOutput.h"
@@ -93,7 +96,8 @@ bool WaitForFileSize(const std::filesystem::path& path, std::uintmax_t bytes) {
 
 TEST(SdlSoundOutputTest, ANewClipCutsTheOneThatPlaysAndPlaysWhole) {
     // SDL's disk driver writes what the device would play into a file, in real time.
-    const auto file = std::filesystem::path(testing::TempDir()) / "kelvandor-sound-test.raw";
+    const auto file = std::filesystem::path(testing::TempDir()) /
+                      ("kelvandor-sound-test-" + std::to_string(getpid()) + ".raw");
     std::filesystem::remove(file);
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
@@ -110,6 +114,7 @@ TEST(SdlSoundOutputTest, ANewClipCutsTheOneThatPlaysAndPlaysWhole) {
 
     std::ifstream in(file, std::ios::binary);
     const std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
+    ASSERT_GE(bytes.size(), kBytesPerSecond / 2) << "the disk driver wrote too little";
     std::vector<std::int16_t> stream(bytes.size() / 2);
     std::memcpy(stream.data(), bytes.data(), stream.size() * 2);
 
