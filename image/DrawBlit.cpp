@@ -164,10 +164,18 @@ KELVANDOR_ROW_KERNEL void AlphaRow32To32(std::uint8_t* __restrict d,
     AlphaSpan32(d + 4 * i, s + 4 * i, count - i);
 }
 
-// On a 24-bit destination the run test does not pay: the blend of a whole row is as quick.
 KELVANDOR_ROW_KERNEL void AlphaRow32To24(std::uint8_t* __restrict d,
                                          const std::uint8_t* __restrict s, std::uint32_t n) {
-    AlphaSpan24(d, s, n);
+    const std::size_t count = n;
+    std::size_t i = 0;
+    for (; i + kRun <= count; i += kRun) {
+        if (RunIsOpaque(s + 4 * i)) {
+            OverSpan24(d + 3 * i, s + 4 * i, kRun);  // with alpha 255 that copies every pixel
+        } else {
+            AlphaSpan24(d + 3 * i, s + 4 * i, kRun);
+        }
+    }
+    AlphaSpan24(d + 3 * i, s + 4 * i, count - i);
 }
 
 KELVANDOR_ROW_KERNEL void OverRow32To32(std::uint8_t* __restrict d,
