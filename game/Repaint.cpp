@@ -5,7 +5,10 @@
 // board's elements by DirtyMask (the movement bookkeeping decides which and where).
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
+#include <utility>
 
 #include "game/KelvandorView.h"
 #include "image/GlyphFonts.h"
@@ -138,8 +141,22 @@ void DrawSolutionTexts(CKelvandorView& v, CDibImage& back) {
     }
 }
 
+// Element i's state tile with its image over it, composed again only when the element
+// changed its state since it was last drawn.
+const CTileSprite& SpriteOf(ScreenImages& images, std::size_t i, std::uint8_t state) {
+    if (images.SpriteStates[i] != state + 1) {
+        images.Sprites[i].Compose(images.StateTiles[state], images.ElementImages[i]);
+        images.SpriteStates[i] = static_cast<std::uint8_t>(state + 1);
+    }
+    return images.Sprites[i];
+}
+
+std::uint8_t StateOf(const CKelvandorView& v, const ElementPlacement& e) {
+    return std::min<std::uint8_t>(v.ElementState[static_cast<std::size_t>(e.index)], 3);
+}
+
 // The state tile, then the element's image over it. On the 24-bit back buffer that is the
-// element's sprite, composed again only when the element changed its state.
+// element's sprite.
 void DrawElement(ScreenImages& images, CDibImage& back, std::size_t i, std::uint8_t state,
                  std::int32_t x, std::int32_t y) {
     if (back.bitsPerPixel != 24) {
@@ -147,11 +164,51 @@ void DrawElement(ScreenImages& images, CDibImage& back, std::size_t i, std::uint
         back.DrawAlphaOver(images.ElementImages[i], x, y);
         return;
     }
-    if (images.SpriteStates[i] != state + 1) {
-        images.Sprites[i].Compose(images.StateTiles[state], images.ElementImages[i]);
-        images.SpriteStates[i] = static_cast<std::uint8_t>(state + 1);
+    SpriteOf(images, i, state).DrawOn(back, x, y);
+}
+
+// Clears the play area of a 24-bit back buffer to black, except for the rows of tiles that
+// will be drawn over it and cover their whole width anyway: at 4K the play area is some
+// 20 MB, and the tiles' inner rows are a fifth of it.
+void ClearPlayArea(CKelvandorView& v, CDibImage& back, const ElementRepaint& r, std::int32_t left) {
+    const std::int64_t x0 = std::max(left, 0);
+    const std::int64_t x1 = std::min<std::int64_t>(std::int64_t{left} + v.AreaWidth, back.width);
+    const std::int64_t y0 = kPlayAreaTop;
+    const std::int64_t y1 =
+        std::min<std::int64_t>(std::int64_t{kPlayAreaTop} + v.AreaHeight, back.height);
+    struct Cover {
+        std::int64_t x, y;
+        const CTileSprite* sprite;
+    };
+    std::array<Cover, kMaxElements> covers{};
+    std::size_t count = 0;
+    for (std::int32_t k = 0; k < r.count; ++k) {
+        const ElementPlacement& e = r.elements[static_cast<std::size_t>(k)];
+        covers[count++] = {std::int64_t{v.BoardOriginX} + e.x, std::int64_t{v.BoardOriginY} + e.y,
+                           &SpriteOf(v.Images, static_cast<std::size_t>(e.index), StateOf(v, e))};
     }
-    images.Sprites[i].DrawOn(back, x, y);
+    std::array<std::pair<std::int64_t, std::int64_t>, kMaxElements> spans{};
+    for (std::int64_t y = y0; y < y1; ++y) {
+        std::size_t n = 0;
+        for (std::size_t c = 0; c < count; ++c) {
+            const std::int64_t row = y - covers[c].y;
+            if (row >= 0 && covers[c].sprite->RowOpaque(static_cast<std::uint32_t>(row))) {
+                spans[n++] = {covers[c].x, covers[c].x + covers[c].sprite->Width()};
+            }
+        }
+        std::sort(spans.begin(), spans.begin() + static_cast<std::ptrdiff_t>(n));
+        std::uint8_t* line = back.Row(static_cast<std::uint32_t>(y));
+        std::int64_t from = x0;
+        for (std::size_t s = 0; s <= n && from < x1; ++s) {
+            const std::int64_t to = s < n ? std::min(spans[s].first, x1) : x1;
+            if (to > from) {
+                std::memset(line + 3 * from, 0, static_cast<std::size_t>(3 * (to - from)));
+            }
+            if (s < n) {
+                from = std::max(from, spans[s].second);
+            }
+        }
+    }
 }
 
 void RepaintElements(CKelvandorView& v, IViewHost& host, CDibImage& back, std::uint32_t now) {
@@ -162,7 +219,11 @@ void RepaintElements(CKelvandorView& v, IViewHost& host, CDibImage& back, std::u
     const std::int32_t ox = v.BoardOriginX, oy = v.BoardOriginY;
     if (r.fullRedraw) {
         const std::int32_t areaX = v.StarPanelWidth + kBevelWidth;
-        back.FillRect(areaX, kPlayAreaTop, v.AreaWidth, v.AreaHeight, kBlack);
+        if (back.bitsPerPixel == 24) {
+            ClearPlayArea(v, back, r, areaX);
+        } else {
+            back.FillRect(areaX, kPlayAreaTop, v.AreaWidth, v.AreaHeight, kBlack);
+        }
         host.InvalidateArea(areaX, kPlayAreaTop, v.AreaWidth, v.AreaHeight);
         if (r.showSolutionTexts) {
             DrawSolutionTexts(v, back);
@@ -183,9 +244,8 @@ void RepaintElements(CKelvandorView& v, IViewHost& host, CDibImage& back, std::u
     }
     for (std::int32_t k = 0; k < r.count; ++k) {
         const ElementPlacement& e = r.elements[static_cast<std::size_t>(k)];
-        DrawElement(v.Images, back, static_cast<std::size_t>(e.index),
-                    std::min<std::uint8_t>(v.ElementState[static_cast<std::size_t>(e.index)], 3),
-                    ox + e.x, oy + e.y);
+        DrawElement(v.Images, back, static_cast<std::size_t>(e.index), StateOf(v, e), ox + e.x,
+                    oy + e.y);
         if (!r.fullRedraw) {
             host.InvalidateArea(ox + e.targetX - kFrameMargin, oy + e.targetY - kFrameMargin,
                                 v.TileWidth + 2 * kFrameMargin + 1,

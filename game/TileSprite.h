@@ -28,6 +28,12 @@ public:
     // Forgets the composed pixels.
     void Clear();
 
+    // True when row r is visible across the whole width (drawing it covers what lies below).
+    bool RowOpaque(std::uint32_t r) const {
+        return r < height_ && rowRuns_[r + 1] - rowRuns_[r] == 1 && runs_[rowRuns_[r]].begin == 0 &&
+               runs_[rowRuns_[r]].end == width_;
+    }
+
     std::uint32_t Width() const { return width_; }
     std::uint32_t Height() const { return height_; }
 

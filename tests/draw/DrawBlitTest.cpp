@@ -98,6 +98,9 @@ TEST(DrawAlphaTest, RowBlendsMatchThePlainFormulas) {
     CDibImage source;
     ASSERT_TRUE(source.Create(32, 37, 5, NoFill));
     FillNoiseWithAlphaExtremes(source, 7);
+    for (std::uint32_t x = 0; x < 37; ++x) {  // an opaque row, as most rows of a picture are
+        source.SetPixel(x, 2, PixelAt(source, x, 2) | 0xFF000000u);
+    }
     for (std::uint32_t depth : {24u, 32u}) {
         for (bool over : {false, true}) {
             CDibImage dest, before;

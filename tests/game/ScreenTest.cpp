@@ -354,6 +354,32 @@ TEST_F(ScreenTest, PartialRedrawsNameOnlyTheFramesOfMovedElements) {
     EXPECT_EQ(Pixel(sx + view->TileWidth - 6, sy + view->TileHeight / 2), kFill[3]);
 }
 
+TEST_F(ScreenTest, FullRedrawLeavesNothingOldBehindTheTiles) {
+    Resize(1280, 720);
+    // Element 3 lies half over elements 0 and 1; the selected element 1 lies over it.
+    Board({0, 0, 1, 0}, {0, 2, 1, 1}, {0, 3, 1, 2});
+    CDibImage& back = Back();
+    for (std::int32_t y = 0; y < 720; y += 2) {
+        back.FillRect(0, y, 1280, 1, 0x123456);  // stale content everywhere
+    }
+    view->DirtyMask = kFullRedrawBit;
+    view->RepaintTick(host.TickCount());
+
+    // What the plain recipe gives: the area filled black, then every tile and image blended.
+    CDibImage expected(back);
+    expected.FillRect(view->StarPanelWidth + 6, 42, view->AreaWidth, view->AreaHeight, 0xFF000000u);
+    for (std::size_t i : {0u, 2u, 3u, 1u}) {  // index order, the selected element last
+        const auto [x, y] = TileAt(i);
+        expected.DrawAlphaOver(view->Images.StateTiles[view->ElementState[i]], x, y);
+        expected.DrawAlphaOver(view->Images.ElementImages[i], x, y);
+    }
+    int differing = 0;
+    for (std::uint32_t y = 0; y < 720; ++y) {
+        differing += std::memcmp(back.Row(y), expected.Row(y), 3 * 1280) != 0;
+    }
+    EXPECT_EQ(differing, 0);
+}
+
 TEST_F(ScreenTest, ResizingToTheSameSizeDrawsTheWholeScreenAgain) {
     Resize(1280, 720);
     Board({0}, {0}, {1});
