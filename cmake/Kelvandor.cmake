@@ -30,6 +30,7 @@ function(kelvandor_add_test name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KELVANDOR_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+    PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen
+               TIMEOUT 300
     DISCOVERY_TIMEOUT 60)
 endfunction()
