@@ -29,7 +29,8 @@ constexpr const char* kUsage =
     "Exit status: 0 screens written, 1 no puzzle found or a file could not be written,\n"
     "2 bad usage.\n";
 
-constexpr std::int32_t kMaxSide = 16384;
+// 8K screens; a larger back buffer would take hundreds of megabytes for nothing.
+constexpr std::int32_t kMaxSide = 8192;
 // Generous bounds for an animation to end; a board never needs more than a few seconds.
 constexpr int kMaxSettleTicks = 2000;
 
