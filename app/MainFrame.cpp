@@ -125,10 +125,8 @@ void CMainFrame::CreateToolBars() {
         }
         m_toolBar->addAction(action);
     }
-    // The menus show text only; the icons belong to the toolbar.
-    for (auto& [id, action] : m_actions) {
-        action->setIconVisibleInMenu(false);
-    }
+    // Menu items of toolbar commands show the button's picture beside their text (greyed
+    // while disabled), so the quiz master finds the same command in both places.
     ApplyToolbarStyle();
 }
 

@@ -36,10 +36,18 @@ CDialogAnswerer::CDialogAnswerer(std::function<void(QDialog&)> answer)
     auto* poll = new QTimer(this);
     connect(poll, &QTimer::timeout, this, [this] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || dialog == last_ || !dialog->isVisible()) {
+        if (dialog == nullptr || !dialog->isVisible()) {
+            return;
+        }
+        if (dialog == last_) {
+            // An answer the dialog refused must fail the test, not hang it.
+            if (answeredAt_.elapsed() > 2000) {
+                dialog->reject();
+            }
             return;
         }
         last_ = dialog;
+        answeredAt_.start();
         titles << dialog->windowTitle();
         if (answer_) {
             answer_(*dialog);

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QSettings>
 #include <QStringList>
@@ -34,6 +35,7 @@ public:
 private:
     std::function<void(QDialog&)> answer_;
     QPointer<QWidget> last_;
+    QElapsedTimer answeredAt_;
 };
 
 }  // namespace kelvandor::test
