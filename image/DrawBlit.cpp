@@ -243,7 +243,7 @@ bool CDibImage::Draw(const CDibImage& source, std::int32_t x, std::int32_t y, st
     if (srcBits == bitsPerPixel) {
         const std::uint32_t bpp = WholeBytesPerPixel(bitsPerPixel);
         const std::uint32_t perUnit = pixelsPerUnitMask + 1;
-        for (std::uint32_t r = 0; r < c.height; ++r) {
+        for (std::uint32_t r = c.height; r-- > 0;) {  // bottom row first: forward in memory
             const std::uint8_t* s = RowOf(source, c.srcY + r);
             std::uint8_t* d = RowOf(*this, c.dstY + r);
             if (bpp != 0) {
@@ -267,7 +267,7 @@ bool CDibImage::Draw(const CDibImage& source, std::int32_t x, std::int32_t y, st
         }
         return true;
     }
-    for (std::uint32_t r = 0; r < c.height; ++r) {
+    for (std::uint32_t r = c.height; r-- > 0;) {  // bottom row first: forward in memory
         const std::uint8_t* s = RowOf(source, c.srcY + r);
         std::uint8_t* d = RowOf(*this, c.dstY + r);
         if (bitsPerPixel == 32) {
@@ -311,7 +311,7 @@ bool CDibImage::DrawAlpha(const CDibImage& source, std::int32_t x, std::int32_t 
         return false;
     }
     const bool paletteSource = !source.trueColour;
-    for (std::uint32_t r = 0; r < c.height; ++r) {
+    for (std::uint32_t r = c.height; r-- > 0;) {  // bottom row first: forward in memory
         const std::uint8_t* s = RowOf(source, c.srcY + r);
         std::uint8_t* d = RowOf(*this, c.dstY + r);
         if (source.bitsPerPixel == 32 && bitsPerPixel == 32) {
@@ -362,7 +362,7 @@ bool CDibImage::DrawAlphaOver(const CDibImage& source, std::int32_t x, std::int3
     if (!ClipSource(*this, source, x, y, c)) {
         return false;
     }
-    for (std::uint32_t r = 0; r < c.height; ++r) {
+    for (std::uint32_t r = c.height; r-- > 0;) {  // bottom row first: forward in memory
         const std::uint8_t* s = RowOf(source, c.srcY + r);
         std::uint8_t* d = RowOf(*this, c.dstY + r);
         if (bitsPerPixel == 32) {

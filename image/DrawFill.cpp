@@ -76,7 +76,8 @@ bool CDibImage::FillRect(int x, int y, int w, int h, std::uint32_t colour) {
         static_cast<std::size_t>((endWhole - firstWhole) / pixelsPerUnit) * unitBytes;
 
     const std::uint8_t* firstRow = nullptr;
-    for (std::uint32_t row = y0; row < y1; ++row) {
+    // Bottom row first: rows lie bottom-up, so the stores run forward through memory.
+    for (std::uint32_t row = y1; row-- > y0;) {
         std::uint8_t* p = topRow - static_cast<std::size_t>(row) * stride;
         if (wholeBytes != 0) {
             if (firstRow == nullptr) {
