@@ -11,40 +11,16 @@
 #include <vector>
 
 #include "tests/puzzles/TempFolder.h"
+#include "tests/support/RunTool.h"
 
 namespace kelvandor {
 namespace {
 
 using testing::TempFolder;
 
-struct RunResult {
-    int status = -1;
-    std::string out;
-};
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) {
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return q + "'";
-}
-
-RunResult RunTool(const std::string& args) {
-    RunResult result;
-    FILE* pipe = popen((Quote(KELVANDOR_TOOL) + " " + args + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) {
-        return result;
-    }
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) {
-        result.out.append(buf, n);
-    }
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
+using testing::RunResult;
+using testing::RunTool;
+using testing::ShellQuote;
 
 struct Picture {
     std::uint32_t width = 0, height = 0;
@@ -79,7 +55,7 @@ TEST(ScreenToolTest, ReplayFrameWritesTheScreenAsPng) {
     const std::string frame = dir.Path() + "/screen one.png";
     const std::string script = dir.Write(
         "s.replay", "size 800 600\nticks 1\nframe " + frame + "\nkey F1\nticks 1\ndump\n");
-    const RunResult r = RunTool("replay " + Quote(script));
+    const RunResult r = RunTool("replay " + ShellQuote(script));
     ASSERT_EQ(r.status, 0) << r.out;
     const Picture p = ReadPng(frame);
     ASSERT_EQ(p.width, 800u);
@@ -93,7 +69,7 @@ TEST(ScreenToolTest, ReplayFrameThatCannotBeWrittenFailsTheScript) {
     TempFolder dir;
     const std::string script =
         dir.Write("s.replay", "frame " + dir.Path() + "/missing/folder/x.png\ndump\n");
-    const RunResult r = RunTool("replay " + Quote(script));
+    const RunResult r = RunTool("replay " + ShellQuote(script));
     EXPECT_EQ(r.status, 1) << r.out;
     EXPECT_NE(r.out.find("line 1"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("\"now\""), std::string::npos) << "the script stops there";
@@ -103,8 +79,8 @@ TEST(ScreenToolTest, PreviewWritesDealtAndSolvedScreensPerPuzzle) {
     TempFolder root, out;
     root.Write("Game001/Game.txt", "Erste Frage\r\nA|1\r\nB|2\r\nC|3\r\n");
     root.Write("Game003/Game.txt", "Dritte Frage\r\nX\r\nY\r\nZ\r\nW\r\n");
-    const RunResult r = RunTool("preview " + Quote(root.Path()) + " --out " +
-                                Quote(out.Path() + "/p") + " --size 640x400 --seed 9");
+    const RunResult r = RunTool("preview " + ShellQuote(root.Path()) + " --out " +
+                                ShellQuote(out.Path() + "/p") + " --size 640x400 --seed 9");
     ASSERT_EQ(r.status, 0) << r.out;
     for (const char* name :
          {"Game001-deal.png", "Game001-solution.png", "Game003-deal.png", "Game003-solution.png"}) {
@@ -121,15 +97,15 @@ TEST(ScreenToolTest, PreviewWritesDealtAndSolvedScreensPerPuzzle) {
 TEST(ScreenToolTest, PreviewRefusesBadUsageAndReportsAnEmptySet) {
     TempFolder root;
     EXPECT_EQ(RunTool("preview").status, 2);
-    EXPECT_EQ(RunTool("preview " + Quote(root.Path()) + " --size 0x100").status, 2);
-    EXPECT_EQ(RunTool("preview " + Quote(root.Path()) + " --size 640").status, 2);
-    EXPECT_EQ(RunTool("preview " + Quote(root.Path()) + " --seed -1").status, 2);
-    EXPECT_EQ(RunTool("preview " + Quote(root.Path()) + " --bogus").status, 2);
+    EXPECT_EQ(RunTool("preview " + ShellQuote(root.Path()) + " --size 0x100").status, 2);
+    EXPECT_EQ(RunTool("preview " + ShellQuote(root.Path()) + " --size 640").status, 2);
+    EXPECT_EQ(RunTool("preview " + ShellQuote(root.Path()) + " --seed -1").status, 2);
+    EXPECT_EQ(RunTool("preview " + ShellQuote(root.Path()) + " --bogus").status, 2);
     const RunResult empty =
-        RunTool("preview " + Quote(root.Path()) + " --out " + Quote(root.Path() + "/out"));
+        RunTool("preview " + ShellQuote(root.Path()) + " --out " + ShellQuote(root.Path() + "/out"));
     EXPECT_EQ(empty.status, 1);
     EXPECT_NE(empty.out.find("no puzzle"), std::string::npos) << empty.out;
-    EXPECT_EQ(RunTool("preview " + Quote(root.Path() + "/none")).status, 1);
+    EXPECT_EQ(RunTool("preview " + ShellQuote(root.Path() + "/none")).status, 1);
 }
 
 }  // namespace

@@ -9,41 +9,16 @@
 
 #include "puzzles/PuzzleFiles.h"
 #include "tests/puzzles/TempFolder.h"
+#include "tests/support/RunTool.h"
 
 namespace kelvandor {
 namespace {
 
 using testing::TempFolder;
 
-struct RunResult {
-    int status = -1;
-    std::string out;
-};
-
-std::string ShellQuote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) {
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return q + "'";
-}
-
-RunResult RunTool(const std::string& args) {
-    RunResult result;
-    const std::string command = ShellQuote(KELVANDOR_TOOL) + " " + args + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return result;
-    }
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) {
-        result.out.append(buf, n);
-    }
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
+using testing::RunResult;
+using testing::RunTool;
+using testing::ShellQuote;
 
 std::string Lines(int count, const char* prefix) {
     std::string text;
