@@ -17,7 +17,7 @@ const Subcommand kSubcommands[] = {
     {"image", "load a picture with the program's loader; optionally write it as PAM", RunImage},
     {"puzzle", "load one puzzle as the game does and show it", RunPuzzle},
     {"check", "check a puzzle set for everything that would go wrong on show day", RunCheck},
-    {"remote-monitor", "prints each button press the remote receiver sends", RunRemoteMonitor},
+    {"remote-monitor", "print each button press the remote receiver sends", RunRemoteMonitor},
     {"replay", "run the game headless from a script and print its state", RunReplay},
     {"preview", "render every puzzle of a set as dealt and as solved into PNG files", RunPreview},
     {"sound", "play the program's sounds through the sound gate", RunSound},
@@ -30,7 +30,9 @@ void PrintUsage(std::ostream& out) {
            "       kelvandor-tool --version\n\nsubcommands:\n";
     for (const Subcommand& sub : kSubcommands) {
         if (sub.name != nullptr) {
-            out << "  " << sub.name << "  " << sub.summary << "\n";
+            const std::string name = sub.name;
+            out << "  " << name << std::string(name.size() < 16 ? 16 - name.size() : 1, ' ')
+                << sub.summary << "\n";
         }
     }
 }
