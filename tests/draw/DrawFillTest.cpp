@@ -38,29 +38,37 @@ TEST(FillRectTest, OutsideChangesNothingAndPartlyOutsideIsClipped) {
     EXPECT_EQ(PixelAt(image, 7, 5), 0u);
 }
 
-// Every depth, with edges on and off byte boundaries, must give exactly what putPixel gives.
+// Every depth, with edges on and off byte boundaries, must give exactly what putPixel gives;
+// the wide image runs the block stores at every phase of the pattern.
 TEST(FillRectTest, EveryDepthMatchesPixelByPixelFill) {
     const struct {
         int x, w;
-    } spans[] = {{0, 37}, {1, 1}, {3, 9}, {5, 30}, {7, -6}, {36, -37}, {2, 3}};
-    for (std::uint32_t depth : {1u, 2u, 4u, 8u, 12u, 15u, 16u, 24u, 32u}) {
-        for (const auto& span : spans) {
-            CDibImage fast, slow;
-            ASSERT_TRUE(fast.Create(depth, 37, 5, NoFill));
-            ASSERT_TRUE(slow.Create(depth, 37, 5, NoFill));
-            FillNoise(fast, depth);
-            std::memcpy(slow.bits, fast.bits, fast.imageSize);
-            const std::uint32_t colour = 0x89ABCDEF;
-            ASSERT_TRUE(fast.FillRect(span.x, 1, span.w, 3, colour));
-            const int first = span.w >= 0 ? span.x : span.x + span.w + 1;
-            const int count = span.w >= 0 ? span.w : -span.w;
-            for (int y = 1; y < 4; ++y) {
-                for (int x = std::max(first, 0); x < std::min(first + count, 37); ++x) {
-                    slow.SetPixel(x, y, colour);
+    } spans[] = {{0, 37},   {1, 1}, {3, 9},   {5, 30},   {7, -6},
+                 {36, -37}, {2, 3}, {0, 301}, {11, 290}, {300, -299}};
+    for (const std::uint32_t width : {37u, 301u}) {
+        for (std::uint32_t depth : {1u, 2u, 4u, 8u, 12u, 15u, 16u, 24u, 32u}) {
+            for (const auto& span : spans) {
+                CDibImage fast, slow;
+                ASSERT_TRUE(fast.Create(depth, width, 5, NoFill));
+                ASSERT_TRUE(slow.Create(depth, width, 5, NoFill));
+                FillNoise(fast, depth);
+                std::memcpy(slow.bits, fast.bits, fast.imageSize);
+                const std::uint32_t colour = 0x89ABCDEF;
+                const int first = span.w >= 0 ? span.x : span.x + span.w + 1;
+                const int count = span.w >= 0 ? span.w : -span.w;
+                if (first >= static_cast<int>(width))
+                    continue;
+                ASSERT_TRUE(fast.FillRect(span.x, 1, span.w, 3, colour));
+                for (int y = 1; y < 4; ++y) {
+                    for (int x = std::max(first, 0);
+                         x < std::min(first + count, static_cast<int>(width)); ++x) {
+                        slow.SetPixel(x, y, colour);
+                    }
                 }
+                EXPECT_EQ(std::memcmp(fast.bits, slow.bits, fast.imageSize), 0)
+                    << "width " << width << " depth " << depth << " x " << span.x << " w "
+                    << span.w;
             }
-            EXPECT_EQ(std::memcmp(fast.bits, slow.bits, fast.imageSize), 0)
-                << "depth " << depth << " x " << span.x << " w " << span.w;
         }
     }
 }
