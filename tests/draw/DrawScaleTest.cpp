@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <random>
+#include <string>
+#include <vector>
+
 #include "image/DibImage.h"
+#include "image/ScaleKernels.h"
 #include "tests/draw/ReferenceDraw.h"
 
 namespace kelvandor {
@@ -124,6 +130,87 @@ TEST(ScaleTest, SmoothMatchesThePlainFormulas) {
                         << "," << y;
         }
     }
+}
+
+// A 32-bit source whose alpha varies: noise with many 0 and 255 alphas, a fully transparent
+// block (destination pixels there have no visible colour at all) and an opaque one.
+CDibImage SoftSource(std::uint32_t w, std::uint32_t h, std::uint32_t seed) {
+    CDibImage source;
+    EXPECT_TRUE(source.Create(32, w, h, NoFill));
+    testing::FillNoiseWithAlphaExtremes(source, seed);
+    for (std::uint32_t y = 0; y < h / 2; ++y)
+        for (std::uint32_t x = 0; x < w / 3; ++x)
+            source.SetPixel(x, y, PixelAt(source, x, y) & 0x00FFFFFF);
+    for (std::uint32_t y = h / 2; y < h; ++y)
+        for (std::uint32_t x = w - w / 4; x < w; ++x)
+            source.SetPixel(x, y, PixelAt(source, x, y) | 0xFF000000);
+    source.SetPixel(0, 0, 0x80123456);  // alpha neither 0 nor 255 everywhere
+    return source;
+}
+
+// Restores the default kernels when a test ends.
+struct KernelChoice {
+    explicit KernelChoice(ScaleKernels kernels) { SetScaleKernels(kernels); }
+    ~KernelChoice() { SetScaleKernels(ScaleKernels::Fastest); }
+};
+
+::testing::AssertionResult MatchesReference(const CDibImage& source, std::uint32_t w,
+                                            std::uint32_t h) {
+    CDibImage result;
+    if (!result.Scale(source, w, h, CDibImage::kScaleSmooth) || result.bitsPerPixel != 32)
+        return ::testing::AssertionFailure() << "Scale failed";
+    const auto expected = testing::ReferenceSmooth32(source, w, h, source.AlphaKind() == 2);
+    for (std::uint32_t y = 0; y < h; ++y)
+        for (std::uint32_t x = 0; x < w; ++x)
+            if (PixelAt(result, x, y) != expected[y * w + x])
+                return ::testing::AssertionFailure()
+                       << source.width << "x" << source.height << " to " << w << "x" << h
+                       << " at " << x << "," << y << ": " << std::hex << PixelAt(result, x, y)
+                       << " instead of " << expected[y * w + x];
+    return ::testing::AssertionSuccess();
+}
+
+// The alpha-aware area averaging, with the fastest and the portable kernels, against the plain
+// formulas: whole-number and uneven ratios, enlarging, one-pixel edges, many taps per pixel,
+// widths that are not a multiple of the vector blocks, and random sizes.
+TEST(ScaleTest, AlphaAwareSmoothMatchesTheFormulasWithEveryKernel) {
+    std::vector<std::array<std::uint32_t, 4>> cases = {
+        {30, 9, 10, 3},  {37, 19, 13, 7},  {5, 3, 17, 11}, {1, 7, 3, 2},   {7, 1, 2, 1},
+        {41, 33, 1, 1},  {100, 50, 33, 49}, {64, 64, 63, 65}, {17, 5, 16, 5}, {9, 256, 9, 1},
+        {200, 6, 9, 2},  {3, 3, 1, 1},     {2, 2, 9, 9}};
+    std::mt19937 random(7);
+    const auto upTo = [&](std::uint32_t most) { return 1 + static_cast<std::uint32_t>(random() % most); };
+    for (int i = 0; i < 12; ++i)
+        cases.push_back({upTo(70), upTo(40), upTo(70), upTo(40)});
+    for (ScaleKernels kernels : {ScaleKernels::Fastest, ScaleKernels::Portable}) {
+        const KernelChoice choice(kernels);
+        std::uint32_t seed = 1;
+        for (const auto& [sw, sh, w, h] : cases) {
+            const CDibImage source = SoftSource(sw, sh, seed++);
+            ASSERT_EQ(source.AlphaKind(), 2);
+            EXPECT_TRUE(MatchesReference(source, w, h))
+                << (kernels == ScaleKernels::Portable ? "portable" : "fastest");
+        }
+    }
+}
+
+// Sums at the top of their range: 256 opaque white rows into one, and a block with no visible
+// pixel at all next to one with a single visible pixel.
+TEST(ScaleTest, AlphaAwareSmoothKeepsExtremeSumsExact) {
+    CDibImage white;
+    ASSERT_TRUE(white.Create(32, 9, 256, 0xFFFFFFFF));
+    white.SetPixel(8, 0, 0);
+    CDibImage result;
+    ASSERT_TRUE(result.Scale(white, 9, 1, CDibImage::kScaleSmooth));
+    EXPECT_EQ(PixelAt(result, 0, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(PixelAt(result, 8, 0), 0xFEFFFFFFu);  // 255 * 255 / 256 alpha, colour kept
+
+    CDibImage sparse;
+    ASSERT_TRUE(sparse.Create(32, 6, 3, 0x00FFFFFF));  // white but invisible
+    sparse.SetPixel(4, 1, 0x01FF8040);
+    ASSERT_TRUE(result.Scale(sparse, 2, 1, CDibImage::kScaleSmooth));
+    EXPECT_EQ(PixelAt(result, 0, 0), 0u);           // no colour from invisible pixels
+    EXPECT_EQ(PixelAt(result, 1, 0), 0x00FF8040u);  // the only visible colour, alpha rounds to 0
 }
 
 }  // namespace
