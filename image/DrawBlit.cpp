@@ -1,16 +1,14 @@
 // Copying and alpha blending of one image onto another: Draw, DrawAlpha, DrawAlphaOver.
 //
 // The common cases (same depth; a 32-bit source onto a 24- or 32-bit image) work on whole
-// rows. The blends are written without branches over a row, with the count in a local and
-// __restrict pointers, so that the compiler turns them into vector code; the blend
-// (s * (a + 1) + d * (256 - a)) >> 8 already gives d for alpha 0 and s for alpha 255, so no
-// shortcut is needed for either. Other depth combinations go pixel by pixel through the
-// images' own getPixel and putPixel.
+// rows: row copies, and the blend kernels of BlendRows.cpp. Other depth combinations go pixel
+// by pixel through the images' own getPixel and putPixel.
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 
+#include "image/BlendRows.h"
 #include "image/DibImage.h"
 #include "image/RowKernel.h"
 
@@ -69,134 +67,7 @@ std::uint32_t BlendColour(std::uint32_t s, std::uint32_t d, std::uint32_t a) {
     return out;
 }
 
-// ---- Row kernels (n pixels, no overlap between source and destination) ----
-
-// Pixels as little-endian words 0xAARRGGBB. The blend works on two channels at once: red
-// and blue (0x00RR00BB) or green alone, each product below 65536, so no field spills into
-// its neighbour.
-KELVANDOR_ROW_INLINE std::uint32_t Load32(const std::uint8_t* p) {
-    std::uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-
-KELVANDOR_ROW_INLINE void Store32(std::uint8_t* p, std::uint32_t v) {
-    std::memcpy(p, &v, 4);
-}
-
-KELVANDOR_ROW_INLINE std::uint32_t BlendPixel(std::uint32_t s, std::uint32_t d, std::uint32_t a) {
-    const std::uint32_t sw = a + 1, dw = 256 - a;
-    const std::uint32_t rb = (((s & 0xFF00FF) * sw + (d & 0xFF00FF) * dw) >> 8) & 0xFF00FF;
-    const std::uint32_t g = (((s & 0x00FF00) * sw + (d & 0x00FF00) * dw) >> 8) & 0x00FF00;
-    return rb | g;
-}
-
-KELVANDOR_ROW_INLINE void AlphaSpan32(std::uint8_t* __restrict d, const std::uint8_t* __restrict s,
-                                      std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::uint32_t sp = Load32(s + 4 * i), dp = Load32(d + 4 * i);
-        const std::uint32_t a = sp >> 24;
-        // Alpha 0 keeps the destination's alpha; anything drawn is opaque.
-        const std::uint32_t alpha = a == 0 ? (dp & 0xFF000000u) : 0xFF000000u;
-        Store32(d + 4 * i, BlendPixel(sp, dp, a) | alpha);
-    }
-}
-
-KELVANDOR_ROW_INLINE void AlphaSpan24(std::uint8_t* __restrict d, const std::uint8_t* __restrict s,
-                                      std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::uint32_t a = s[4 * i + 3];
-        const std::uint32_t sw = a + 1, dw = 256 - a;
-        d[3 * i + 0] = static_cast<std::uint8_t>((s[4 * i + 0] * sw + d[3 * i + 0] * dw) >> 8);
-        d[3 * i + 1] = static_cast<std::uint8_t>((s[4 * i + 1] * sw + d[3 * i + 1] * dw) >> 8);
-        d[3 * i + 2] = static_cast<std::uint8_t>((s[4 * i + 2] * sw + d[3 * i + 2] * dw) >> 8);
-    }
-}
-
-KELVANDOR_ROW_INLINE void OverSpan32(std::uint8_t* __restrict d, const std::uint8_t* __restrict s,
-                                     std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::uint32_t sp = Load32(s + 4 * i), dp = Load32(d + 4 * i);
-        const std::uint32_t a = sp >> 24, da = dp >> 24;
-        const std::uint32_t mixedAlpha = da == 255 ? 255u : (a * (a + 1) + da * (256 - a)) >> 8;
-        const std::uint32_t blended = BlendPixel(sp, dp, a) | (mixedAlpha << 24);
-        // Where the destination is transparent a visible source pixel is copied as it is.
-        const bool copy = (da == 0) & (a != 0);
-        Store32(d + 4 * i, copy ? sp : blended);
-    }
-}
-
-// A 24-bit destination reads as transparent everywhere: every visible pixel is copied.
-KELVANDOR_ROW_INLINE void OverSpan24(std::uint8_t* __restrict d, const std::uint8_t* __restrict s,
-                                     std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::uint8_t copy = s[4 * i + 3] != 0 ? 0xFF : 0x00;
-        d[3 * i + 0] = static_cast<std::uint8_t>((s[4 * i + 0] & copy) | (d[3 * i + 0] & ~copy));
-        d[3 * i + 1] = static_cast<std::uint8_t>((s[4 * i + 1] & copy) | (d[3 * i + 1] & ~copy));
-        d[3 * i + 2] = static_cast<std::uint8_t>((s[4 * i + 2] & copy) | (d[3 * i + 2] & ~copy));
-    }
-}
-
-// 32-bit rows go in runs of 32 pixels. The blends already copy the source for alpha 255
-// (both variants); a run whose alpha is all 255 is therefore copied straight, which gives
-// the same bytes sooner. The pictures drawn in the game are mostly opaque.
-constexpr std::size_t kRun = 32;
-
-KELVANDOR_ROW_INLINE bool RunIsOpaque(const std::uint8_t* __restrict s) {
-    std::uint32_t all = 0xFFFFFFFFu;
-    for (std::size_t k = 0; k < kRun; ++k) {
-        all &= Load32(s + 4 * k);
-    }
-    return (all >> 24) == 0xFF;
-}
-
-KELVANDOR_ROW_KERNEL void AlphaRow32To32(std::uint8_t* __restrict d,
-                                         const std::uint8_t* __restrict s, std::uint32_t n) {
-    const std::size_t count = n;
-    std::size_t i = 0;
-    for (; i + kRun <= count; i += kRun) {
-        if (RunIsOpaque(s + 4 * i)) {
-            std::memcpy(d + 4 * i, s + 4 * i, 4 * kRun);
-        } else {
-            AlphaSpan32(d + 4 * i, s + 4 * i, kRun);
-        }
-    }
-    AlphaSpan32(d + 4 * i, s + 4 * i, count - i);
-}
-
-KELVANDOR_ROW_KERNEL void AlphaRow32To24(std::uint8_t* __restrict d,
-                                         const std::uint8_t* __restrict s, std::uint32_t n) {
-    const std::size_t count = n;
-    std::size_t i = 0;
-    for (; i + kRun <= count; i += kRun) {
-        if (RunIsOpaque(s + 4 * i)) {
-            OverSpan24(d + 3 * i, s + 4 * i, kRun);  // with alpha 255 that copies every pixel
-        } else {
-            AlphaSpan24(d + 3 * i, s + 4 * i, kRun);
-        }
-    }
-    AlphaSpan24(d + 3 * i, s + 4 * i, count - i);
-}
-
-KELVANDOR_ROW_KERNEL void OverRow32To32(std::uint8_t* __restrict d,
-                                        const std::uint8_t* __restrict s, std::uint32_t n) {
-    const std::size_t count = n;
-    std::size_t i = 0;
-    for (; i + kRun <= count; i += kRun) {
-        if (RunIsOpaque(s + 4 * i)) {
-            std::memcpy(d + 4 * i, s + 4 * i, 4 * kRun);
-        } else {
-            OverSpan32(d + 4 * i, s + 4 * i, kRun);
-        }
-    }
-    OverSpan32(d + 4 * i, s + 4 * i, count - i);
-}
-
-KELVANDOR_ROW_KERNEL void OverRow32To24(std::uint8_t* __restrict d,
-                                        const std::uint8_t* __restrict s, std::uint32_t n) {
-    OverSpan24(d, s, n);
-}
-
+// A row of other pixels made opaque on a 32-bit destination.
 KELVANDOR_ROW_KERNEL void Opaque32Row(std::uint8_t* __restrict d, const std::uint8_t* __restrict s,
                                       std::uint32_t n) {
     const std::size_t count = n;
@@ -311,17 +182,18 @@ bool CDibImage::DrawAlpha(const CDibImage& source, std::int32_t x, std::int32_t 
         return false;
     }
     const bool paletteSource = !source.trueColour;
+    const blend::RowKernels& kernels = blend::Kernels();
     for (std::uint32_t r = c.height; r-- > 0;) {  // bottom row first: forward in memory
         const std::uint8_t* s = RowOf(source, c.srcY + r);
         std::uint8_t* d = RowOf(*this, c.dstY + r);
         if (source.bitsPerPixel == 32 && bitsPerPixel == 32) {
-            AlphaRow32To32(d + 4 * static_cast<std::size_t>(c.dstX),
-                           s + 4 * static_cast<std::size_t>(c.srcX), c.width);
+            kernels.alpha32To32(d + 4 * static_cast<std::size_t>(c.dstX),
+                                s + 4 * static_cast<std::size_t>(c.srcX), c.width);
             continue;
         }
         if (source.bitsPerPixel == 32 && bitsPerPixel == 24) {
-            AlphaRow32To24(d + 3 * static_cast<std::size_t>(c.dstX),
-                           s + 4 * static_cast<std::size_t>(c.srcX), c.width);
+            kernels.alpha32To24(d + 3 * static_cast<std::size_t>(c.dstX),
+                                s + 4 * static_cast<std::size_t>(c.srcX), c.width);
             continue;
         }
         for (std::uint32_t i = 0; i < c.width; ++i) {
@@ -362,17 +234,18 @@ bool CDibImage::DrawAlphaOver(const CDibImage& source, std::int32_t x, std::int3
     if (!ClipSource(*this, source, x, y, c)) {
         return false;
     }
+    const blend::RowKernels& kernels = blend::Kernels();
     for (std::uint32_t r = c.height; r-- > 0;) {  // bottom row first: forward in memory
         const std::uint8_t* s = RowOf(source, c.srcY + r);
         std::uint8_t* d = RowOf(*this, c.dstY + r);
         if (bitsPerPixel == 32) {
-            OverRow32To32(d + 4 * static_cast<std::size_t>(c.dstX),
-                          s + 4 * static_cast<std::size_t>(c.srcX), c.width);
+            kernels.over32To32(d + 4 * static_cast<std::size_t>(c.dstX),
+                               s + 4 * static_cast<std::size_t>(c.srcX), c.width);
             continue;
         }
         if (bitsPerPixel == 24) {
-            OverRow32To24(d + 3 * static_cast<std::size_t>(c.dstX),
-                          s + 4 * static_cast<std::size_t>(c.srcX), c.width);
+            kernels.over32To24(d + 3 * static_cast<std::size_t>(c.dstX),
+                               s + 4 * static_cast<std::size_t>(c.srcX), c.width);
             continue;
         }
         for (std::uint32_t i = 0; i < c.width; ++i) {
