@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "image/DibImage.h"
+#include "image/HelperThread.h"
 #include "image/RowKernel.h"
 #include "image/ScaleKernels.h"
 
@@ -269,11 +270,11 @@ void ScaleSmoothPlain(CDibImage& dst, const CDibImage& src, std::uint32_t channe
 
 struct PaddedColumns {
     std::size_t taps = 0;                 // per destination pixel, a multiple of 4
-    // Per destination pixel, padded to a multiple of 4 pixels with pixels of weight 0:
+    // Per destination pixel, padded to a multiple of 8 pixels with pixels of weight 0:
     std::vector<std::uint32_t> start;     // first covered source pixel
     std::vector<std::uint32_t> weights;   // taps, 0 for padding
-    std::vector<std::uint32_t> repeated;  // the same, each weight four times (whole pixels)
-    std::vector<double> alphaScale;       // 256 / span
+    std::vector<std::uint32_t> span;      // covered units, 1 for padding
+    std::vector<float> spanReciprocal;    // 1 / span
 };
 
 PaddedColumns PadColumns(const AxisPlan& columns, std::uint32_t destWidth) {
@@ -283,98 +284,123 @@ PaddedColumns PadColumns(const AxisPlan& columns, std::uint32_t destWidth) {
         most = std::max<std::size_t>(most, columns.first[i + 1] - columns.first[i]);
     }
     padded.taps = (most + 3) & ~std::size_t{3};
-    const std::size_t whole = (destWidth + std::size_t{3}) & ~std::size_t{3};
+    const std::size_t whole = (destWidth + std::size_t{7}) & ~std::size_t{7};
     padded.start.assign(whole, 0);
     padded.weights.assign(whole * padded.taps, 0);
-    padded.repeated.assign(whole * padded.taps * 4, 0);
-    padded.alphaScale.assign(whole, 0.0);
+    padded.span.assign(whole, 1);
+    padded.spanReciprocal.assign(whole, 1.0f);
     for (std::uint32_t i = 0; i < destWidth; ++i) {
         const std::uint32_t first = columns.first[i];
         padded.start[i] = columns.taps[first].index;
         for (std::uint32_t t = first; t < columns.first[i + 1]; ++t) {
             // The taps of one destination pixel are consecutive source pixels.
             const std::size_t k = columns.taps[t].index - padded.start[i];
-            const std::uint32_t w = columns.taps[t].weight;
-            padded.weights[i * padded.taps + k] = w;
-            for (std::size_t c = 0; c < 4; ++c) {
-                padded.repeated[(i * padded.taps + k) * 4 + c] = w;
-            }
+            padded.weights[i * padded.taps + k] = columns.taps[t].weight;
         }
-        padded.alphaScale[i] = 256.0 / columns.span[i];
+        padded.span[i] = columns.span[i];
+        padded.spanReciprocal[i] = 1.0f / static_cast<float>(columns.span[i]);
     }
     return padded;
 }
 
-// The vertical pass for pixels [0, pixels) of one destination row. line gets four words per
-// pixel, alpha one.
+// floor(n / d) for eight n below 2^32 and d from 1 to 2^24 with n <= 255 d, given the
+// single-precision 1 / d. The estimate from n rounded down to even is within one of the
+// quotient: for d = 1 it is n or n - 1, for larger d at most a half below, and the rounding
+// errors (three of 2^-24 relative, on a quotient below 256) stay below 2^-14. One correction
+// step each way, with the remainder in exact integers, makes it exact.
+__attribute__((target("avx2"), always_inline)) inline __m256i QuotientAvx2(__m256i n, __m256i d,
+                                                                           __m256 reciprocal) {
+    const __m256 half = _mm256_cvtepi32_ps(_mm256_srli_epi32(n, 1));
+    __m256i q = _mm256_cvttps_epi32(_mm256_mul_ps(_mm256_add_ps(half, half), reciprocal));
+    const __m256i rest = _mm256_sub_epi32(n, _mm256_mullo_epi32(q, d));
+    q = _mm256_add_epi32(q, _mm256_cmpgt_epi32(_mm256_setzero_si256(), rest));  // -1 if below
+    q = _mm256_sub_epi32(
+        q, _mm256_cmpgt_epi32(rest, _mm256_sub_epi32(d, _mm256_set1_epi32(1))));  // +1 if above
+    return q;
+}
+
+// The taps of one destination row: the rows of full weight, then the partial ones.
+struct RowTaps {
+    std::vector<const std::uint8_t*> full, partial;
+    std::vector<std::uint32_t> partialWeights;
+    std::uint32_t span = 0;
+};
+
+// Widens the (b, g, r, 1) words of pixels (0 1 | 4 5) and (2 3 | 6 7) to words in the order
+// (0|4), (1|5), (2|6), (3|7), as the in-lane unpacking leaves them, shifted left by shift.
+__attribute__((target("avx2"), always_inline)) inline void WidenAvx2(__m256i low, __m256i high,
+                                                                    int shift, __m256i* wide) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m128i count = _mm_cvtsi32_si128(shift);
+    wide[0] = _mm256_add_epi32(wide[0], _mm256_sll_epi32(_mm256_unpacklo_epi16(low, zero), count));
+    wide[1] = _mm256_add_epi32(wide[1], _mm256_sll_epi32(_mm256_unpackhi_epi16(low, zero), count));
+    wide[2] = _mm256_add_epi32(wide[2], _mm256_sll_epi32(_mm256_unpacklo_epi16(high, zero), count));
+    wide[3] = _mm256_add_epi32(wide[3], _mm256_sll_epi32(_mm256_unpackhi_epi16(high, zero), count));
+}
+
+// The vertical pass for pixels [firstPixel, endPixel) of one destination row. line gets four
+// words per pixel, alpha one. Without partial taps every word of the line is left 256 times
+// too small, which changes no quotient of colour by weight (and alpha is not affected).
 __attribute__((target("avx2"))) void VerticalAvx2(std::uint32_t* __restrict line,
                                                   std::uint32_t* __restrict alphaOut,
-                                                  const std::uint8_t* const* rows,
-                                                  const std::uint32_t* weights, std::size_t taps,
-                                                  std::size_t pixels, std::uint32_t span) {
+                                                  const RowTaps& taps, std::size_t firstPixel,
+                                                  std::size_t endPixel) {
     const __m256i zero = _mm256_setzero_si256();
     const __m256i colourAndOne = _mm256_set1_epi32(0x01FFFFFF);
-    const __m256d alphaScale = _mm256_set1_pd(256.0 / span);
-    const __m256d bias = _mm256_set1_pd(kQuotientBias);
-    std::size_t x = 0;
-    for (; x + 8 <= pixels; x += 8) {
-        // Words of pixels (0 1 | 4 5) and (2 3 | 6 7), as the in-lane unpacking leaves them.
+    const std::size_t fullCount = taps.full.size(), partialCount = taps.partial.size();
+    const std::uint8_t* const* full = taps.full.data();
+    const std::uint8_t* const* partial = taps.partial.data();
+    const std::uint32_t span = taps.span;
+    const __m256i spanVector = _mm256_set1_epi32(static_cast<int>(span));
+    const __m256 spanReciprocal = _mm256_set1_ps(1.0f / static_cast<float>(span));
+    const int fullShift = partialCount != 0 ? 8 : 0;
+    std::size_t x = firstPixel;
+    for (; x + 8 <= endPixel; x += 8) {
         __m256i low = zero, high = zero, alpha = zero;
-        __m256i wide[4] = {zero, zero, zero, zero};  // pixels (0|4), (1|5), (2|6), (3|7)
-        for (std::size_t t = 0; t < taps; ++t) {
-            const __m256i p =
-                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[t] + 4 * x));
+        for (std::size_t t = 0; t < fullCount; ++t) {
+            const __m256i p = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(full[t] + 4 * x));
             const __m256i a = _mm256_srli_epi32(p, 24);
-            const __m256i transparent = _mm256_cmpeq_epi32(a, zero);
-            const __m256i q = _mm256_andnot_si256(transparent, _mm256_min_epu8(p, colourAndOne));
-            const std::uint32_t w = weights[t];
-            if (w == 256) {
-                alpha = _mm256_add_epi32(alpha, a);
-                low = _mm256_add_epi16(low, _mm256_unpacklo_epi8(q, zero));
-                high = _mm256_add_epi16(high, _mm256_unpackhi_epi8(q, zero));
-            } else {
-                const __m256i w32 = _mm256_set1_epi32(static_cast<int>(w));
-                const __m256i w16 = _mm256_set1_epi16(static_cast<short>(w));
-                alpha = _mm256_add_epi32(alpha, _mm256_srli_epi32(_mm256_mullo_epi32(a, w32), 8));
-                const __m256i l = _mm256_mullo_epi16(_mm256_unpacklo_epi8(q, zero), w16);
-                const __m256i h = _mm256_mullo_epi16(_mm256_unpackhi_epi8(q, zero), w16);
-                wide[0] = _mm256_add_epi32(wide[0], _mm256_unpacklo_epi16(l, zero));
-                wide[1] = _mm256_add_epi32(wide[1], _mm256_unpackhi_epi16(l, zero));
-                wide[2] = _mm256_add_epi32(wide[2], _mm256_unpacklo_epi16(h, zero));
-                wide[3] = _mm256_add_epi32(wide[3], _mm256_unpackhi_epi16(h, zero));
-            }
+            const __m256i q = _mm256_andnot_si256(_mm256_cmpeq_epi32(a, zero),
+                                                  _mm256_min_epu8(p, colourAndOne));
+            alpha = _mm256_add_epi32(alpha, a);
+            low = _mm256_add_epi16(low, _mm256_unpacklo_epi8(q, zero));
+            high = _mm256_add_epi16(high, _mm256_unpackhi_epi8(q, zero));
         }
-        wide[0] = _mm256_add_epi32(wide[0], _mm256_slli_epi32(_mm256_unpacklo_epi16(low, zero), 8));
-        wide[1] = _mm256_add_epi32(wide[1], _mm256_slli_epi32(_mm256_unpackhi_epi16(low, zero), 8));
-        wide[2] =
-            _mm256_add_epi32(wide[2], _mm256_slli_epi32(_mm256_unpacklo_epi16(high, zero), 8));
-        wide[3] =
-            _mm256_add_epi32(wide[3], _mm256_slli_epi32(_mm256_unpackhi_epi16(high, zero), 8));
+        __m256i wide[4] = {zero, zero, zero, zero};
+        WidenAvx2(low, high, fullShift, wide);
+        for (std::size_t t = 0; t < partialCount; ++t) {
+            const __m256i p =
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(partial[t] + 4 * x));
+            const __m256i a = _mm256_srli_epi32(p, 24);
+            const __m256i q = _mm256_andnot_si256(_mm256_cmpeq_epi32(a, zero),
+                                                  _mm256_min_epu8(p, colourAndOne));
+            const std::uint32_t w = taps.partialWeights[t];
+            const __m256i w32 = _mm256_set1_epi32(static_cast<int>(w));
+            const __m256i w16 = _mm256_set1_epi16(static_cast<short>(w));
+            alpha = _mm256_add_epi32(alpha, _mm256_srli_epi32(_mm256_mullo_epi32(a, w32), 8));
+            WidenAvx2(_mm256_mullo_epi16(_mm256_unpacklo_epi8(q, zero), w16),
+                      _mm256_mullo_epi16(_mm256_unpackhi_epi8(q, zero), w16), 0, wide);
+        }
         __m256i* out = reinterpret_cast<__m256i*>(line + 4 * x);
         _mm256_storeu_si256(out + 0, _mm256_permute2x128_si256(wide[0], wide[1], 0x20));
         _mm256_storeu_si256(out + 1, _mm256_permute2x128_si256(wide[2], wide[3], 0x20));
         _mm256_storeu_si256(out + 2, _mm256_permute2x128_si256(wide[0], wide[1], 0x31));
         _mm256_storeu_si256(out + 3, _mm256_permute2x128_si256(wide[2], wide[3], 0x31));
-
-        if (span != 256) {
-            const __m128i first = _mm256_cvttpd_epi32(_mm256_add_pd(
-                _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(alpha)), alphaScale),
-                bias));
-            const __m128i second = _mm256_cvttpd_epi32(_mm256_add_pd(
-                _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(alpha, 1)), alphaScale),
-                bias));
-            alpha = _mm256_set_m128i(second, first);
+        if (span != 256) {  // alpha * 256 / span; the sum is at most 255 * span / 256
+            alpha = QuotientAvx2(_mm256_slli_epi32(alpha, 8), spanVector, spanReciprocal);
         }
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(alphaOut + x), alpha);
     }
-    const double scale = 256.0 / span;
-    for (; x < pixels; ++x) {
+    for (; x < endPixel; ++x) {
         std::uint32_t sum[4] = {0, 0, 0, 0}, alphaSum = 0;
-        for (std::size_t t = 0; t < taps; ++t) {
+        for (std::size_t t = 0; t < fullCount + partialCount; ++t) {
+            const bool isFull = t < fullCount;
+            const std::uint8_t* row = isFull ? full[t] : partial[t - fullCount];
+            const std::uint32_t w = isFull ? 1u << fullShift : taps.partialWeights[t - fullCount];
             std::uint32_t p;
-            std::memcpy(&p, rows[t] + 4 * x, 4);
-            const std::uint32_t a = p >> 24, w = weights[t];
-            alphaSum += (a * w) >> 8;
+            std::memcpy(&p, row + 4 * x, 4);
+            const std::uint32_t a = p >> 24;
+            alphaSum += isFull ? a : (a * w) >> 8;
             if (a != 0) {
                 sum[0] += (p & 0xFF) * w;
                 sum[1] += ((p >> 8) & 0xFF) * w;
@@ -383,22 +409,8 @@ __attribute__((target("avx2"))) void VerticalAvx2(std::uint32_t* __restrict line
             }
         }
         std::memcpy(line + 4 * x, sum, sizeof sum);
-        alphaOut[x] = span == 256 ? alphaSum
-                                  : static_cast<std::uint32_t>(static_cast<std::int32_t>(
-                                        static_cast<std::int32_t>(alphaSum) * scale +
-                                        kQuotientBias));
+        alphaOut[x] = static_cast<std::uint32_t>(std::uint64_t{alphaSum} * 256 / span);
     }
-}
-
-// floor(n / d) for four unsigned sums n below 2^32, given 1 / d.
-__attribute__((target("avx2"), always_inline)) inline __m128i QuotientAvx2(__m128i n,
-                                                                           __m256d reciprocal) {
-    // Unsigned to double: flip the sign bit, convert as signed, add 2^31 back.
-    const __m256d value = _mm256_add_pd(
-        _mm256_cvtepi32_pd(_mm_xor_si128(n, _mm_set1_epi32(static_cast<int>(0x80000000u)))),
-        _mm256_set1_pd(2147483648.0));
-    return _mm256_cvttpd_epi32(
-        _mm256_add_pd(_mm256_mul_pd(value, reciprocal), _mm256_set1_pd(kQuotientBias)));
 }
 
 // The sums of destination pixel i: (blue, green, red, weight) and four partial alpha sums.
@@ -411,76 +423,85 @@ __attribute__((target("avx2"), always_inline)) inline void SumPixelAvx2(
     const std::uint32_t* l = line + 4 * static_cast<std::size_t>(columns.start[i]);
     const std::uint32_t* a = alpha + columns.start[i];
     const std::uint32_t* w = columns.weights.data() + i * taps;
-    const std::uint32_t* r = columns.repeated.data() + 4 * i * taps;
+    const __m256i firstPair = _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1);
+    const __m256i secondPair = _mm256_setr_epi32(2, 2, 2, 2, 3, 3, 3, 3);
     __m256i colour = _mm256_setzero_si256();
     alphaSum = _mm_setzero_si128();
     for (std::size_t k = 0; k < taps; k += 4) {
+        const __m128i weight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + k));
+        const __m256i weights = _mm256_castsi128_si256(weight);
         colour = _mm256_add_epi32(
             colour,
             _mm256_mullo_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(l + 4 * k)),
-                               _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r + 4 * k))));
+                               _mm256_permutevar8x32_epi32(weights, firstPair)));
         colour = _mm256_add_epi32(
             colour,
             _mm256_mullo_epi32(
                 _mm256_loadu_si256(reinterpret_cast<const __m256i*>(l + 4 * k + 8)),
-                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r + 4 * k + 8))));
+                _mm256_permutevar8x32_epi32(weights, secondPair)));
         alphaSum = _mm_add_epi32(
             alphaSum,
-            _mm_srli_epi32(_mm_mullo_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + k)),
-                                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + k))),
-                           8));
+            _mm_srli_epi32(
+                _mm_mullo_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + k)), weight),
+                8));
     }
     colourSum =
         _mm_add_epi32(_mm256_castsi256_si128(colour), _mm256_extracti128_si256(colour, 1));
 }
 
-// The horizontal pass for one destination row, four destination pixels at a time (the plan
-// is padded to whole groups with pixels of weight 0).
+// Eight 4-word vectors, one per destination pixel, as four registers of one quantity each.
+struct Transposed {
+    __m256i first, second, third, fourth;
+};
+
+__attribute__((target("avx2"), always_inline)) inline Transposed TransposeAvx2(const __m128i* v) {
+    const __m256i s0 = _mm256_set_m128i(v[4], v[0]), s1 = _mm256_set_m128i(v[5], v[1]);
+    const __m256i s2 = _mm256_set_m128i(v[6], v[2]), s3 = _mm256_set_m128i(v[7], v[3]);
+    const __m256i t0 = _mm256_unpacklo_epi32(s0, s1), t1 = _mm256_unpacklo_epi32(s2, s3);
+    const __m256i t2 = _mm256_unpackhi_epi32(s0, s1), t3 = _mm256_unpackhi_epi32(s2, s3);
+    return {_mm256_unpacklo_epi64(t0, t1), _mm256_unpackhi_epi64(t0, t1),
+            _mm256_unpacklo_epi64(t2, t3), _mm256_unpackhi_epi64(t2, t3)};
+}
+
+// The horizontal pass for destination pixels [first, end) of one row (first a multiple of 8),
+// eight at a time; the plan is padded to whole groups with pixels of weight 0.
 template <std::size_t kTaps>
 __attribute__((target("avx2"))) void HorizontalAvx2(std::uint8_t* __restrict out,
                                                     const std::uint32_t* __restrict line,
                                                     const std::uint32_t* __restrict alpha,
                                                     const PaddedColumns& columns,
-                                                    std::uint32_t width) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m256d one = _mm256_set1_pd(1.0);
-    const __m256d bias = _mm256_set1_pd(kQuotientBias);
-    for (std::uint32_t i = 0; i < width; i += 4) {
-        __m128i s0, s1, s2, s3, a0, a1, a2, a3;
-        SumPixelAvx2<kTaps>(line, alpha, columns, i, s0, a0);
-        SumPixelAvx2<kTaps>(line, alpha, columns, i + 1, s1, a1);
-        SumPixelAvx2<kTaps>(line, alpha, columns, i + 2, s2, a2);
-        SumPixelAvx2<kTaps>(line, alpha, columns, i + 3, s3, a3);
-        // Transposed: one register per quantity, one lane per destination pixel.
-        const __m128i t0 = _mm_unpacklo_epi32(s0, s1), t1 = _mm_unpacklo_epi32(s2, s3);
-        const __m128i t2 = _mm_unpackhi_epi32(s0, s1), t3 = _mm_unpackhi_epi32(s2, s3);
-        const __m128i weight = _mm_unpackhi_epi64(t2, t3);
-        const __m256d reciprocal = _mm256_div_pd(one, _mm256_cvtepi32_pd(weight));
-        const __m128i blue = QuotientAvx2(_mm_unpacklo_epi64(t0, t1), reciprocal);
-        const __m128i green = QuotientAvx2(_mm_unpackhi_epi64(t0, t1), reciprocal);
-        const __m128i red = QuotientAvx2(_mm_unpacklo_epi64(t2, t3), reciprocal);
-        __m128i colour = _mm_or_si128(
-            blue, _mm_or_si128(_mm_slli_epi32(green, 8), _mm_slli_epi32(red, 16)));
-        // Weight 0 (nothing visible) divides 0 by 0; its colour is 0.
-        colour = _mm_andnot_si128(_mm_cmpeq_epi32(weight, zero), colour);
+                                                    std::uint32_t first, std::uint32_t end) {
+    for (std::uint32_t i = first; i < end; i += 8) {
+        __m128i sums[8], alphaParts[8];
+        for (std::uint32_t k = 0; k < 8; ++k) {
+            SumPixelAvx2<kTaps>(line, alpha, columns, i + k, sums[k], alphaParts[k]);
+        }
+        const Transposed c = TransposeAvx2(sums);
+        const __m256i weight = c.fourth;
+        const __m256 reciprocal = _mm256_div_ps(_mm256_set1_ps(1.0f), _mm256_cvtepi32_ps(weight));
+        const __m256i blue = QuotientAvx2(c.first, weight, reciprocal);
+        const __m256i green = QuotientAvx2(c.second, weight, reciprocal);
+        const __m256i red = QuotientAvx2(c.third, weight, reciprocal);
+        __m256i colour = _mm256_or_si256(
+            blue, _mm256_or_si256(_mm256_slli_epi32(green, 8), _mm256_slli_epi32(red, 16)));
+        // Weight 0 (nothing visible) has no quotient; its colour is 0.
+        colour = _mm256_andnot_si256(_mm256_cmpeq_epi32(weight, _mm256_setzero_si256()), colour);
 
-        const __m128i u0 = _mm_unpacklo_epi32(a0, a1), u1 = _mm_unpacklo_epi32(a2, a3);
-        const __m128i u2 = _mm_unpackhi_epi32(a0, a1), u3 = _mm_unpackhi_epi32(a2, a3);
-        const __m128i alphaTotal =
-            _mm_add_epi32(_mm_add_epi32(_mm_unpacklo_epi64(u0, u1), _mm_unpackhi_epi64(u0, u1)),
-                          _mm_add_epi32(_mm_unpacklo_epi64(u2, u3), _mm_unpackhi_epi64(u2, u3)));
-        const __m128i alphaValue = _mm256_cvttpd_epi32(
-            _mm256_add_pd(_mm256_mul_pd(_mm256_cvtepi32_pd(alphaTotal),
-                                        _mm256_loadu_pd(columns.alphaScale.data() + i)),
-                          bias));
-        const __m128i pixels = _mm_or_si128(colour, _mm_slli_epi32(alphaValue, 24));
-        if (i + 4 <= width) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * static_cast<std::size_t>(i)),
-                             pixels);
+        const Transposed a = TransposeAvx2(alphaParts);
+        const __m256i alphaSum = _mm256_add_epi32(_mm256_add_epi32(a.first, a.second),
+                                                  _mm256_add_epi32(a.third, a.fourth));
+        const __m256i alphaValue = QuotientAvx2(
+            _mm256_slli_epi32(alphaSum, 8),
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(columns.span.data() + i)),
+            _mm256_loadu_ps(columns.spanReciprocal.data() + i));
+        const __m256i pixels = _mm256_or_si256(colour, _mm256_slli_epi32(alphaValue, 24));
+        if (i + 8 <= end) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * static_cast<std::size_t>(i)),
+                                pixels);
         } else {
-            std::uint32_t last[4];
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(last), pixels);
-            std::memcpy(out + 4 * static_cast<std::size_t>(i), last, 4 * (width - i));
+            std::uint32_t last[8];
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(last), pixels);
+            std::memcpy(out + 4 * static_cast<std::size_t>(i), last, 4 * (end - i));
         }
     }
 }
@@ -488,34 +509,54 @@ __attribute__((target("avx2"))) void HorizontalAvx2(std::uint8_t* __restrict out
 // Destination rows [firstRow, endRow) of the narrow variant.
 void ScaleRowsAvx2(CDibImage& dst, const CDibImage& src, const PaddedColumns& columns,
                    const AxisPlan& rows, std::uint32_t firstRow, std::uint32_t endRow) {
+    constexpr std::uint32_t kPiece = 128;  // destination pixels, a multiple of 8
     const std::size_t pixels = src.width;
     const std::size_t room = pixels + columns.taps;  // zeroed padding behind the last pixel
     std::vector<std::uint32_t> line(4 * room), alpha(room);
-    std::vector<const std::uint8_t*> tapRows;
-    std::vector<std::uint32_t> tapWeights;
+    RowTaps taps;
     for (std::uint32_t j = firstRow; j < endRow; ++j) {
-        tapRows.clear();
-        tapWeights.clear();
+        taps.full.clear();
+        taps.partial.clear();
+        taps.partialWeights.clear();
+        taps.span = rows.span[j];
         for (std::uint32_t t = rows.first[j]; t < rows.first[j + 1]; ++t) {
-            tapRows.push_back(RowOf(src, rows.taps[t].index));
-            tapWeights.push_back(rows.taps[t].weight);
+            const std::uint8_t* row = RowOf(src, rows.taps[t].index);
+            if (rows.taps[t].weight == 256) {
+                taps.full.push_back(row);
+            } else {
+                taps.partial.push_back(row);
+                taps.partialWeights.push_back(rows.taps[t].weight);
+            }
         }
-        VerticalAvx2(line.data(), alpha.data(), tapRows.data(), tapWeights.data(), tapRows.size(),
-                     pixels, rows.span[j]);
         std::uint8_t* out = RowOf(dst, j);
-        if (columns.taps == 4) {  // reducing by up to three, and every enlargement
-            HorizontalAvx2<4>(out, line.data(), alpha.data(), columns, dst.width);
-        } else {
-            HorizontalAvx2<0>(out, line.data(), alpha.data(), columns, dst.width);
+        // A piece of the row at a time, so that its line stays in the first-level cache
+        // between the two passes.
+        for (std::uint32_t first = 0; first < dst.width; first += kPiece) {
+            const std::uint32_t end = std::min(first + kPiece, dst.width);
+            const std::size_t firstPixel = columns.start[first] & ~std::size_t{7};
+            const std::size_t endPixel = std::min<std::size_t>(
+                pixels, (columns.start[end - 1] + columns.taps + 7) & ~std::size_t{7});
+            VerticalAvx2(line.data(), alpha.data(), taps, firstPixel, endPixel);
+            if (columns.taps == 4) {  // reducing by up to three, and every enlargement
+                HorizontalAvx2<4>(out, line.data(), alpha.data(), columns, first, end);
+            } else {
+                HorizontalAvx2<0>(out, line.data(), alpha.data(), columns, first, end);
+            }
         }
     }
 }
 
 #endif  // KELVANDOR_SCALE_AVX2
 
-// Area averaging of a 32-bit source (rows read as 32 bits) whose alpha varies.
+// Area averaging of a 32-bit source (rows read as 32 bits) whose alpha varies: destination
+// rows [firstRow, endRow) of the narrow variant.
 void ScaleSmoothAlphaAwareNarrow(CDibImage& dst, const CDibImage& src, const AxisPlan& columns,
-                                 const AxisPlan& rows);
+                                 const AxisPlan& rows, std::uint32_t firstRow,
+                                 std::uint32_t endRow);
+
+// Large jobs are worth a second thread: waking it costs some microseconds, a job that reads
+// this many source pixels takes about a hundred.
+constexpr std::uint64_t kSplitPixels = 150000;
 
 void ScaleSmoothAlphaAware(CDibImage& dst, const CDibImage& src) {
     const AxisPlan columns = PlanAxis(src.width, dst.width);
@@ -524,14 +565,19 @@ void ScaleSmoothAlphaAware(CDibImage& dst, const CDibImage& src) {
     const std::uint64_t tallestRow = *std::max_element(rows.span.begin(), rows.span.end());
     // The narrow variant reads the source rows directly, all covered rows at once.
     if (src.bitsPerPixel == 32 && widestColumn * tallestRow <= kMagicLimit) {
+        const bool split = std::uint64_t{src.width} * rows.taps.size() >= kSplitPixels;
 #if KELVANDOR_SCALE_AVX2
         if (UseAvx2()) {
             const PaddedColumns padded = PadColumns(columns, dst.width);
-            ScaleRowsAvx2(dst, src, padded, rows, 0, dst.height);
+            RunRowsInTwo(dst.height, split, [&](std::uint32_t firstRow, std::uint32_t endRow) {
+                ScaleRowsAvx2(dst, src, padded, rows, firstRow, endRow);
+            });
             return;
         }
 #endif
-        ScaleSmoothAlphaAwareNarrow(dst, src, columns, rows);
+        RunRowsInTwo(dst.height, split, [&](std::uint32_t firstRow, std::uint32_t endRow) {
+            ScaleSmoothAlphaAwareNarrow(dst, src, columns, rows, firstRow, endRow);
+        });
         return;
     }
     const std::size_t pixels = src.width;
@@ -672,7 +718,8 @@ KELVANDOR_ROW_KERNEL void HorizontalAlphaAwareNarrow(std::uint8_t* __restrict ou
 }
 
 void ScaleSmoothAlphaAwareNarrow(CDibImage& dst, const CDibImage& src, const AxisPlan& columns,
-                                 const AxisPlan& rows) {
+                                 const AxisPlan& rows, std::uint32_t firstRow,
+                                 std::uint32_t endRow) {
     const std::size_t pixels = src.width;
     std::vector<std::uint32_t> line(4 * pixels), alphaSums(pixels);
     std::vector<std::uint8_t> alpha(pixels);
@@ -682,7 +729,7 @@ void ScaleSmoothAlphaAwareNarrow(CDibImage& dst, const CDibImage& src, const Axi
     }
     std::vector<const std::uint8_t*> tapRows;
     std::vector<std::uint32_t> tapWeights;
-    for (std::uint32_t j = 0; j < dst.height; ++j) {
+    for (std::uint32_t j = firstRow; j < endRow; ++j) {
         tapRows.clear();
         tapWeights.clear();
         for (std::uint32_t t = rows.first[j]; t < rows.first[j + 1]; ++t) {

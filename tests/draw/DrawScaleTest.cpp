@@ -3,6 +3,7 @@
 #include <array>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "image/DibImage.h"
@@ -211,6 +212,32 @@ TEST(ScaleTest, AlphaAwareSmoothKeepsExtremeSumsExact) {
     ASSERT_TRUE(result.Scale(sparse, 2, 1, CDibImage::kScaleSmooth));
     EXPECT_EQ(PixelAt(result, 0, 0), 0u);           // no colour from invisible pixels
     EXPECT_EQ(PixelAt(result, 1, 0), 0x00FF8040u);  // the only visible colour, alpha rounds to 0
+}
+
+// Large jobs are shared with a helper thread; callers that find it busy do the work alone.
+// Several threads scaling at once must all get the exact result.
+TEST(ScaleTest, ConcurrentLargeScalesAllMatchTheFormulas) {
+    const CDibImage source = SoftSource(600, 300, 21);
+    const auto expected = testing::ReferenceSmooth32(source, 200, 100, true);
+    std::vector<int> mismatches(4, 0);
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < mismatches.size(); ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 5; ++round) {
+                CDibImage result;
+                if (!result.Scale(source, 200, 100, CDibImage::kScaleSmooth)) {
+                    ++mismatches[t];
+                    continue;
+                }
+                for (std::uint32_t y = 0; y < 100; ++y)
+                    for (std::uint32_t x = 0; x < 200; ++x)
+                        mismatches[t] += PixelAt(result, x, y) != expected[y * 200 + x];
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(mismatches, std::vector<int>(4, 0));
 }
 
 }  // namespace
