@@ -253,28 +253,28 @@ void ScaleSmoothPlain(CDibImage& dst, const CDibImage& src, std::uint32_t channe
 //
 // Vertical pass, eight pixels at a time: a pixel's bytes (b, g, r, a) become (b, g, r, 1) if
 // a is not 0 and (0, 0, 0, 0) if it is. Taps of full weight (256, all but the first and last
-// of a row) add those bytes as 16-bit words; their sums are scaled by 256 once at the end.
-// The words cannot overflow: the widest column covers at least 256 units, so the narrow bound
-// on span products leaves at most 2^16 units, 256 full taps, to a row. The partial taps multiply them in 16 bits (255 * 255 fits)
-// and add in 32 bits. The result is the line of (blue, green, red, weight) words per source
-// pixel, and a line of normalised alpha.
+// of a row) add those bytes as 16-bit words, which are widened once at the end. The words
+// cannot overflow: the widest column covers at least 256 units, so the narrow bound on span
+// products leaves at most 2^16 units, 256 full taps, to a row. The partial taps multiply
+// them in 16 bits (255 * 255 fits) and add in 32 bits. The result is the line of (blue,
+// green, red, weight) words per source pixel, and a line of normalised alpha.
 //
 // Horizontal pass: every destination pixel gets the same number of taps (padded with weight
-// 0 and a multiple of four), starting at its first covered pixel; the lines have zeroed room
-// behind the last pixel for the padding. Each pair of taps is one 8-word multiply-add. The
-// sums are then turned into bytes four destination pixels at a time: colour is the exact
-// floor of sum / weight, computed as trunc(sum * (1 / weight) + 2^-30) in double precision,
-// which is exact for sums below 2^32 and weights up to 2^24 by the argument at the top.
+// 0 to a multiple of four), starting at its first covered pixel; the lines have room behind
+// the last pixel for the padding. Each pair of taps is one 8-word multiply-add. The sums of
+// eight destination pixels are then turned into bytes together, each quotient exact (see
+// QuotientAvx2). The row is done in pieces, both passes per piece, so that the line is still
+// in the first-level cache when the horizontal pass reads it.
 
 #if KELVANDOR_SCALE_AVX2
 
 struct PaddedColumns {
-    std::size_t taps = 0;                 // per destination pixel, a multiple of 4
+    std::size_t taps = 0;  // per destination pixel, a multiple of 4
     // Per destination pixel, padded to a multiple of 8 pixels with pixels of weight 0:
-    std::vector<std::uint32_t> start;     // first covered source pixel
-    std::vector<std::uint32_t> weights;   // taps, 0 for padding
-    std::vector<std::uint32_t> span;      // covered units, 1 for padding
-    std::vector<float> spanReciprocal;    // 1 / span
+    std::vector<std::uint32_t> start;    // first covered source pixel
+    std::vector<std::uint32_t> weights;  // taps, 0 for padding
+    std::vector<std::uint32_t> span;     // covered units, 1 for padding
+    std::vector<float> spanReciprocal;   // 1 / span
 };
 
 PaddedColumns PadColumns(const AxisPlan& columns, std::uint32_t destWidth) {
@@ -329,7 +329,7 @@ struct RowTaps {
 // Widens the (b, g, r, 1) words of pixels (0 1 | 4 5) and (2 3 | 6 7) to words in the order
 // (0|4), (1|5), (2|6), (3|7), as the in-lane unpacking leaves them, shifted left by shift.
 __attribute__((target("avx2"), always_inline)) inline void WidenAvx2(__m256i low, __m256i high,
-                                                                    int shift, __m256i* wide) {
+                                                                     int shift, __m256i* wide) {
     const __m256i zero = _mm256_setzero_si256();
     const __m128i count = _mm_cvtsi32_si128(shift);
     wide[0] = _mm256_add_epi32(wide[0], _mm256_sll_epi32(_mm256_unpacklo_epi16(low, zero), count));
@@ -360,8 +360,8 @@ __attribute__((target("avx2"))) void VerticalAvx2(std::uint32_t* __restrict line
         for (std::size_t t = 0; t < fullCount; ++t) {
             const __m256i p = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(full[t] + 4 * x));
             const __m256i a = _mm256_srli_epi32(p, 24);
-            const __m256i q = _mm256_andnot_si256(_mm256_cmpeq_epi32(a, zero),
-                                                  _mm256_min_epu8(p, colourAndOne));
+            const __m256i q =
+                _mm256_andnot_si256(_mm256_cmpeq_epi32(a, zero), _mm256_min_epu8(p, colourAndOne));
             alpha = _mm256_add_epi32(alpha, a);
             low = _mm256_add_epi16(low, _mm256_unpacklo_epi8(q, zero));
             high = _mm256_add_epi16(high, _mm256_unpackhi_epi8(q, zero));
@@ -372,8 +372,8 @@ __attribute__((target("avx2"))) void VerticalAvx2(std::uint32_t* __restrict line
             const __m256i p =
                 _mm256_loadu_si256(reinterpret_cast<const __m256i*>(partial[t] + 4 * x));
             const __m256i a = _mm256_srli_epi32(p, 24);
-            const __m256i q = _mm256_andnot_si256(_mm256_cmpeq_epi32(a, zero),
-                                                  _mm256_min_epu8(p, colourAndOne));
+            const __m256i q =
+                _mm256_andnot_si256(_mm256_cmpeq_epi32(a, zero), _mm256_min_epu8(p, colourAndOne));
             const std::uint32_t w = taps.partialWeights[t];
             const __m256i w32 = _mm256_set1_epi32(static_cast<int>(w));
             const __m256i w16 = _mm256_set1_epi16(static_cast<short>(w));
@@ -436,17 +436,15 @@ __attribute__((target("avx2"), always_inline)) inline void SumPixelAvx2(
                                _mm256_permutevar8x32_epi32(weights, firstPair)));
         colour = _mm256_add_epi32(
             colour,
-            _mm256_mullo_epi32(
-                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(l + 4 * k + 8)),
-                _mm256_permutevar8x32_epi32(weights, secondPair)));
+            _mm256_mullo_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(l + 4 * k + 8)),
+                               _mm256_permutevar8x32_epi32(weights, secondPair)));
         alphaSum = _mm_add_epi32(
             alphaSum,
             _mm_srli_epi32(
                 _mm_mullo_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + k)), weight),
                 8));
     }
-    colourSum =
-        _mm_add_epi32(_mm256_castsi256_si128(colour), _mm256_extracti128_si256(colour, 1));
+    colourSum = _mm_add_epi32(_mm256_castsi256_si128(colour), _mm256_extracti128_si256(colour, 1));
 }
 
 // Eight 4-word vectors, one per destination pixel, as four registers of one quantity each.
@@ -473,6 +471,7 @@ __attribute__((target("avx2"))) void HorizontalAvx2(std::uint8_t* __restrict out
                                                     std::uint32_t first, std::uint32_t end) {
     for (std::uint32_t i = first; i < end; i += 8) {
         __m128i sums[8], alphaParts[8];
+#pragma GCC unroll 8
         for (std::uint32_t k = 0; k < 8; ++k) {
             SumPixelAvx2<kTaps>(line, alpha, columns, i + k, sums[k], alphaParts[k]);
         }

@@ -165,8 +165,8 @@ struct KernelChoice {
         for (std::uint32_t x = 0; x < w; ++x)
             if (PixelAt(result, x, y) != expected[y * w + x])
                 return ::testing::AssertionFailure()
-                       << source.width << "x" << source.height << " to " << w << "x" << h
-                       << " at " << x << "," << y << ": " << std::hex << PixelAt(result, x, y)
+                       << source.width << "x" << source.height << " to " << w << "x" << h << " at "
+                       << x << "," << y << ": " << std::hex << PixelAt(result, x, y)
                        << " instead of " << expected[y * w + x];
     return ::testing::AssertionSuccess();
 }
@@ -176,11 +176,13 @@ struct KernelChoice {
 // widths that are not a multiple of the vector blocks, and random sizes.
 TEST(ScaleTest, AlphaAwareSmoothMatchesTheFormulasWithEveryKernel) {
     std::vector<std::array<std::uint32_t, 4>> cases = {
-        {30, 9, 10, 3},  {37, 19, 13, 7},  {5, 3, 17, 11}, {1, 7, 3, 2},   {7, 1, 2, 1},
-        {41, 33, 1, 1},  {100, 50, 33, 49}, {64, 64, 63, 65}, {17, 5, 16, 5}, {9, 256, 9, 1},
-        {200, 6, 9, 2},  {3, 3, 1, 1},     {2, 2, 9, 9}};
+        {30, 9, 10, 3}, {37, 19, 13, 7},   {5, 3, 17, 11},   {1, 7, 3, 2},   {7, 1, 2, 1},
+        {41, 33, 1, 1}, {100, 50, 33, 49}, {64, 64, 63, 65}, {17, 5, 16, 5}, {9, 256, 9, 1},
+        {200, 6, 9, 2}, {3, 3, 1, 1},      {2, 2, 9, 9}};
     std::mt19937 random(7);
-    const auto upTo = [&](std::uint32_t most) { return 1 + static_cast<std::uint32_t>(random() % most); };
+    const auto upTo = [&](std::uint32_t most) {
+        return 1 + static_cast<std::uint32_t>(random() % most);
+    };
     for (int i = 0; i < 12; ++i)
         cases.push_back({upTo(70), upTo(40), upTo(70), upTo(40)});
     for (ScaleKernels kernels : {ScaleKernels::Fastest, ScaleKernels::Portable}) {
