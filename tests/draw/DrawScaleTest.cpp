@@ -176,9 +176,9 @@ struct KernelChoice {
 // widths that are not a multiple of the vector blocks, and random sizes.
 TEST(ScaleTest, AlphaAwareSmoothMatchesTheFormulasWithEveryKernel) {
     std::vector<std::array<std::uint32_t, 4>> cases = {
-        {30, 9, 10, 3}, {37, 19, 13, 7},   {5, 3, 17, 11},   {1, 7, 3, 2},   {7, 1, 2, 1},
-        {41, 33, 1, 1}, {100, 50, 33, 49}, {64, 64, 63, 65}, {17, 5, 16, 5}, {9, 256, 9, 1},
-        {200, 6, 9, 2}, {3, 3, 1, 1},      {2, 2, 9, 9}};
+        {30, 9, 10, 3}, {37, 19, 13, 7},   {5, 3, 17, 11},   {1, 7, 3, 2},     {7, 1, 2, 1},
+        {41, 33, 1, 1}, {100, 50, 33, 49}, {64, 64, 63, 65}, {17, 5, 16, 5},   {9, 256, 9, 1},
+        {200, 6, 9, 2}, {3, 3, 1, 1},      {2, 2, 9, 9},     {700, 9, 301, 4}, {150, 3, 290, 5}};
     std::mt19937 random(7);
     const auto upTo = [&](std::uint32_t most) {
         return 1 + static_cast<std::uint32_t>(random() % most);
@@ -197,8 +197,9 @@ TEST(ScaleTest, AlphaAwareSmoothMatchesTheFormulasWithEveryKernel) {
     }
 }
 
-// Sums at the top of their range: 256 opaque white rows into one, and a block with no visible
-// pixel at all next to one with a single visible pixel.
+// Sums at the edges of their range: 256 opaque white rows into one, a quotient just below a
+// whole number, and a block with no visible pixel at all next to one with a single visible
+// pixel.
 TEST(ScaleTest, AlphaAwareSmoothKeepsExtremeSumsExact) {
     CDibImage white;
     ASSERT_TRUE(white.Create(32, 9, 256, 0xFFFFFFFF));
@@ -207,6 +208,14 @@ TEST(ScaleTest, AlphaAwareSmoothKeepsExtremeSumsExact) {
     ASSERT_TRUE(result.Scale(white, 9, 1, CDibImage::kScaleSmooth));
     EXPECT_EQ(PixelAt(result, 0, 0), 0xFFFFFFFFu);
     EXPECT_EQ(PixelAt(result, 8, 0), 0xFEFFFFFFu);  // 255 * 255 / 256 alpha, colour kept
+
+    // A sum one unit below a whole multiple of a weight near 2^20: the quotient must not round
+    // up to that multiple.
+    CDibImage nearlyUniform;
+    ASSERT_TRUE(nearlyUniform.Create(32, 186, 186, 0xFFFEFEFE));
+    nearlyUniform.SetPixel(0, 185, 0);
+    nearlyUniform.SetPixel(13, 13, 0xFFFDFDFD);  // covered by one unit in each direction
+    EXPECT_TRUE(MatchesReference(nearlyUniform, 143, 143));
 
     CDibImage sparse;
     ASSERT_TRUE(sparse.Create(32, 6, 3, 0x00FFFFFF));  // white but invisible
