@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "image/DibImage.h"
@@ -510,8 +511,13 @@ void ScaleRowsAvx2(CDibImage& dst, const CDibImage& src, const PaddedColumns& co
                    const AxisPlan& rows, std::uint32_t firstRow, std::uint32_t endRow) {
     constexpr std::uint32_t kPiece = 128;  // destination pixels, a multiple of 8
     const std::size_t pixels = src.width;
-    const std::size_t room = pixels + columns.taps;  // zeroed padding behind the last pixel
-    std::vector<std::uint32_t> line(4 * room), alpha(room);
+    // Each piece computes the whole line under the taps of its destination pixels, so only
+    // the room behind the last pixel, which padding taps may cover, needs to start as zero.
+    const std::size_t room = pixels + columns.taps;
+    const std::unique_ptr<std::uint32_t[]> line(new std::uint32_t[4 * room]);
+    const std::unique_ptr<std::uint32_t[]> alpha(new std::uint32_t[room]);
+    std::fill(line.get() + 4 * pixels, line.get() + 4 * room, 0u);
+    std::fill(alpha.get() + pixels, alpha.get() + room, 0u);
     RowTaps taps;
     for (std::uint32_t j = firstRow; j < endRow; ++j) {
         taps.full.clear();
@@ -535,11 +541,11 @@ void ScaleRowsAvx2(CDibImage& dst, const CDibImage& src, const PaddedColumns& co
             const std::size_t firstPixel = columns.start[first] & ~std::size_t{7};
             const std::size_t endPixel = std::min<std::size_t>(
                 pixels, (columns.start[end - 1] + columns.taps + 7) & ~std::size_t{7});
-            VerticalAvx2(line.data(), alpha.data(), taps, firstPixel, endPixel);
+            VerticalAvx2(line.get(), alpha.get(), taps, firstPixel, endPixel);
             if (columns.taps == 4) {  // reducing by up to three, and every enlargement
-                HorizontalAvx2<4>(out, line.data(), alpha.data(), columns, first, end);
+                HorizontalAvx2<4>(out, line.get(), alpha.get(), columns, first, end);
             } else {
-                HorizontalAvx2<0>(out, line.data(), alpha.data(), columns, first, end);
+                HorizontalAvx2<0>(out, line.get(), alpha.get(), columns, first, end);
             }
         }
     }

@@ -1,5 +1,7 @@
 #include "image/HelperThread.h"
 
+#include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -50,10 +52,14 @@ public:
         return true;
     }
 
-    // Waits for the job given to Start, frees the helper for the next caller and rethrows
-    // the job's exception, if any.
+    // Waits for the job given to Start (or takes it back if the helper has not begun it),
+    // frees the helper for the next caller and rethrows the job's exception, if any.
     void Finish() {
         std::unique_lock lock(mutex_);
+        if (job_) {
+            job_ = nullptr;
+            done_ = true;
+        }
         finished_.wait(lock, [this] { return done_; });
         claimed_ = false;
         const std::exception_ptr error = std::exchange(error_, nullptr);
@@ -99,16 +105,31 @@ private:
 void RunRowsInTwo(std::uint32_t count, bool split,
                   const std::function<void(std::uint32_t, std::uint32_t)>& work) {
     static CHelperThread helper;
-    const std::uint32_t half = count / 2;
-    if (!split || half == 0 || !helper.Start([&work, half, count] { work(half, count); })) {
+    if (!split || count < 2) {
+        work(0, count);
+        return;
+    }
+    // Both threads take small runs of rows until none are left, so that neither waits long
+    // for the other when one of them gets less of the processor.
+    const std::uint64_t run = std::max<std::uint32_t>(1, count / 16);
+    std::atomic<std::uint64_t> next{0};
+    const auto takeRuns = [&work, &next, run, count] {
+        for (std::uint64_t first = next.fetch_add(run); first < count;
+             first = next.fetch_add(run)) {
+            work(static_cast<std::uint32_t>(first),
+                 static_cast<std::uint32_t>(std::min<std::uint64_t>(first + run, count)));
+        }
+    };
+    if (!helper.Start(takeRuns)) {
         work(0, count);
         return;
     }
     try {
-        work(0, half);
+        takeRuns();
     } catch (...) {
+        next.store(count);  // the helper takes no further rows
         try {
-            helper.Finish();  // the helper still uses the caller's data
+            helper.Finish();  // the helper may still use the caller's data
         } catch (...) {
         }
         throw;
