@@ -180,8 +180,10 @@ KELVANDOR_AVX2 inline __m256i AlphaMask() {
 // becomes (s * (a + 1) + d * (256 - a)) >> 8.
 KELVANDOR_AVX2 inline __m256i Blend8(__m256i s, __m256i d) {
     const __m256i lowBytes = _mm256_set1_epi16(0x00FF);
-    const __m256i a = _mm256_srli_epi32(s, 24);
-    const __m256i a2 = _mm256_or_si256(a, _mm256_slli_epi32(a, 16));  // a in both halves
+    // The alpha byte of each pixel into both of its 16-bit halves.
+    const __m256i a2 = _mm256_shuffle_epi8(
+        s, _mm256_setr_epi8(3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1,  //
+                            3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1));
     const __m256i sw = _mm256_add_epi16(a2, _mm256_set1_epi16(1));
     const __m256i dw = _mm256_sub_epi16(_mm256_set1_epi16(256), a2);
     const __m256i blueRed =
