@@ -93,6 +93,9 @@ AxisPlan PlanAxis(std::uint32_t sourceSize, std::uint32_t destSize) {
     AxisPlan plan;
     plan.first.reserve(destSize + 1);
     plan.span.reserve(destSize);
+    // A source pixel is shared by at most two destination pixels, and a destination pixel
+    // covers at most two when enlarging.
+    plan.taps.reserve(static_cast<std::size_t>(sourceSize) + 2 * std::size_t{destSize});
     for (std::uint64_t i = 0; i < destSize; ++i) {
         // A shortened ratio may overshoot a little at the far end; stay inside the source.
         const std::uint64_t a = std::min(i * step / div, end - 1);
