@@ -105,7 +105,9 @@ private:
 void RunRowsInTwo(std::uint32_t count, bool split,
                   const std::function<void(std::uint32_t, std::uint32_t)>& work) {
     static CHelperThread helper;
-    if (!split || count < 2) {
+    // On a single processor the two halves would only take turns.
+    static const bool twoProcessors = std::thread::hardware_concurrency() != 1;
+    if (!split || count < 2 || !twoProcessors) {
         work(0, count);
         return;
     }

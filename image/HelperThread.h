@@ -1,7 +1,8 @@
 #pragma once
 // One helper thread for splitting large row work in two, so that drawing uses the second core
-// of a small machine. The helper is started on first use and lives until the program ends;
-// it holds no state between jobs.
+// of a small machine (on a single processor everything stays on the calling thread). The
+// helper is started on first use and lives until the program ends; it holds no state between
+// jobs.
 
 #include <cstdint>
 #include <functional>
