@@ -409,11 +409,17 @@ KELVANDOR_AVX2 void BlendRowAvx2(std::uint8_t* __restrict d, const std::uint8_t*
         PartialBlock<Kernel>(d, s, start);
         i = start;
     }
-    for (; i + 8 <= count; i += 8) {
-        if ((i - start) % 32 == 0 && i + 32 <= count && Kernel::Run(d + kBytes * i, s + 4 * i)) {
-            i += 24;
-            continue;
+    for (; i + 32 <= count; i += 32) {
+        std::uint8_t* out = d + kBytes * i;
+        const std::uint8_t* in = s + 4 * i;
+        if (!Kernel::Run(out, in)) {
+            Kernel::Block(out, in);
+            Kernel::Block(out + 8 * kBytes, in + 32);
+            Kernel::Block(out + 16 * kBytes, in + 64);
+            Kernel::Block(out + 24 * kBytes, in + 96);
         }
+    }
+    for (; i + 8 <= count; i += 8) {
         Kernel::Block(d + kBytes * i, s + 4 * i);
     }
     if (i < count) {
