@@ -109,46 +109,43 @@ KELVANDOR_ROW_INLINE bool RunIsOpaque(const std::uint8_t* __restrict s) {
     return (all >> 24) == 0xFF;
 }
 
-KELVANDOR_ROW_KERNEL void AlphaRow32To32(std::uint8_t* __restrict d,
-                                         const std::uint8_t* __restrict s, std::uint32_t n) {
-    const std::size_t count = n;
-    std::size_t i = 0;
-    for (; i + kRun <= count; i += kRun) {
-        if (RunIsOpaque(s + 4 * i)) {
-            std::memcpy(d + 4 * i, s + 4 * i, 4 * kRun);
-        } else {
-            AlphaSpan32(d + 4 * i, s + 4 * i, kRun);
-        }
-    }
-    AlphaSpan32(d + 4 * i, s + 4 * i, count - i);
+KELVANDOR_ROW_INLINE void CopySpan32(std::uint8_t* __restrict d, const std::uint8_t* __restrict s,
+                                     std::size_t count) {
+    std::memcpy(d, s, 4 * count);
 }
 
-KELVANDOR_ROW_KERNEL void AlphaRow32To24(std::uint8_t* __restrict d,
-                                         const std::uint8_t* __restrict s, std::uint32_t n) {
+using Span = void (*)(std::uint8_t* __restrict, const std::uint8_t* __restrict, std::size_t);
+
+// A row in runs: opaque runs through `Opaque`, every other pixel through `Mixed`.
+template <std::size_t kDestBytes, Span Opaque, Span Mixed>
+KELVANDOR_ROW_INLINE void ByRuns(std::uint8_t* __restrict d, const std::uint8_t* __restrict s,
+                                 std::uint32_t n) {
     const std::size_t count = n;
     std::size_t i = 0;
     for (; i + kRun <= count; i += kRun) {
         if (RunIsOpaque(s + 4 * i)) {
-            OverSpan24(d + 3 * i, s + 4 * i, kRun);  // with alpha 255 that copies every pixel
+            Opaque(d + kDestBytes * i, s + 4 * i, kRun);
         } else {
-            AlphaSpan24(d + 3 * i, s + 4 * i, kRun);
+            Mixed(d + kDestBytes * i, s + 4 * i, kRun);
         }
     }
-    AlphaSpan24(d + 3 * i, s + 4 * i, count - i);
+    Mixed(d + kDestBytes * i, s + 4 * i, count - i);
+}
+
+KELVANDOR_ROW_KERNEL void AlphaRow32To32(std::uint8_t* __restrict d,
+                                         const std::uint8_t* __restrict s, std::uint32_t n) {
+    ByRuns<4, CopySpan32, AlphaSpan32>(d, s, n);
+}
+
+// With alpha 255 the over blend onto 24 bits copies every pixel.
+KELVANDOR_ROW_KERNEL void AlphaRow32To24(std::uint8_t* __restrict d,
+                                         const std::uint8_t* __restrict s, std::uint32_t n) {
+    ByRuns<3, OverSpan24, AlphaSpan24>(d, s, n);
 }
 
 KELVANDOR_ROW_KERNEL void OverRow32To32(std::uint8_t* __restrict d,
                                         const std::uint8_t* __restrict s, std::uint32_t n) {
-    const std::size_t count = n;
-    std::size_t i = 0;
-    for (; i + kRun <= count; i += kRun) {
-        if (RunIsOpaque(s + 4 * i)) {
-            std::memcpy(d + 4 * i, s + 4 * i, 4 * kRun);
-        } else {
-            OverSpan32(d + 4 * i, s + 4 * i, kRun);
-        }
-    }
-    OverSpan32(d + 4 * i, s + 4 * i, count - i);
+    ByRuns<4, CopySpan32, OverSpan32>(d, s, n);
 }
 
 KELVANDOR_ROW_KERNEL void OverRow32To24(std::uint8_t* __restrict d,
