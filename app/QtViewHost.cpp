@@ -1,7 +1,5 @@
 #include "app/QtViewHost.h"
 
-#include <chrono>
-
 #include <QCursor>
 #include <QDateTime>
 #include <QFile>
@@ -10,6 +8,7 @@
 #include <QWidget>
 
 #include "app/Windows1252.h"
+#include "base/SteadyTick.h"
 #include "dialogs/GameDisplayWindow.h"
 #include "dialogs/InputBoxes.h"
 #include "game/KelvandorView.h"
@@ -27,9 +26,7 @@ CQtViewHost::~CQtViewHost() {
 }
 
 std::uint32_t CQtViewHost::TickCount() {
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<std::uint32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+    return SteadyTickCount();
 }
 
 std::int64_t CQtViewHost::SecondsSince1970() {

@@ -11,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "base/TextCodec.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "cli/PuzzleToolSupport.h"
@@ -72,7 +73,7 @@ struct SetReport {
 };
 
 std::string Quote(std::string_view cp1252) {
-    return "\"" + Cp1252ToUtf8(cp1252) + "\"";
+    return "\"" + Windows1252ToUtf8(cp1252) + "\"";
 }
 
 std::string Plural(std::size_t n, const char* one, const char* many) {
@@ -340,7 +341,7 @@ PuzzleReport CheckPuzzle(const std::string& root, std::int32_t number,
     PuzzleContent content;
     CPictureRecorder recorder;
     report.loaded = LoadPuzzle(root, number, content, recorder.Bind());
-    report.question = Cp1252ToUtf8(content.QuestionText);
+    report.question = Windows1252ToUtf8(content.QuestionText);
     report.answers = static_cast<std::size_t>(content.ElementCount);
 
     if (CheckEncoding(head, report.findings)) {

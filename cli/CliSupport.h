@@ -9,9 +9,6 @@ namespace kelvandor::cli {
 // Prints "kelvandor-tool: MESSAGE" on stderr and returns the usage exit status 2.
 int UsageError(std::string_view message);
 
-// Windows-1252 bytes (puzzle texts, the program's messages) to UTF-8.
-std::string Cp1252ToUtf8(std::string_view bytes);
-
 // Text as a JSON string literal, quotes included. The text must already be UTF-8.
 std::string JsonString(std::string_view utf8);
 

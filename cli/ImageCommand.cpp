@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/TextCodec.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "image/DibImage.h"
@@ -83,7 +84,7 @@ int RunImage(int argc, char** argv) {
     const int result = LoadImageFile(file, image);
     std::cout << "result=" << result << " depth=" << image.bitsPerPixel << " width=" << image.width
               << " height=" << image.height << " alpha=" << (image.HasAlpha() ? 1 : 0)
-              << " message=\"" << Cp1252ToUtf8(LastImageError()) << "\"\n";
+              << " message=\"" << Windows1252ToUtf8(LastImageError()) << "\"\n";
     if (result != 0) {
         return 1;
     }

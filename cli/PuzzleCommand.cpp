@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/TextCodec.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "cli/PuzzleToolSupport.h"
@@ -51,13 +52,13 @@ PictureState DescribePicture(const PuzzleContent& content, std::size_t i,
 
 void PrintJson(bool result, const PuzzleContent& content, const CPictureRecorder& recorder) {
     std::cout << "{\"result\":" << (result ? "true" : "false")
-              << ",\"QuestionText\":" << JsonString(Cp1252ToUtf8(content.QuestionText))
+              << ",\"QuestionText\":" << JsonString(Windows1252ToUtf8(content.QuestionText))
               << ",\"ElementCount\":" << content.ElementCount << ",\"answers\":[";
     for (std::size_t i = 0; i < static_cast<std::size_t>(content.ElementCount); ++i) {
         std::cout << (i > 0 ? "," : "")
-                  << "{\"text\":" << JsonString(Cp1252ToUtf8(content.AnswerTexts.Text(i)))
-                  << ",\"solution\":" << JsonString(Cp1252ToUtf8(content.SolutionTexts.Text(i)))
-                  << ",\"picture\":" << JsonString(Cp1252ToUtf8(content.PictureNames.Text(i)))
+                  << "{\"text\":" << JsonString(Windows1252ToUtf8(content.AnswerTexts.Text(i)))
+                  << ",\"solution\":" << JsonString(Windows1252ToUtf8(content.SolutionTexts.Text(i)))
+                  << ",\"picture\":" << JsonString(Windows1252ToUtf8(content.PictureNames.Text(i)))
                   << ",\"pictureLoaded\":"
                   << (DescribePicture(content, i, recorder).loaded ? "true" : "false") << "}";
     }
@@ -76,17 +77,17 @@ void PrintText(const std::string& root, std::int32_t number, bool result,
         return;
     }
     std::cout << folder << ": " << DisplayName(file.path) << "\n"
-              << "Question: " << Cp1252ToUtf8(content.QuestionText) << "\n"
+              << "Question: " << Windows1252ToUtf8(content.QuestionText) << "\n"
               << "Answers in the correct order: " << content.ElementCount << "\n";
     for (std::size_t i = 0; i < static_cast<std::size_t>(content.ElementCount); ++i) {
-        std::cout << "  " << (i + 1) << ". " << Cp1252ToUtf8(content.AnswerTexts.Text(i));
+        std::cout << "  " << (i + 1) << ". " << Windows1252ToUtf8(content.AnswerTexts.Text(i));
         if (!content.SolutionTexts.Text(i).empty()) {
-            std::cout << "  (solution: " << Cp1252ToUtf8(content.SolutionTexts.Text(i)) << ")";
+            std::cout << "  (solution: " << Windows1252ToUtf8(content.SolutionTexts.Text(i)) << ")";
         }
         std::cout << "\n";
         const std::string& picture = content.PictureNames.Text(i);
         if (!picture.empty()) {
-            std::cout << "     picture " << Cp1252ToUtf8(picture) << ": "
+            std::cout << "     picture " << Windows1252ToUtf8(picture) << ": "
                       << DescribePicture(content, i, recorder).detail << "\n";
         }
     }

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "base/TextCodec.h"
 #include "cli/CliSupport.h"
 #include "image/ImageFile.h"
 #include "puzzles/PuzzleFiles.h"
@@ -13,7 +14,7 @@ namespace {
 // for printing.
 int LoadPicture(const std::string& path, CDibImage& image, std::string& message) {
     const int code = LoadImageFile(path, image);
-    message = code == 0 ? std::string() : Cp1252ToUtf8(LastImageError());
+    message = code == 0 ? std::string() : Windows1252ToUtf8(LastImageError());
     return code;
 }
 
@@ -43,7 +44,7 @@ const PictureLoadRecord* CPictureRecorder::Find(const CDibImage* slot) const {
 }
 
 std::string DisplayName(std::string_view bytes) {
-    return IsValidUtf8(bytes) ? std::string(bytes) : Cp1252ToUtf8(bytes);
+    return IsValidUtf8(bytes) ? std::string(bytes) : Windows1252ToUtf8(bytes);
 }
 
 bool ParsePuzzleNumber(std::string_view text, std::int32_t& number) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/TextCodec.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "cli/PngWriter.h"
@@ -102,7 +103,7 @@ void ExpectEnd(std::string_view rest) {
 }
 
 std::string Text(const StringList& list, std::size_t i) {
-    return JsonString(Cp1252ToUtf8(i < list.Count() ? list.Text(i) : std::string()));
+    return JsonString(Windows1252ToUtf8(i < list.Count() ? list.Text(i) : std::string()));
 }
 
 template <typename Array>
@@ -125,7 +126,7 @@ void PrintState(const CKelvandorView& v, CHeadlessViewHost& host, std::ostream& 
         << ",\"WrongSoundDelay\":" << v.WrongSoundDelay
         << ",\"CountdownDigit\":" << v.CountdownDigit << ",\"GameNumber\":" << v.GameNumber
         << ",\"ElementCount\":" << v.ElementCount()
-        << ",\"QuestionText\":" << JsonString(Cp1252ToUtf8(p.QuestionText))
+        << ",\"QuestionText\":" << JsonString(Windows1252ToUtf8(p.QuestionText))
         << ",\"MovingCount\":" << v.MovingCount
         << ",\"MoveQueue\":" << NumberArray(v.MoveQueue, v.MoveQueueCount)
         << ",\"UseFormulas\":" << v.UseFormulas << ",\"JoystickOn\":" << v.JoystickOn.load()

@@ -4,6 +4,7 @@
 
 #include "game/CommandTable.h"
 #include "game/KelvandorView.h"
+#include "settings/DialogInput.h"
 #include "settings/GameSettings.h"
 
 namespace kelvandor {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "base/LittleEndian.h"
 #include "image/ImageErrors.h"
 
 namespace kelvandor {
@@ -30,15 +31,6 @@ struct BmpHeader {
     std::uint32_t paletteCount = 0;
     std::uint32_t paletteEntrySize = 4;
 };
-
-std::uint32_t Le32(const std::uint8_t* p) {
-    return p[0] | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-std::uint16_t Le16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
 
 void ReadExactly(CDataStream& stream, void* destination, std::size_t n) {
     if (stream.Read(destination, n) != n) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base/LittleEndian.h"
 #include "image/DibImage.h"
 
 namespace kelvandor {
@@ -20,14 +21,6 @@ namespace {
 constexpr std::uint32_t kTrailerMagic = 0x55AA00FF;
 constexpr std::uint32_t kTrailerMaxLength = 4096;
 
-std::uint32_t ReadLe16(const std::uint8_t* p) {
-    return p[0] | (static_cast<std::uint32_t>(p[1]) << 8);
-}
-
-std::uint32_t ReadLe32(const std::uint8_t* p) {
-    return ReadLe16(p) | (ReadLe16(p + 2) << 16);
-}
-
 bool IsLongHeader(const std::uint8_t* font) {
     return font[0] == 0 && font[1] == 0 && font[2] == 0x46 && font[3] == 0x4E;
 }
@@ -36,7 +29,7 @@ bool IsLongHeader(const std::uint8_t* font) {
 const std::uint8_t* GlyphOf(const CDibImage& image, std::uint8_t code) {
     const std::uint8_t* entry = image.fontData + image.fontHeaderSize +
                                 4 * static_cast<std::size_t>(code - image.fontFirst);
-    return image.fontData + ReadLe32(entry);
+    return image.fontData + Le32(entry);
 }
 
 bool InFont(const CDibImage& image, std::uint8_t code) {
@@ -117,8 +110,8 @@ void CDibImage::SetFont(const std::uint8_t* font) {
         return;
     }
     const bool longHeader = IsLongHeader(font);
-    const std::uint32_t first = longHeader ? ReadLe16(font + 8) : font[0];
-    const std::uint32_t last = longHeader ? ReadLe16(font + 10) : font[1];
+    const std::uint32_t first = longHeader ? Le16(font + 8) : font[0];
+    const std::uint32_t last = longHeader ? Le16(font + 10) : font[1];
     if (first > last) {
         fontData = nullptr;
         return;
@@ -134,12 +127,12 @@ void CDibImage::SetFont(const std::uint8_t* font) {
 
     const std::uint8_t* trailer =
         font + fontHeaderSize + 4 * static_cast<std::size_t>(last - first + 1);
-    if (ReadLe32(trailer) == kTrailerMagic) {
-        const std::uint32_t length = ReadLe32(trailer + 4);
+    if (Le32(trailer) == kTrailerMagic) {
+        const std::uint32_t length = Le32(trailer + 4);
         if (length > 8 && length <= kTrailerMaxLength) {
             for (std::uint32_t at = 8; at + 4 <= length;) {
-                const std::uint32_t tag = ReadLe16(trailer + at);
-                const std::uint32_t size = ReadLe16(trailer + at + 2);
+                const std::uint32_t tag = Le16(trailer + at);
+                const std::uint32_t size = Le16(trailer + at + 2);
                 if (size >= 1 && at + 4 + size <= length) {
                     const auto value = static_cast<std::int8_t>(trailer[at + 4]);
                     if (tag == 0)

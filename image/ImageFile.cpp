@@ -6,6 +6,7 @@
 #include <memory>
 #include <string_view>
 
+#include "base/LittleEndian.h"
 #include "image/BmpReader.h"
 #include "image/DataStream.h"
 #include "image/ImageErrors.h"
@@ -66,11 +67,6 @@ constexpr RecognitionTest kRecognitionTests[] = {
          return h[4] == ' ' && h[5] == ' ' && h[6] == ' ' && (h[7] == 7 || h[7] == 6);
      }},
 };
-
-std::uint32_t Le32(const std::uint8_t* p) {
-    return p[0] | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 // The reader of each format. A format without a reader is recognised but refused with
 // "Das Format wird nicht unterstützt".

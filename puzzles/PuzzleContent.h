@@ -54,9 +54,4 @@ SelectionOutcome SelectNextPuzzle(std::int32_t& gameNumber, bool useFormulas,
                                   const std::function<bool(std::int32_t)>& tryLoad,
                                   const std::function<void()>& generateFormulas);
 
-// Reads the text of a number box: leading blanks and tabs skipped, optional sign, then
-// decimal, or hexadecimal / octal / binary with a 0x / 0o / 0b prefix or an h / o / b
-// suffix; text that is not a number reads as 0.
-std::int32_t ParseNumberBoxText(std::string_view text);
-
 }  // namespace kelvandor

@@ -8,6 +8,8 @@
 #include <system_error>
 #include <vector>
 
+#include "base/TextCodec.h"
+
 namespace kelvandor {
 namespace fs = std::filesystem;
 
@@ -15,85 +17,9 @@ namespace {
 
 constexpr char kSeparator = '/';
 
-// Code points of 0x80..0x9F in Windows-1252; 0 where the code page leaves the byte unassigned.
-constexpr char32_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-std::optional<std::u32string> DecodeUtf8(std::string_view s) {
-    std::u32string out;
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        std::size_t extra = 0;
-        char32_t cp = 0;
-        if (c < 0x80) {
-            cp = c;
-        } else if ((c & 0xE0) == 0xC0 && c >= 0xC2) {
-            extra = 1;
-            cp = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2;
-            cp = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0 && c <= 0xF4) {
-            extra = 3;
-            cp = c & 0x07;
-        } else {
-            return std::nullopt;
-        }
-        if (extra > 0 && i + extra >= s.size()) {
-            return std::nullopt;
-        }
-        for (std::size_t k = 1; k <= extra; ++k) {
-            const unsigned char cc = static_cast<unsigned char>(s[i + k]);
-            if ((cc & 0xC0) != 0x80) {
-                return std::nullopt;
-            }
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        // Overlong forms, surrogates and values beyond Unicode are not UTF-8.
-        if ((extra == 2 && cp < 0x800) || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-            (cp >= 0xD800 && cp <= 0xDFFF)) {
-            return std::nullopt;
-        }
-        out.push_back(cp);
-        i += extra + 1;
-    }
-    return out;
-}
-
-std::u32string DecodeCp1252(std::string_view s) {
-    std::u32string out;
-    out.reserve(s.size());
-    for (unsigned char c : s) {
-        out.push_back(c >= 0x80 && c < 0xA0 && kCp1252High[c - 0x80] != 0 ? kCp1252High[c - 0x80]
-                                                                          : char32_t{c});
-    }
-    return out;
-}
-
-char32_t FoldCase(char32_t cp) {
-    if ((cp >= U'A' && cp <= U'Z') || (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7)) {
-        return cp + 0x20;
-    }
-    switch (cp) {
-        case 0x0160:
-            return 0x0161;  // Š
-        case 0x0152:
-            return 0x0153;  // Œ
-        case 0x017D:
-            return 0x017E;  // Ž
-        case 0x0178:
-            return 0x00FF;  // Ÿ
-        default:
-            return cp;
-    }
-}
-
 std::u32string FoldedName(std::string_view name) {
     std::optional<std::u32string> decoded = DecodeUtf8(name);
-    std::u32string cps = decoded ? std::move(*decoded) : DecodeCp1252(name);
+    std::u32string cps = decoded ? std::move(*decoded) : DecodeWindows1252(name);
     std::transform(cps.begin(), cps.end(), cps.begin(), FoldCase);
     return cps;
 }

@@ -29,12 +29,6 @@ constexpr std::uint32_t kButtonCount = 16;
 
 }  // namespace
 
-std::uint32_t SteadyTickCount() {
-    using namespace std::chrono;
-    return static_cast<std::uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
 std::string RemoteStatusText(const RemoteStatus& status, std::uint32_t now) {
     if (status.portIndex < 0) {
         return {};

@@ -15,6 +15,7 @@
 #include <string>
 #include <thread>
 
+#include "base/SteadyTick.h"
 #include "remote/RemoteButtons.h"
 #include "remote/RemoteFramer.h"
 
@@ -24,9 +25,6 @@ class CComPorts;
 
 // A 32-bit millisecond tick count that wraps around; compared by subtraction.
 using RemoteClock = std::function<std::uint32_t()>;
-
-// The steady clock of the machine in milliseconds, truncated to 32 bits.
-std::uint32_t SteadyTickCount();
 
 // A button press that passed the bounce check.
 struct RemotePress {

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <utility>
 
+#include "base/SteadyTick.h"
 #include "remote/SerialDevice.h"
 
 namespace kelvandor {
@@ -14,11 +15,6 @@ constexpr std::uint32_t kWaitSliceMs = 500;
 
 bool ValidSlot(int slot) {
     return slot >= 0 && slot < CComPorts::kSlotCount;
-}
-
-std::int64_t NowMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 }  // namespace
@@ -166,7 +162,7 @@ int CComPorts::WaitRx(int slot, std::uint32_t timeoutMs) {
     if (handle < 0) {
         return 0;
     }
-    const std::int64_t deadline = NowMs() + timeoutMs;
+    const std::int64_t deadline = SteadyMilliseconds() + timeoutMs;
     bool expired = false;
     for (;;) {
         std::uint32_t waiting = 0;
@@ -183,7 +179,7 @@ int CComPorts::WaitRx(int slot, std::uint32_t timeoutMs) {
             }
             return 0;
         }
-        std::int64_t remaining = deadline - NowMs();
+        std::int64_t remaining = deadline - SteadyMilliseconds();
         if (remaining <= 0) {
             expired = true;
             remaining = 0;

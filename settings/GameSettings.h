@@ -1,10 +1,9 @@
 #pragma once
-// The seven settings of the game view, their stored names and defaults, and the rules by which
-// the settings dialogs turn typed text into values.
+// The seven settings of the game view, their stored names and defaults, and loading and
+// saving them.
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "settings/SettingsStore.h"
 
@@ -42,15 +41,5 @@ void LoadSettings(ISettingsStore& store, GameSettings& settings);
 // Writes all seven values, changed or not. A value that cannot be written does not stop the
 // others. Returns false when any write failed.
 bool SaveSettings(ISettingsStore& store, const GameSettings& settings);
-
-// The COM-port box: the port index (0 = COM1) that the typed `text` selects. Only the first
-// 31 bytes count. A leading "COM" (any case) is skipped; then blanks and tabs, an optional
-// '-', and a number in decimal or with a 0x/0d/0o/0b prefix (either case). Text without
-// digits, zero and negative numbers all select COM1.
-std::uint32_t ComPortFromText(std::string_view text);
-
-// The time-out box: the new Timeout for the entered number of seconds, or `current` when the
-// entry is refused (120 and above, or negative). 1..19 are raised to 20.
-std::uint32_t TimeoutFromEntry(std::int32_t seconds, std::uint32_t current);
 
 }  // namespace kelvandor

@@ -1,6 +1,7 @@
 #include <chrono>
 #include <thread>
 
+#include "base/SteadyTick.h"
 #include "sound/SoundClock.h"
 
 namespace kelvandor {
@@ -9,9 +10,7 @@ namespace {
 class CSystemSoundClock : public ISoundClock {
 public:
     std::uint32_t TickCount() override {
-        const auto sinceOrigin = std::chrono::steady_clock::now().time_since_epoch();
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(sinceOrigin);
-        return static_cast<std::uint32_t>(ms.count());
+        return SteadyTickCount();
     }
 
     void Sleep(std::uint32_t ms) override {

@@ -21,6 +21,7 @@
 // and descender fit into the cell.
 
 #include "ToolImage.h"
+#include "base/TextCodec.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -49,19 +50,11 @@ constexpr FontTarget kFonts[] = {
     {"FontTiny", 18, 11, 9, 4, 15},
 };
 
-// Windows-1252 codes 0x80..0x9F; 0 marks the five codes without a character.
-constexpr std::uint32_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
-};
-
 std::uint32_t Cp1252ToUnicode(int code) {
-    if (code < 32 || code == 127)
+    const auto byte = static_cast<unsigned char>(code);
+    if (code < 32 || code == 127 || !kelvandor::IsWindows1252Assigned(byte))
         return 0;
-    if (code >= 0x80 && code < 0xA0)
-        return kCp1252High[code - 0x80];
-    return static_cast<std::uint32_t>(code);
+    return kelvandor::Windows1252ToUnicode(byte);
 }
 
 void Check(FT_Error error, const char* what) {

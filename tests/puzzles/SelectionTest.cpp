@@ -67,34 +67,5 @@ TEST(SelectionTest, LongerGapNeedsASecondPress) {
     EXPECT_EQ(p.gameNumber, 25);
 }
 
-TEST(NumberBoxTextTest, ReadsDecimalAndTheOtherBases) {
-    EXPECT_EQ(ParseNumberBoxText("42"), 42);
-    EXPECT_EQ(ParseNumberBoxText(" \t 7"), 7);
-    EXPECT_EQ(ParseNumberBoxText("-12"), -12);
-    EXPECT_EQ(ParseNumberBoxText("+12"), 12);
-    EXPECT_EQ(ParseNumberBoxText("0x1F"), 31);
-    EXPECT_EQ(ParseNumberBoxText("0X1f"), 31);
-    EXPECT_EQ(ParseNumberBoxText("0o17"), 15);
-    EXPECT_EQ(ParseNumberBoxText("0b101"), 5);
-    EXPECT_EQ(ParseNumberBoxText("1Fh"), 31);
-    EXPECT_EQ(ParseNumberBoxText("17o"), 15);
-    EXPECT_EQ(ParseNumberBoxText("101b"), 5);
-    EXPECT_EQ(ParseNumberBoxText("1bh"), 27);  // a b before the h is a hex digit
-    EXPECT_EQ(ParseNumberBoxText("-0x10"), -16);
-    EXPECT_EQ(ParseNumberBoxText("0010"), 10);
-    EXPECT_EQ(ParseNumberBoxText("12  "), 12);
-}
-
-TEST(NumberBoxTextTest, NonNumbersReadZeroAndHugeNumbersDoNotWrap) {
-    for (const char* text :
-         {"", "   ", "-", "abc", "12abc", "0x", "0xZZ", "1e3", "- 5", "12 3", "102b", "19o"}) {
-        EXPECT_EQ(ParseNumberBoxText(text), 0) << text;
-    }
-    // 2^32 + 5 must not come out as 5 (and then pass a range check as a plausible number).
-    EXPECT_EQ(ParseNumberBoxText("4294967301"), INT32_MAX);
-    EXPECT_EQ(ParseNumberBoxText("-99999999999999999999"), INT32_MIN);
-    EXPECT_EQ(ParseNumberBoxText("0x100000005"), INT32_MAX);
-}
-
 }  // namespace
 }  // namespace kelvandor

@@ -95,41 +95,5 @@ TEST(SaveSettingsTest, AFailedWriteIsReportedAndTheOthersStillWritten) {
     EXPECT_EQ(store.inner_.ReadNumber("ComPort"), 0u);
 }
 
-TEST(ComPortFromTextTest, ReadsPortNamesAndNumbers) {
-    EXPECT_EQ(ComPortFromText("COM4"), 3u);
-    EXPECT_EQ(ComPortFromText("com4"), 3u);
-    EXPECT_EQ(ComPortFromText("4"), 3u);
-    EXPECT_EQ(ComPortFromText("Com 4"), 3u);
-    EXPECT_EQ(ComPortFromText("0x10"), 15u);
-    EXPECT_EQ(ComPortFromText("COM0b11"), 2u);
-    EXPECT_EQ(ComPortFromText("0o17"), 14u);
-    EXPECT_EQ(ComPortFromText("012"), 11u);  // a plain leading zero stays decimal
-    EXPECT_EQ(ComPortFromText("7abc"), 6u);
-}
-
-TEST(ComPortFromTextTest, UnusableEntriesSelectCom1) {
-    for (const char* text : {"COM0", "-2", "x", "", "COM", "0x", "-0x10", "\t"}) {
-        EXPECT_EQ(ComPortFromText(text), 0u) << text;
-    }
-}
-
-TEST(ComPortFromTextTest, LongDigitRunsSaturateAndOnly31BytesCount) {
-    EXPECT_EQ(ComPortFromText("99999999999999999999999"), 2147483646u);
-    // The 32nd byte onwards is not read.
-    EXPECT_EQ(ComPortFromText(std::string(30, ' ') + "12"), 0u);
-    EXPECT_EQ(ComPortFromText(std::string(29, ' ') + "12"), 11u);
-}
-
-TEST(TimeoutFromEntryTest, FollowsTheBoxRules) {
-    EXPECT_EQ(TimeoutFromEntry(0, 30), 0u);
-    EXPECT_EQ(TimeoutFromEntry(1, 30), 20u);
-    EXPECT_EQ(TimeoutFromEntry(19, 0), 20u);
-    EXPECT_EQ(TimeoutFromEntry(20, 0), 20u);
-    EXPECT_EQ(TimeoutFromEntry(119, 0), 119u);
-    EXPECT_EQ(TimeoutFromEntry(120, 30), 30u);
-    EXPECT_EQ(TimeoutFromEntry(500, 30), 30u);
-    EXPECT_EQ(TimeoutFromEntry(-5, 30), 30u);
-}
-
 }  // namespace
 }  // namespace kelvandor
