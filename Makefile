@@ -39,7 +39,7 @@ asan: setup
 	  ctest --output-on-failure --timeout 600 -j $(JOBS)
 
 bench: build
-	@for b in $(BUILD)/bench/*; do [ -x "$$b" ] && "$$b"; done
+	@for b in $(BUILD)/bench/*; do if [ -f "$$b" ] && [ -x "$$b" ]; then "$$b" || exit 1; fi; done
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -7,9 +7,9 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "app/GameDisplayWindow.h"
 #include "app/Windows1252.h"
 #include "base/SteadyTick.h"
-#include "dialogs/GameDisplayWindow.h"
 #include "dialogs/InputBoxes.h"
 #include "game/KelvandorView.h"
 #include "remote/RemoteLink.h"

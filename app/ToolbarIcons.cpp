@@ -5,8 +5,8 @@
 #include <QImageReader>
 #include <QPixmap>
 
+#include "app/ImageConversion.h"
 #include "app/MenuResource.h"
-#include "dialogs/ImageConversion.h"
 #include "image/DibImage.h"
 #include "resources/ResourceTable.h"
 

@@ -3,9 +3,9 @@
 #include <QKeyEvent>
 #include <QResizeEvent>
 
+#include "app/GameDisplayWindow.h"
 #include "app/QSettingsStore.h"
 #include "app/QtViewHost.h"
-#include "dialogs/GameDisplayWindow.h"
 #include "game/CommandTable.h"
 #include "game/KelvandorView.h"
 #include "image/ImageFile.h"

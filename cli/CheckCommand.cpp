@@ -15,9 +15,10 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "cli/PuzzleToolSupport.h"
-#include "puzzles/PuzzleContent.h"
+#include "puzzles/LoadPuzzle.h"
 #include "puzzles/PuzzleFiles.h"
 #include "puzzles/PuzzleText.h"
+#include "puzzles/Selection.h"
 
 namespace kelvandor::cli {
 namespace {
@@ -514,22 +515,16 @@ void PrintText(const SetReport& report) {
 }  // namespace
 
 int RunCheck(int argc, char** argv) {
-    bool json = false;
-    std::vector<std::string_view> positional;
-    for (int i = 0; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (IsHelp(arg)) {
-            std::cout << kUsage;
-            return 0;
-        }
-        if (arg == "--json") {
-            json = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return UsageError("check: unknown option " + std::string(arg));
-        } else {
-            positional.push_back(arg);
-        }
+    const std::optional<ScannedArguments> args = ScanArguments("check", argc, argv, {{"--json"}});
+    if (!args) {
+        return 2;
     }
+    if (args->help) {
+        std::cout << kUsage;
+        return 0;
+    }
+    const bool json = args->Has("--json");
+    const std::vector<std::string_view>& positional = args->positional;
     if (positional.size() != 1 || positional[0].empty()) {
         return UsageError("check: expected one puzzle root (see kelvandor-tool check --help)");
     }

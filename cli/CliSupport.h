@@ -1,8 +1,12 @@
 #pragma once
 // Small helpers that every subcommand of kelvandor-tool shares.
 
+#include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace kelvandor::cli {
 
@@ -14,5 +18,32 @@ std::string JsonString(std::string_view utf8);
 
 // True when the argument is --help or -h.
 bool IsHelp(std::string_view arg);
+
+// An option that a subcommand knows. An option with `missingValue` takes the next argument
+// as its value, and the usage error says "<subcommand>: <name> <missingValue>" when there is
+// none; an option without it is a flag.
+struct OptionSpec {
+    std::string_view name;
+    const char* missingValue = nullptr;
+};
+
+struct ScannedArguments {
+    bool help = false;  // --help or -h was given; scanning stopped there
+    std::vector<std::string_view> positional;
+    // The options in the order given; flags with an empty value.
+    std::vector<std::pair<std::string_view, std::string_view>> options;
+
+    bool Has(std::string_view name) const;
+    // The value given last for `name`, or an empty text.
+    std::string_view Value(std::string_view name) const;
+};
+
+// The arguments of `subcommand` sorted into options and positional words. A word longer than
+// "-" that starts with '-' is an option, unless `isPositional` claims it (negative numbers);
+// an option that is not among `known` is refused. Returns nullopt after printing the usage
+// error (see UsageError).
+std::optional<ScannedArguments> ScanArguments(std::string_view subcommand, int argc, char** argv,
+                                              std::initializer_list<OptionSpec> known,
+                                              bool (*isPositional)(std::string_view) = nullptr);
 
 }  // namespace kelvandor::cli

@@ -56,27 +56,20 @@ bool WritePam(const CDibImage& image, const std::string& path) {
 }  // namespace
 
 int RunImage(int argc, char** argv) {
-    std::string file;
-    std::string outPath;
-    for (int i = 0; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (IsHelp(arg)) {
-            std::cout << kUsage;
-            return 0;
-        }
-        if (arg == "--out") {
-            if (i + 1 >= argc) {
-                return UsageError("image: --out needs a file name");
-            }
-            outPath = argv[++i];
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return UsageError("image: unknown option " + arg);
-        } else if (file.empty()) {
-            file = arg;
-        } else {
-            return UsageError("image: more than one FILE given");
-        }
+    const std::optional<ScannedArguments> args =
+        ScanArguments("image", argc, argv, {{"--out", "needs a file name"}});
+    if (!args) {
+        return 2;
     }
+    if (args->help) {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (args->positional.size() > 1) {
+        return UsageError("image: more than one FILE given");
+    }
+    const std::string file(args->positional.empty() ? std::string_view() : args->positional[0]);
+    const std::string outPath(args->Value("--out"));
     if (file.empty()) {
         return UsageError("image: FILE is missing");
     }

@@ -9,7 +9,7 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "cli/PuzzleToolSupport.h"
-#include "puzzles/PuzzleContent.h"
+#include "puzzles/LoadPuzzle.h"
 #include "puzzles/PuzzleFiles.h"
 
 namespace kelvandor::cli {
@@ -57,7 +57,8 @@ void PrintJson(bool result, const PuzzleContent& content, const CPictureRecorder
     for (std::size_t i = 0; i < static_cast<std::size_t>(content.ElementCount); ++i) {
         std::cout << (i > 0 ? "," : "")
                   << "{\"text\":" << JsonString(Windows1252ToUtf8(content.AnswerTexts.Text(i)))
-                  << ",\"solution\":" << JsonString(Windows1252ToUtf8(content.SolutionTexts.Text(i)))
+                  << ",\"solution\":"
+                  << JsonString(Windows1252ToUtf8(content.SolutionTexts.Text(i)))
                   << ",\"picture\":" << JsonString(Windows1252ToUtf8(content.PictureNames.Text(i)))
                   << ",\"pictureLoaded\":"
                   << (DescribePicture(content, i, recorder).loaded ? "true" : "false") << "}";
@@ -98,23 +99,21 @@ void PrintText(const std::string& root, std::int32_t number, bool result,
 }  // namespace
 
 int RunPuzzle(int argc, char** argv) {
-    bool json = false;
-    std::vector<std::string_view> positional;
-    for (int i = 0; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (IsHelp(arg)) {
-            std::cout << kUsage;
-            return 0;
-        }
-        if (arg == "--json") {
-            json = true;
-        } else if (arg.size() > 1 && arg[0] == '-' &&
-                   arg.find_first_not_of("0123456789", 1) != std::string_view::npos) {
-            return UsageError("puzzle: unknown option " + std::string(arg));
-        } else {
-            positional.push_back(arg);
-        }
+    // "-3" is a puzzle number, not an option.
+    const auto isNumber = [](std::string_view arg) {
+        return arg.find_first_not_of("0123456789", 1) == std::string_view::npos;
+    };
+    const std::optional<ScannedArguments> args =
+        ScanArguments("puzzle", argc, argv, {{"--json"}}, isNumber);
+    if (!args) {
+        return 2;
     }
+    if (args->help) {
+        std::cout << kUsage;
+        return 0;
+    }
+    const bool json = args->Has("--json");
+    const std::vector<std::string_view>& positional = args->positional;
     if (positional.size() != 2) {
         return UsageError("puzzle: expected ROOT and N (see kelvandor-tool puzzle --help)");
     }

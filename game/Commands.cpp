@@ -4,6 +4,7 @@
 
 #include "game/CommandTable.h"
 #include "game/KelvandorView.h"
+#include "puzzles/LoadPuzzle.h"
 #include "settings/DialogInput.h"
 #include "settings/GameSettings.h"
 

@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <utility>
 
+#include "puzzles/Formulas.h"
+#include "puzzles/LoadPuzzle.h"
+#include "puzzles/Selection.h"
 #include "settings/GameSettings.h"
 
 namespace kelvandor {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "puzzles/PuzzleContent.h"
+#include "puzzles/Formulas.h"
 
 namespace kelvandor {
 namespace {

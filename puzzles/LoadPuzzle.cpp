@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "puzzles/PuzzleContent.h"
+#include "puzzles/LoadPuzzle.h"
 #include "puzzles/PuzzleFiles.h"
 #include "puzzles/PuzzleText.h"
 

@@ -1,6 +1,6 @@
 // The selection step of "next puzzle".
 
-#include "puzzles/PuzzleContent.h"
+#include "puzzles/Selection.h"
 
 namespace kelvandor {
 namespace {

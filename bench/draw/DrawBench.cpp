@@ -16,12 +16,12 @@
 #include <cstring>
 
 #include "image/DibImage.h"
-#include "tests/draw/ReferenceDraw.h"
+#include "tests/support/ReferenceDraw.h"
 
 namespace kelvandor {
 namespace {
 
-using testing::PixelAt;
+using test::PixelAt;
 
 // Qt spreads large fills, blends and smooth scaling over its global thread pool, so its
 // "CPU" column counts only the calling thread. The runs named "single" hold Qt to one
@@ -98,7 +98,7 @@ const CDibImage& Tile() {  // the 800 x 70 tile with soft edges
 void CheckSmooth(const CDibImage& source, std::uint32_t w, std::uint32_t h) {
     CDibImage result;
     result.Scale(source, w, h, CDibImage::kScaleSmooth);
-    const auto expected = testing::ReferenceSmooth32(source, w, h, source.AlphaKind() == 2);
+    const auto expected = test::ReferenceSmooth32(source, w, h, source.AlphaKind() == 2);
     for (std::uint32_t y = 0; y < h; ++y)
         for (std::uint32_t x = 0; x < w; ++x)
             if (PixelAt(result, x, y) != expected[y * w + x])
@@ -175,7 +175,7 @@ BENCHMARK_CAPTURE(BM_Qt_ScaleSmooth, screen_1920x1080_to_640x360_single, ScreenB
 void BM_ScaleNearest24(benchmark::State& state) {
     CDibImage source;
     source.Create(24, 1920, 1080, NoFill);
-    testing::FillNoise(source, 5);
+    test::FillNoise(source, 5);
     CDibImage result;
     for (auto _ : state) {
         result.Scale(source, 800, 600, 0);
@@ -208,7 +208,7 @@ void BM_DrawTile(benchmark::State& state, Blend blend, std::uint32_t depth) {
     const CDibImage& tile = Tile();
     CDibImage dest;
     dest.Create(depth, 1280, 720, NoFill);
-    testing::FillNoiseWithAlphaExtremes(dest, 11);
+    test::FillNoiseWithAlphaExtremes(dest, 11);
     // One checked run first.
     const CDibImage before = dest;
     blend == Blend::Alpha ? dest.DrawAlpha(tile, 100, 100) : dest.DrawAlphaOver(tile, 100, 100);
@@ -216,8 +216,8 @@ void BM_DrawTile(benchmark::State& state, Blend blend, std::uint32_t depth) {
         for (std::uint32_t x = 0; x < 800; ++x) {
             const std::uint32_t s = PixelAt(tile, x, y), d = PixelAt(before, x + 100, y + 100);
             const std::uint32_t expected = blend == Blend::Alpha
-                                               ? testing::ReferenceDrawAlpha(s, d, depth == 32)
-                                               : testing::ReferenceDrawAlphaOver(s, d, depth == 32);
+                                               ? test::ReferenceDrawAlpha(s, d, depth == 32)
+                                               : test::ReferenceDrawAlphaOver(s, d, depth == 32);
             if (PixelAt(dest, x + 100, y + 100) != expected)
                 Fail("DrawAlpha/DrawAlphaOver");
         }

@@ -5,8 +5,10 @@
 
 #include <string>
 
-#include "puzzles/PuzzleContent.h"
+#include "puzzles/Formulas.h"
+#include "puzzles/LoadPuzzle.h"
 #include "puzzles/PuzzleText.h"
+#include "puzzles/Selection.h"
 
 namespace kelvandor {
 namespace {

@@ -1,12 +1,12 @@
-#include "dialogs/GameDisplayWindow.h"
+#include "app/GameDisplayWindow.h"
 
 #include <gtest/gtest.h>
 
 #include <QPaintEvent>
 #include <QTest>
 
+#include "app/ImageConversion.h"
 #include "app/Windows1252.h"
-#include "dialogs/ImageConversion.h"
 #include "tests/app/QtTestSupport.h"
 
 namespace kelvandor {

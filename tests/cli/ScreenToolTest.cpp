@@ -10,17 +10,17 @@
 #include <string>
 #include <vector>
 
-#include "tests/puzzles/TempFolder.h"
 #include "tests/support/RunTool.h"
+#include "tests/support/TempFolder.h"
 
 namespace kelvandor {
 namespace {
 
-using testing::TempFolder;
+using test::TempFolder;
 
-using testing::RunResult;
-using testing::RunTool;
-using testing::ShellQuote;
+using test::RunResult;
+using test::RunTool;
+using test::ShellQuote;
 
 struct Picture {
     std::uint32_t width = 0, height = 0;
@@ -101,8 +101,8 @@ TEST(ScreenToolTest, PreviewRefusesBadUsageAndReportsAnEmptySet) {
     EXPECT_EQ(RunTool("preview " + ShellQuote(root.Path()) + " --size 640").status, 2);
     EXPECT_EQ(RunTool("preview " + ShellQuote(root.Path()) + " --seed -1").status, 2);
     EXPECT_EQ(RunTool("preview " + ShellQuote(root.Path()) + " --bogus").status, 2);
-    const RunResult empty =
-        RunTool("preview " + ShellQuote(root.Path()) + " --out " + ShellQuote(root.Path() + "/out"));
+    const RunResult empty = RunTool("preview " + ShellQuote(root.Path()) + " --out " +
+                                    ShellQuote(root.Path() + "/out"));
     EXPECT_EQ(empty.status, 1);
     EXPECT_NE(empty.out.find("no puzzle"), std::string::npos) << empty.out;
     EXPECT_EQ(RunTool("preview " + ShellQuote(root.Path() + "/none")).status, 1);

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "image/BlendRows.h"
-#include "tests/draw/ReferenceDraw.h"
+#include "tests/support/ReferenceDraw.h"
 
 namespace kelvandor {
 namespace {
@@ -65,8 +65,8 @@ TEST(BlendRowsTest, EveryVariantMatchesThePlainFormulas) {
                             const std::uint32_t d =
                                 Load(before.data() + kGuard + bytes * (offset + i), bytes);
                             const std::uint32_t expected =
-                                over ? testing::ReferenceDrawAlphaOver(source[i], d, bytes == 4)
-                                     : testing::ReferenceDrawAlpha(source[i], d, bytes == 4);
+                                over ? test::ReferenceDrawAlphaOver(source[i], d, bytes == 4)
+                                     : test::ReferenceDrawAlpha(source[i], d, bytes == 4);
                             ASSERT_EQ(Load(dest + bytes * i, bytes), expected)
                                 << "variant " << variant << (over ? " over" : " alpha") << " onto "
                                 << 8 * bytes << " bits, n " << n << " offset " << offset

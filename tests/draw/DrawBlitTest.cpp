@@ -1,14 +1,14 @@
 #include <gtest/gtest.h>
 
 #include "image/DibImage.h"
-#include "tests/draw/ReferenceDraw.h"
+#include "tests/support/ReferenceDraw.h"
 
 namespace kelvandor {
 namespace {
 
-using testing::FillNoise;
-using testing::FillNoiseWithAlphaExtremes;
-using testing::PixelAt;
+using test::FillNoise;
+using test::FillNoiseWithAlphaExtremes;
+using test::PixelAt;
 
 CDibImage Make(std::uint32_t depth, std::uint32_t w, std::uint32_t h, std::uint32_t fill) {
     CDibImage image;
@@ -82,9 +82,9 @@ TEST(DrawAlphaOverTest, TransparentDestinationTakesTheSourceExactly) {
     ASSERT_TRUE(dest.DrawAlphaOver(source, 1, 0));
     ASSERT_TRUE(dest.DrawAlphaOver(source, 2, 0));
     EXPECT_EQ(PixelAt(dest, 0, 0), 0x40123456u);
-    EXPECT_EQ(PixelAt(dest, 1, 0), testing::Blend(0x40123456, 0, 0x40) | 0xFF000000u);
+    EXPECT_EQ(PixelAt(dest, 1, 0), test::Blend(0x40123456, 0, 0x40) | 0xFF000000u);
     EXPECT_EQ(PixelAt(dest, 2, 0),
-              testing::Blend(0x40123456, 0, 0x40) | ((0x40 * 0x41 + 0x80 * 0xC0) >> 8) << 24);
+              test::Blend(0x40123456, 0, 0x40) | ((0x40 * 0x41 + 0x80 * 0xC0) >> 8) << 24);
 
     CDibImage onto24 = Make(24, 1, 1, 0xFFFFFF);
     ASSERT_TRUE(onto24.DrawAlphaOver(source, 0, 0));
@@ -113,8 +113,8 @@ TEST(DrawAlphaTest, RowBlendsMatchThePlainFormulas) {
                     std::uint32_t expected = PixelAt(before, x, y);
                     if (x >= 3 && x < 40 && y >= 1) {
                         const std::uint32_t s = PixelAt(source, x - 3, y - 1);
-                        expected = over ? testing::ReferenceDrawAlphaOver(s, expected, depth == 32)
-                                        : testing::ReferenceDrawAlpha(s, expected, depth == 32);
+                        expected = over ? test::ReferenceDrawAlphaOver(s, expected, depth == 32)
+                                        : test::ReferenceDrawAlpha(s, expected, depth == 32);
                     }
                     ASSERT_EQ(PixelAt(dest, x, y), expected)
                         << (over ? "over" : "alpha") << " depth " << depth << " at " << x << ","

@@ -3,13 +3,13 @@
 #include <cstring>
 
 #include "image/DibImage.h"
-#include "tests/draw/ReferenceDraw.h"
+#include "tests/support/ReferenceDraw.h"
 
 namespace kelvandor {
 namespace {
 
-using testing::FillNoise;
-using testing::PixelAt;
+using test::FillNoise;
+using test::PixelAt;
 
 TEST(FillRectTest, NegativeWidthReachesLeftAndIncludesX) {
     CDibImage image;

@@ -8,13 +8,13 @@
 
 #include "image/DibImage.h"
 #include "image/ScaleKernels.h"
-#include "tests/draw/ReferenceDraw.h"
+#include "tests/support/ReferenceDraw.h"
 
 namespace kelvandor {
 namespace {
 
-using testing::FillNoise;
-using testing::PixelAt;
+using test::FillNoise;
+using test::PixelAt;
 
 TEST(ScaleTest, SmoothThirdAveragesEachThreeByThreeBlock) {
     CDibImage source;
@@ -115,7 +115,7 @@ TEST(ScaleTest, SmoothMatchesThePlainFormulas) {
         ASSERT_TRUE(source.Create(32, 23, 17, NoFill));
         FillNoise(source, 3);
         if (varyingAlpha) {
-            testing::FillNoiseWithAlphaExtremes(source, 4);
+            test::FillNoiseWithAlphaExtremes(source, 4);
         } else {
             for (std::size_t i = 3; i < source.imageSize; i += 4)
                 source.bits[i] = 255;
@@ -123,7 +123,7 @@ TEST(ScaleTest, SmoothMatchesThePlainFormulas) {
         for (auto [w, h] : {std::pair{7u, 5u}, std::pair{40u, 9u}, std::pair{3u, 30u}}) {
             CDibImage result;
             ASSERT_TRUE(result.Scale(source, w, h, CDibImage::kScaleSmooth));
-            const auto expected = testing::ReferenceSmooth32(source, w, h, varyingAlpha);
+            const auto expected = test::ReferenceSmooth32(source, w, h, varyingAlpha);
             for (std::uint32_t y = 0; y < h; ++y)
                 for (std::uint32_t x = 0; x < w; ++x)
                     ASSERT_EQ(PixelAt(result, x, y), expected[y * w + x])
@@ -138,7 +138,7 @@ TEST(ScaleTest, SmoothMatchesThePlainFormulas) {
 CDibImage SoftSource(std::uint32_t w, std::uint32_t h, std::uint32_t seed) {
     CDibImage source;
     EXPECT_TRUE(source.Create(32, w, h, NoFill));
-    testing::FillNoiseWithAlphaExtremes(source, seed);
+    test::FillNoiseWithAlphaExtremes(source, seed);
     for (std::uint32_t y = 0; y < h / 2; ++y)
         for (std::uint32_t x = 0; x < w / 3; ++x)
             source.SetPixel(x, y, PixelAt(source, x, y) & 0x00FFFFFF);
@@ -160,7 +160,7 @@ struct KernelChoice {
     CDibImage result;
     if (!result.Scale(source, w, h, CDibImage::kScaleSmooth) || result.bitsPerPixel != 32)
         return ::testing::AssertionFailure() << "Scale failed";
-    const auto expected = testing::ReferenceSmooth32(source, w, h, source.AlphaKind() == 2);
+    const auto expected = test::ReferenceSmooth32(source, w, h, source.AlphaKind() == 2);
     for (std::uint32_t y = 0; y < h; ++y)
         for (std::uint32_t x = 0; x < w; ++x)
             if (PixelAt(result, x, y) != expected[y * w + x])
@@ -229,7 +229,7 @@ TEST(ScaleTest, AlphaAwareSmoothKeepsExtremeSumsExact) {
 // Several threads scaling at once must all get the exact result.
 TEST(ScaleTest, ConcurrentLargeScalesAllMatchTheFormulas) {
     const CDibImage source = SoftSource(600, 300, 21);
-    const auto expected = testing::ReferenceSmooth32(source, 200, 100, true);
+    const auto expected = test::ReferenceSmooth32(source, 200, 100, true);
     std::vector<int> mismatches(4, 0);
     std::vector<std::thread> threads;
     for (std::size_t t = 0; t < mismatches.size(); ++t) {

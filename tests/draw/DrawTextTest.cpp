@@ -5,12 +5,12 @@
 
 #include "image/DibImage.h"
 #include "image/GlyphFonts.h"
-#include "tests/draw/ReferenceDraw.h"
+#include "tests/support/ReferenceDraw.h"
 
 namespace kelvandor {
 namespace {
 
-using testing::PixelAt;
+using test::PixelAt;
 
 struct TestGlyph {
     std::uint8_t code;

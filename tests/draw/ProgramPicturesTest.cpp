@@ -10,12 +10,12 @@
 #include "image/GlyphFonts.h"
 #include "image/ImageFile.h"
 #include "resources/ResourceTable.h"
-#include "tests/draw/ReferenceDraw.h"
+#include "tests/support/ReferenceDraw.h"
 
 namespace kelvandor {
 namespace {
 
-using testing::PixelAt;
+using test::PixelAt;
 
 TEST(ProgramPicturesTest, StarsLoadAsThirtyTwoBitsWithSoftEdges) {
     const struct {

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "puzzles/PuzzleContent.h"
+#include "puzzles/Formulas.h"
 
 namespace kelvandor {
 namespace {

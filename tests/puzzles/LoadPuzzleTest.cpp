@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "puzzles/PuzzleContent.h"
+#include "puzzles/LoadPuzzle.h"
 #include "puzzles/PuzzleFiles.h"
-#include "tests/puzzles/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace kelvandor {
 namespace {
 
-using testing::TempFolder;
+using test::TempFolder;
 
 struct Size {
     std::uint32_t width;

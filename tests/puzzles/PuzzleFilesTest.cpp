@@ -5,12 +5,12 @@
 
 #include <filesystem>
 
-#include "tests/puzzles/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace kelvandor {
 namespace {
 
-using testing::TempFolder;
+using test::TempFolder;
 
 TEST(PuzzleFilesTest, PathsUseTheRootAsGivenAndBackslashesAsSeparators) {
     EXPECT_EQ(PuzzleFilePath("/show", 7, "Game.txt"), "/show/Game007/Game.txt");

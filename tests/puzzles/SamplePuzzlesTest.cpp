@@ -6,9 +6,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "puzzles/PuzzleContent.h"
+#include "puzzles/LoadPuzzle.h"
 #include "puzzles/PuzzleFiles.h"
 #include "puzzles/PuzzleText.h"
+#include "puzzles/Selection.h"
 
 namespace kelvandor {
 namespace {

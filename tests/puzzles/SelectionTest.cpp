@@ -3,7 +3,7 @@
 #include <set>
 #include <vector>
 
-#include "puzzles/PuzzleContent.h"
+#include "puzzles/Selection.h"
 
 namespace kelvandor {
 namespace {

@@ -8,17 +8,17 @@
 #include <string>
 
 #include "puzzles/PuzzleFiles.h"
-#include "tests/puzzles/TempFolder.h"
 #include "tests/support/RunTool.h"
+#include "tests/support/TempFolder.h"
 
 namespace kelvandor {
 namespace {
 
-using testing::TempFolder;
+using test::TempFolder;
 
-using testing::RunResult;
-using testing::RunTool;
-using testing::ShellQuote;
+using test::RunResult;
+using test::RunTool;
+using test::ShellQuote;
 
 std::string Lines(int count, const char* prefix) {
     std::string text;

@@ -1,38 +1,20 @@
 // kelvandor-tool remote-monitor, run as the quiz master runs it, against a pseudo-terminal.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <string>
 
 #include "tests/remote/PseudoTerminal.h"
+#include "tests/support/RunTool.h"
 
 namespace kelvandor {
 namespace {
 
-struct RunResult {
-    int status = -1;
-    std::string out;
-};
+using test::RunResult;
 
 // Runs the tool and collects its standard output (its messages about the port go elsewhere).
 RunResult RunMonitor(const std::string& args) {
-    RunResult result;
-    const std::string command =
-        std::string("'") + KELVANDOR_TOOL + "' remote-monitor " + args + " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return result;
-    }
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) {
-        result.out.append(buf, n);
-    }
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    return test::RunTool("remote-monitor " + args, test::ToolOutput::OutputOnly);
 }
 
 std::string EveryButtonThenARepeat() {

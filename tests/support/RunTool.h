@@ -7,11 +7,11 @@
 #include <cstdio>
 #include <string>
 
-namespace kelvandor::testing {
+namespace kelvandor::test {
 
 struct RunResult {
     int status = -1;  // the exit status, or -1 when the program did not exit normally
-    std::string out;  // standard output and standard error, interleaved
+    std::string out;  // what was collected (see ToolOutput)
 };
 
 // `s` quoted for the POSIX shell.
@@ -23,10 +23,16 @@ inline std::string ShellQuote(const std::string& s) {
     return q + "'";
 }
 
+enum class ToolOutput {
+    Both,        // standard output and standard error, interleaved
+    OutputOnly,  // standard output; standard error is dropped
+};
+
 // Runs kelvandor-tool with `args` (already quoted as needed) and collects what it prints.
-inline RunResult RunTool(const std::string& args) {
+inline RunResult RunTool(const std::string& args, ToolOutput collect = ToolOutput::Both) {
     RunResult result;
-    const std::string command = ShellQuote(KELVANDOR_TOOL) + " " + args + " 2>&1";
+    const std::string command = ShellQuote(KELVANDOR_TOOL) + " " + args +
+                                (collect == ToolOutput::Both ? " 2>&1" : " 2>/dev/null");
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) {
         return result;
@@ -41,4 +47,4 @@ inline RunResult RunTool(const std::string& args) {
     return result;
 }
 
-}  // namespace kelvandor::testing
+}  // namespace kelvandor::test

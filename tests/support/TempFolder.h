@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-namespace kelvandor::testing {
+namespace kelvandor::test {
 
 class TempFolder {
 public:
@@ -47,4 +47,4 @@ private:
     std::string path_;
 };
 
-}  // namespace kelvandor::testing
+}  // namespace kelvandor::test

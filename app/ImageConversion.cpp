@@ -1,4 +1,4 @@
-#include "dialogs/ImageConversion.h"
+#include "app/ImageConversion.h"
 
 #include <cstring>
 

@@ -9,7 +9,7 @@
 
 #include "image/DibImage.h"
 
-namespace kelvandor::testing {
+namespace kelvandor::test {
 
 inline std::uint32_t PixelAt(const CDibImage& image, std::uint32_t x, std::uint32_t y) {
     return image.getPixel(image.Row(y), x);
@@ -169,4 +169,4 @@ inline std::vector<std::uint32_t> ReferenceSmooth32(const CDibImage& src, std::u
     return out;
 }
 
-}  // namespace kelvandor::testing
+}  // namespace kelvandor::test

@@ -1,11 +1,11 @@
-#include "dialogs/GameDisplayWindow.h"
+#include "app/GameDisplayWindow.h"
 
 #include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
 
-#include "dialogs/ImageConversion.h"
+#include "app/ImageConversion.h"
 
 namespace kelvandor {
 
