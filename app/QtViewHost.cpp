@@ -116,12 +116,8 @@ void CQtViewHost::PostCommand(CommandId id) {
     Post([id](CKelvandorView& view) { view.OnCommand(id); });
 }
 
-void CQtViewHost::PostKey(ArrowKey key) {
-    Post([key](CKelvandorView& view) { view.OnKeyDown(static_cast<std::uint32_t>(key)); });
-}
-
-void CQtViewHost::PostJudge(std::uint32_t player) {
-    Post([player](CKelvandorView& view) { view.JudgePlayer(player); });
+void CQtViewHost::PostRemoteButton(std::uint32_t code) {
+    Post([code](CKelvandorView& view) { view.OnRemoteButton(code); });
 }
 
 void CQtViewHost::StartRemoteReader() {
@@ -139,23 +135,9 @@ void CQtViewHost::StartRemoteReader() {
             return QFile::encodeName(value.toString()).toStdString();
         }));
     // Every press, the stop buttons included, is handed to the user-interface thread in
-    // arrival order; the reader never touches the game itself.
+    // arrival order, where the view maps it to its action; the reader never touches the game.
     remote_ = std::make_unique<CRemoteLink>(
-        view_->ComPort, view_->JoystickOn, [this](const RemotePress& press) {
-            switch (press.action.kind) {
-                case RemoteAction::Kind::Judge:
-                    PostJudge(press.action.value);
-                    break;
-                case RemoteAction::Kind::Command:
-                    PostCommand(static_cast<CommandId>(press.action.value));
-                    break;
-                case RemoteAction::Kind::Key:
-                    PostKey(static_cast<ArrowKey>(press.action.value));
-                    break;
-                case RemoteAction::Kind::None:
-                    break;
-            }
-        });
+        view_->ComPort, [this](const RemotePress& press) { PostRemoteButton(press.code); });
     remote_->Start();
 }
 

@@ -51,8 +51,7 @@ public:
     std::optional<std::string> NumberInputBox(const std::string& title, const std::string& prompt,
                                               std::int32_t initialValue) override;
     void PostCommand(CommandId id) override;
-    void PostKey(ArrowKey key) override;
-    void PostJudge(std::uint32_t player) override;
+    void PostRemoteButton(std::uint32_t code) override;
     void StartRemoteReader() override;
     void StopRemoteReader() override;
     ScreenRect ViewScreenRect() override;

@@ -19,6 +19,8 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "game/CommandTable.h"
+#include "game/RemoteButtons.h"
 #include "remote/RemoteReader.h"
 #include "remote/SerialPort.h"
 
@@ -30,20 +32,6 @@ constexpr const char* kUsage =
     "Opens the remote receiver's serial line as the game does (9600 baud, 8N1) and prints\n"
     "one line per button press or bounce. DEVICE is COM1..COM256 (mapped as the game maps\n"
     "it: the setting ComDevices/COMn, else /dev/ttyS<n-1>) or a device path.\n";
-
-const char* KeyName(std::uint32_t key) {
-    switch (static_cast<ArrowKey>(key)) {
-        case ArrowKey::Up:
-            return "Up";
-        case ArrowKey::Down:
-            return "Down";
-        case ArrowKey::Left:
-            return "Left";
-        case ArrowKey::Right:
-            return "Right";
-    }
-    return "?";
-}
 
 // A value of the game's settings file, which the game's shell keeps in the INI format
 // ("ComDevices/COM1" is key COM1 of section [ComDevices]). nullopt when the file or the value
@@ -107,26 +95,27 @@ int ParseComName(std::string_view text) {
     return number >= 1 && number <= 256 && text[3] != '0' ? number - 1 : -1;
 }
 
-// Prints every press as it happens; the reader thread calls it.
+// Prints every press as it happens, with the action the game's button table gives it; the
+// reader thread calls it.
 class CMonitorTarget : public IRemoteTarget {
 public:
     CMonitorTarget(int portIndex, bool joystickOn)
         : portIndex_(portIndex), joystickOn_(joystickOn) {}
 
     int RemotePortIndex() const override { return portIndex_; }
-    bool RemoteJoystickOn() const override { return joystickOn_; }
 
     void HandOver(const RemotePress& press) override {
+        const RemoteAction action = RemoteButtonAction(press.code, joystickOn_);
         std::string line = "press " + std::to_string(press.code) + " ";
-        switch (press.action.kind) {
+        switch (action.kind) {
             case RemoteAction::Kind::Judge:
-                line += "judge " + std::to_string(press.action.value);
+                line += "judge " + std::to_string(action.value);
                 break;
             case RemoteAction::Kind::Command:
-                line += "command " + std::to_string(press.action.value);
+                line += "command " + std::to_string(action.value);
                 break;
             case RemoteAction::Kind::Key:
-                line += std::string("key ") + KeyName(press.action.value);
+                line += "key " + std::string(ArrowKeyName(static_cast<ArrowKey>(action.value)));
                 break;
             case RemoteAction::Kind::None:
                 line += "none";

@@ -129,7 +129,7 @@ void PrintState(const CKelvandorView& v, CHeadlessViewHost& host, std::ostream& 
         << ",\"QuestionText\":" << JsonString(Windows1252ToUtf8(p.QuestionText))
         << ",\"MovingCount\":" << v.MovingCount
         << ",\"MoveQueue\":" << NumberArray(v.MoveQueue, v.MoveQueueCount)
-        << ",\"UseFormulas\":" << v.UseFormulas << ",\"JoystickOn\":" << v.JoystickOn.load()
+        << ",\"UseFormulas\":" << v.UseFormulas << ",\"JoystickOn\":" << v.JoystickOn
         << ",\"AutoStars\":" << v.AutoStars << ",\"StarSize\":" << v.StarSize
         << ",\"Timeout\":" << v.Timeout
         << ",\"PuzzlePath\":" << JsonString(DisplayName(v.PuzzlePath))
@@ -201,7 +201,7 @@ void RunLine(std::string_view line, CKelvandorView& view, CHeadlessViewHost& hos
     } else if (action == "remote") {
         const auto code = ParseDecimal(TakeWord(rest), 15, "a button code 0..15");
         ExpectEnd(rest);
-        PostRemoteButton(host, static_cast<std::uint32_t>(code), view.JoystickOn.load() != 0);
+        host.PostRemoteButton(static_cast<std::uint32_t>(code));
     } else if (action == "input") {
         host.PrepareAnswer(std::string(rest));
     } else if (action == "cancel") {

@@ -44,7 +44,7 @@ const ViewCommand kCommands[] = {
     {C::UseFormulas, "Formeln benutzen", [](V& v) { v.ToggleUseFormulas(); }, nullptr,
      [](const V& v) { return v.UseFormulas != 0; }},
     {C::JoystickOn, "Joystick Tasten akivieren", [](V& v) { v.ToggleJoystickOn(); }, nullptr,
-     [](const V& v) { return v.JoystickOn.load() != 0; }},
+     [](const V& v) { return v.JoystickOn != 0; }},
     {C::SmallStars, "Kleine Sterne", [](V& v) { v.SetStarSize(2); }, nullptr,
      [](const V& v) { return v.StarSize == 2; }},
     {C::MediumStars, "Mittlere Sterne", [](V& v) { v.SetStarSize(1); }, nullptr,
@@ -81,6 +81,18 @@ constexpr KeyName kKeys[] = {
     {"F11", GameKey::F11, C::SwitchPlayer}, {"Ctrl+N", GameKey::CtrlN, C::NextGameNumber},
 };
 
+struct ArrowName {
+    std::string_view name;
+    ArrowKey key;
+};
+
+constexpr ArrowName kArrows[] = {
+    {"Left", ArrowKey::Left},
+    {"Right", ArrowKey::Right},
+    {"Up", ArrowKey::Up},
+    {"Down", ArrowKey::Down},
+};
+
 }  // namespace
 
 std::span<const ViewCommand> ViewCommands() {
@@ -115,15 +127,21 @@ std::optional<GameKey> GameKeyFromName(std::string_view name) {
 }
 
 std::optional<ArrowKey> ArrowKeyFromName(std::string_view name) {
-    if (name == "Left")
-        return ArrowKey::Left;
-    if (name == "Right")
-        return ArrowKey::Right;
-    if (name == "Up")
-        return ArrowKey::Up;
-    if (name == "Down")
-        return ArrowKey::Down;
+    for (const ArrowName& a : kArrows) {
+        if (a.name == name) {
+            return a.key;
+        }
+    }
     return std::nullopt;
+}
+
+std::string_view ArrowKeyName(ArrowKey key) {
+    for (const ArrowName& a : kArrows) {
+        if (a.key == key) {
+            return a.name;
+        }
+    }
+    return "?";
 }
 
 }  // namespace kelvandor

@@ -42,4 +42,7 @@ std::optional<GameKey> GameKeyFromName(std::string_view name);
 // The arrow key with this name ("Left", "Right", "Up", "Down"), or nullopt.
 std::optional<ArrowKey> ArrowKeyFromName(std::string_view name);
 
+// The name of an arrow key, as ArrowKeyFromName reads it.
+std::string_view ArrowKeyName(ArrowKey key);
+
 }  // namespace kelvandor

@@ -4,6 +4,7 @@
 
 #include "game/CommandTable.h"
 #include "game/KelvandorView.h"
+#include "game/RemoteButtons.h"
 #include "puzzles/LoadPuzzle.h"
 #include "settings/DialogInput.h"
 #include "settings/GameSettings.h"
@@ -51,6 +52,23 @@ void CKelvandorView::OnKeyDown(std::uint32_t virtualKey) {
     }
 }
 
+void CKelvandorView::OnRemoteButton(std::uint32_t code) {
+    const RemoteAction action = RemoteButtonAction(code, JoystickOn != 0);
+    switch (action.kind) {
+        case RemoteAction::Kind::Judge:
+            JudgePlayer(action.value);
+            break;
+        case RemoteAction::Kind::Command:
+            OnCommand(static_cast<CommandId>(action.value));
+            break;
+        case RemoteAction::Kind::Key:
+            OnKeyDown(action.value);
+            break;
+        case RemoteAction::Kind::None:
+            break;
+    }
+}
+
 void CKelvandorView::SwitchPlayer() {
     ActivePlayer = ActivePlayer == 0 ? 1 : 0;
     PanelColour[0] = (Started != 0 && ActivePlayer == 0) ? kPanelLeftActive : kPanelIdle;
@@ -88,7 +106,7 @@ void CKelvandorView::ToggleUseFormulas() {
 }
 
 void CKelvandorView::ToggleJoystickOn() {
-    JoystickOn.store(JoystickOn.load() == 0 ? 1 : 0);
+    JoystickOn = JoystickOn == 0 ? 1 : 0;
 }
 
 void CKelvandorView::OnNextGameNumber() {

@@ -32,10 +32,8 @@ std::size_t CHeadlessViewHost::DeliverPosted(std::size_t limit) {
         ++ran;
         if (const auto* command = std::get_if<CommandId>(&next)) {
             view_->OnCommand(*command);
-        } else if (const auto* key = std::get_if<ArrowKey>(&next)) {
-            view_->OnKeyDown(static_cast<std::uint32_t>(*key));
         } else {
-            view_->JudgePlayer(std::get<Judge>(next).player);
+            view_->OnRemoteButton(std::get<RemoteButton>(next).code);
         }
     }
     return ran;
@@ -93,14 +91,9 @@ void CHeadlessViewHost::PostCommand(CommandId id) {
     posted_.emplace_back(id);
 }
 
-void CHeadlessViewHost::PostKey(ArrowKey key) {
+void CHeadlessViewHost::PostRemoteButton(std::uint32_t code) {
     std::lock_guard lock(postedMutex_);
-    posted_.emplace_back(key);
-}
-
-void CHeadlessViewHost::PostJudge(std::uint32_t player) {
-    std::lock_guard lock(postedMutex_);
-    posted_.emplace_back(Judge{player});
+    posted_.emplace_back(RemoteButton{code});
 }
 
 }  // namespace kelvandor

@@ -83,8 +83,7 @@ public:
     std::optional<std::string> NumberInputBox(const std::string& title, const std::string& prompt,
                                               std::int32_t initialValue) override;
     void PostCommand(CommandId id) override;
-    void PostKey(ArrowKey key) override;
-    void PostJudge(std::uint32_t player) override;
+    void PostRemoteButton(std::uint32_t code) override;
     void StartRemoteReader() override { readerRunning_ = true; }
     void StopRemoteReader() override { readerRunning_ = false; }
     ScreenRect ViewScreenRect() override { return viewRect_; }
@@ -93,10 +92,10 @@ public:
     void HideMainWindow() override { mainWindowHidden_ = true; }
 
 private:
-    struct Judge {
-        std::uint32_t player;
+    struct RemoteButton {
+        std::uint32_t code;
     };
-    using Posted = std::variant<CommandId, ArrowKey, Judge>;
+    using Posted = std::variant<CommandId, RemoteButton>;
 
     std::optional<std::string> Answer(DialogRequest request);
 

@@ -51,11 +51,11 @@ CKelvandorView::~CKelvandorView() {
 }
 
 void CKelvandorView::LoadSettings(ISettingsStore& store) {
-    GameSettings s{UseFormulas, JoystickOn.load(), AutoStars,     StarSize,
+    GameSettings s{UseFormulas, JoystickOn, AutoStars,     StarSize,
                    PuzzlePath,  Timeout,           ComPort.load()};
     ::kelvandor::LoadSettings(store, s);
     UseFormulas = s.UseFormulas;
-    JoystickOn.store(s.JoystickOn);
+    JoystickOn = s.JoystickOn;
     AutoStars = s.AutoStars;
     StarSize = s.StarSize;
     PuzzlePath = s.PuzzlePath;
@@ -64,7 +64,7 @@ void CKelvandorView::LoadSettings(ISettingsStore& store) {
 }
 
 void CKelvandorView::SaveSettings(ISettingsStore& store) const {
-    const GameSettings s{UseFormulas, JoystickOn.load(), AutoStars,     StarSize,
+    const GameSettings s{UseFormulas, JoystickOn, AutoStars,     StarSize,
                          PuzzlePath,  Timeout,           ComPort.load()};
     ::kelvandor::SaveSettings(store, s);
 }

@@ -125,6 +125,11 @@ public:
     bool IsCommandChecked(CommandId id) const;
     // An arrow key (virtual-key code); every other key is ignored.
     void OnKeyDown(std::uint32_t virtualKey);
+    // A press of remote button `code` that passed the reader's bounce check, on the view's
+    // thread: the button table (RemoteButtons.h) maps it with the current JoystickOn. A stop
+    // button runs JudgePlayer without an enable rule (the buzzer between rounds), a command
+    // runs through its enable rule, an arrow as OnKeyDown; other codes do nothing.
+    void OnRemoteButton(std::uint32_t code);
 
     void SwitchPlayer();
     void ToggleLeftPlayer();
@@ -207,10 +212,10 @@ public:
     std::uint32_t MoveQueueCount = 0;
     CMoveQueueLock MoveQueueLock;
 
-    // Options mirrored from the settings. JoystickOn and ComPort are also read by the remote
-    // reader thread, hence atomic.
+    // Options mirrored from the settings. ComPort is also read by the remote reader thread,
+    // hence atomic.
     std::uint32_t UseFormulas = 1;
-    std::atomic<std::uint32_t> JoystickOn{1};
+    std::uint32_t JoystickOn = 1;
     std::uint32_t AutoStars = 1;
     std::uint32_t StarSize = 0;
     std::uint32_t Timeout = 0;  // seconds, 0 = none

@@ -28,7 +28,7 @@ struct ScreenRect {
     }
 };
 
-// All methods are called on the user-interface thread, except the three Post methods, which
+// All methods are called on the user-interface thread, except the two Post methods, which
 // the remote reader thread calls as well: they must be safe to call from any thread and must
 // deliver in the order of the calls.
 class IViewHost {
@@ -71,10 +71,11 @@ public:
                                                       std::int32_t initialValue) = 0;
 
     // Hand an action to the view's own thread, to run there after what is running now:
-    // OnCommand(id) (through its enable rule), OnKeyDown(key), JudgePlayer(player) (no rule).
+    // OnCommand(id) (through its enable rule), and OnRemoteButton(code) for a remote press,
+    // which the view maps to its action there (the stop buttons as JudgePlayer, never as the
+    // stop commands, so that they also work between rounds).
     virtual void PostCommand(CommandId id) = 0;
-    virtual void PostKey(ArrowKey key) = 0;
-    virtual void PostJudge(std::uint32_t player) = 0;
+    virtual void PostRemoteButton(std::uint32_t code) = 0;
 
     // The remote reader lives from the view's creation to its destruction. Stop returns once
     // the reader has ended.
@@ -90,10 +91,5 @@ public:
     // Hides the application's main window while the view shuts down.
     virtual void HideMainWindow() = 0;
 };
-
-// The remote reader's hand-over: performs the action of remote button `code` by posting it
-// to the view's thread in arrival order. The stop buttons go as JudgePlayer, never as the
-// stop commands, so that they also work between rounds. Safe on any thread.
-void PostRemoteButton(IViewHost& host, std::uint32_t code, bool joystickOn);
 
 }  // namespace kelvandor

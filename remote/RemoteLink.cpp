@@ -5,11 +5,9 @@
 
 namespace kelvandor {
 
-CRemoteLink::CRemoteLink(const std::atomic<std::uint32_t>& comPort,
-                         const std::atomic<std::uint32_t>& joystickOn, HandOverFunction handOver,
+CRemoteLink::CRemoteLink(const std::atomic<std::uint32_t>& comPort, HandOverFunction handOver,
                          CComPorts& ports, RemoteClock clock)
     : comPort_(comPort),
-      joystickOn_(joystickOn),
       handOver_(std::move(handOver)),
       reader_(ports, *this, std::move(clock)) {}
 
@@ -21,10 +19,6 @@ int CRemoteLink::RemotePortIndex() const {
     // A stored value too large for an int stays too large: such a port never opens.
     const std::uint32_t index = comPort_.load();
     return index > INT_MAX ? INT_MAX : static_cast<int>(index);
-}
-
-bool CRemoteLink::RemoteJoystickOn() const {
-    return joystickOn_.load() != 0;
 }
 
 void CRemoteLink::HandOver(const RemotePress& press) {

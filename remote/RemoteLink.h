@@ -1,5 +1,5 @@
 #pragma once
-// The remote reader bound to the game view's two shared fields: what the game's shell starts
+// The remote reader bound to the game view's shared port field: what the game's shell starts
 // when the view window is created and stops when it is destroyed.
 
 #include <atomic>
@@ -14,13 +14,12 @@ namespace kelvandor {
 class CRemoteLink final : private IRemoteTarget {
 public:
     // Called on the reader thread for every accepted press, in arrival order; it queues the
-    // press to the game's thread (for example with PostRemoteButton) and returns at once.
+    // press to the game's thread and returns at once.
     using HandOverFunction = std::function<void(const RemotePress&)>;
 
-    // comPort (0 is COM1) and joystickOn are the view's fields; they, ports and the hand-over
-    // function must outlive the link. clock nullptr means SteadyTickCount.
-    CRemoteLink(const std::atomic<std::uint32_t>& comPort,
-                const std::atomic<std::uint32_t>& joystickOn, HandOverFunction handOver,
+    // comPort (0 is COM1) is the view's field; it, ports and the hand-over function must
+    // outlive the link. clock nullptr means SteadyTickCount.
+    CRemoteLink(const std::atomic<std::uint32_t>& comPort, HandOverFunction handOver,
                 CComPorts& ports = ProcessComPorts(), RemoteClock clock = nullptr);
     ~CRemoteLink() override;  // stops the reader
 
@@ -31,11 +30,9 @@ public:
 
 private:
     int RemotePortIndex() const override;
-    bool RemoteJoystickOn() const override;
     void HandOver(const RemotePress& press) override;
 
     const std::atomic<std::uint32_t>& comPort_;
-    const std::atomic<std::uint32_t>& joystickOn_;
     HandOverFunction handOver_;
     CRemoteReader reader_;
 };

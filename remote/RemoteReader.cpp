@@ -155,10 +155,7 @@ void CRemoteReader::Handle(const CRemoteFramer::Frame& frame) {
     }
     lastPress_[code] = now;
     pressedOnce_[code] = true;
-    RemotePress press;
-    press.code = code;
-    press.action = RemoteButtonAction(code, code == 13 && target_.RemoteJoystickOn());
-    press.time = now;
+    const RemotePress press{code, now};
     {
         std::lock_guard lock(statusMutex_);
         status_.hasPress = true;

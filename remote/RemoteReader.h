@@ -2,10 +2,10 @@
 // The remote reader: a background thread that keeps the remote receiver's port open, frames
 // the bytes it sends, drops bounces, and hands every button press to its target.
 //
-// The reader never touches game state. It reads two values from its target (the port index
-// and the joystick switch) and hands presses over in arrival order; the target forwards them
-// to the thread that owns the game (the game's stop buttons included), so nothing runs
-// concurrently with the game.
+// The reader never touches game state and does not know what a button does. It reads one
+// value from its target (the port index) and hands each press over as its button code and
+// time, in arrival order; the target forwards it to the thread that owns the game, where the
+// game's button table decides the action, so nothing runs concurrently with the game.
 
 #include <atomic>
 #include <condition_variable>
@@ -16,7 +16,6 @@
 #include <thread>
 
 #include "base/SteadyTick.h"
-#include "remote/RemoteButtons.h"
 #include "remote/RemoteFramer.h"
 
 namespace kelvandor {
@@ -29,12 +28,11 @@ using RemoteClock = std::function<std::uint32_t()>;
 // A button press that passed the bounce check.
 struct RemotePress {
     std::uint32_t code = 0;  // button code 0..15
-    RemoteAction action;     // what it does; Kind::None for the codes that do nothing
     std::uint32_t time = 0;  // tick count when its frame was handled
 };
 
-// What the reader needs from the game. The two getters are called on the reader thread while
-// the game's thread may change the values: they must be safe for that (an atomic each).
+// What the reader needs from the game. The getter is called on the reader thread while the
+// game's thread may change the value: it must be safe for that (an atomic, say).
 class IRemoteTarget {
 public:
     virtual ~IRemoteTarget() = default;
@@ -43,11 +41,9 @@ public:
     // port and opens the new one. Any value outside 0..255 opens nothing.
     virtual int RemotePortIndex() const = 0;
 
-    // Whether button 13 is the right player's stop button. Read when button 13 is pressed.
-    virtual bool RemoteJoystickOn() const = 0;
-
-    // An accepted press, called on the reader thread in arrival order. The implementer queues
-    // it to the game's thread without waiting for it to run (the game ignores Kind::None).
+    // An accepted press, called on the reader thread in arrival order, for every code 0..15
+    // (also those that do nothing). The implementer queues it to the game's thread without
+    // waiting for it to run.
     virtual void HandOver(const RemotePress& press) = 0;
 
     // A press of the same button within 100 ms of its last accepted press, ignored. Called on

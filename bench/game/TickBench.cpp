@@ -54,7 +54,7 @@ void BM_RandomPlay(benchmark::State& state) {
         if (r < 4) {
             view.OnKeyDown(0x25 + r);
         } else if (r == 4) {
-            PostRemoteButton(host, random.NextRandom() % 4, true);
+            host.PostRemoteButton(random.NextRandom() % 4);
             host.DeliverPosted();
         } else {
             host.RunTicks(1);

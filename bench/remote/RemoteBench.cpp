@@ -32,7 +32,6 @@ using Clock = std::chrono::steady_clock;
 class CQueueTarget : public IRemoteTarget {
 public:
     int RemotePortIndex() const override { return 0; }
-    bool RemoteJoystickOn() const override { return false; }
     void HandOver(const RemotePress& press) override {
         {
             std::lock_guard lock(mutex_);

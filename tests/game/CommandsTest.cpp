@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "game/CommandTable.h"
-#include "remote/RemoteButtons.h"
+#include "game/RemoteButtons.h"
 #include "tests/game/ViewFixture.h"
 
 namespace kelvandor::test {
@@ -14,7 +14,7 @@ class CommandsTest : public ViewTest {
 protected:
     void SetUp() override { Create("/puzzles"); }
     void Remote(std::uint32_t code) {
-        PostRemoteButton(host, code, view->JoystickOn.load() != 0);
+        host.PostRemoteButton(code);
         host.DeliverPosted();
     }
 };
@@ -67,8 +67,40 @@ TEST_F(CommandsTest, ClearBoardIsRefusedDuringTheFailureCountdown) {
     EXPECT_EQ(view->PhaseCountdown, 30u);
 }
 
+TEST(RemoteButtonTableTest, EveryCodeHasItsAction) {
+    using K = RemoteAction::Kind;
+    const auto command = [](CommandId id) {
+        return RemoteAction{K::Command, static_cast<std::uint32_t>(id)};
+    };
+    const auto key = [](ArrowKey k) { return RemoteAction{K::Key, static_cast<std::uint32_t>(k)}; };
+    const RemoteAction expected[16] = {
+        {K::Judge, 0},
+        {K::Judge, 1},
+        command(CommandId::NextPuzzle),
+        command(CommandId::ClearBoard),
+        command(CommandId::RemoveStarLeft),
+        command(CommandId::AddStarLeft),
+        command(CommandId::RemoveStarRight),
+        command(CommandId::AddStarRight),
+        key(ArrowKey::Up),
+        key(ArrowKey::Down),
+        key(ArrowKey::Left),
+        key(ArrowKey::Right),
+        key(ArrowKey::Right),  // 12 is right, as 11
+        {K::Judge, 1},         // 13: the right stop button while the joystick is on
+        {},
+        {},
+    };
+    for (std::uint32_t code = 0; code < 16; ++code) {
+        EXPECT_EQ(RemoteButtonAction(code, true), expected[code]) << "code " << code;
+        EXPECT_EQ(RemoteButtonAction(code, false),
+                  code == 13 ? RemoteAction{} : expected[code])
+            << "code " << code << " with the joystick off";
+    }
+    EXPECT_EQ(RemoteButtonAction(42, true), RemoteAction{});  // a lower-case "a"
+}
+
 TEST_F(CommandsTest, RemoteButtonsFollowTheTable) {
-    EXPECT_EQ(RemoteButtonAction(11, true), RemoteButtonAction(12, true));
     SetBoard({0, 1, 1}, {2, 1, 3}, {0, 3, 1}, 0);
     Remote(10);  // left
     EXPECT_EQ(view->ElementColumn[1], kLeftColumn);
@@ -97,10 +129,10 @@ TEST_F(CommandsTest, StopButtonsFromAnotherThreadArriveInOrder) {
     // The reader thread only posts; the view acts on its own thread in arrival order.
     std::thread reader([this] {
         for (int i = 0; i < 200; ++i) {
-            PostRemoteButton(host, i % 2 == 0 ? 5u : 4u, true);
+            host.PostRemoteButton(i % 2 == 0 ? 5u : 4u);
         }
-        PostRemoteButton(host, 1, true);
-        PostRemoteButton(host, 0, true);
+        host.PostRemoteButton(1);
+        host.PostRemoteButton(0);
     });
     while (view->Latched[1] == 0) {
         host.RunTicks(1);

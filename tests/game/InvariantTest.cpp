@@ -92,7 +92,7 @@ TEST_F(InvariantTest, HoldsThroughout100000RandomSteps) {
         } else if (r < 55) {
             host.RunTicks(1 + random.NextRandom() % 30);
         } else if (r < 75) {
-            PostRemoteButton(host, random.NextRandom() % 16, view->JoystickOn.load() != 0);
+            host.PostRemoteButton(random.NextRandom() % 16);
             host.DeliverPosted();
         } else {
             const CommandId id = commands[random.NextRandom() % std::size(commands)];

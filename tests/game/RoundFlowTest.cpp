@@ -267,12 +267,12 @@ TEST_F(RoundFlowTest, BuzzBetweenRoundsDoesNotLatchIntoTheNextRound) {
     folder.Write(1, kRivers);
     store.WriteNumber("Timeout", 20);
     Create(folder.Path());
-    PostRemoteButton(host, 1, true);
+    host.PostRemoteButton(1);
     host.DeliverPosted();
     EXPECT_EQ(view->Latched, (std::array<std::uint8_t, 2>{0, 1}));
     EXPECT_EQ(view->PanelColour[1], kPanelLatched);
     EXPECT_EQ(Sounds(), std::vector<std::string>{"CLING2"});
-    PostRemoteButton(host, 0, true);  // the other player is latched: ignored, silently
+    host.PostRemoteButton(0);  // the other player is latched: ignored, silently
     host.DeliverPosted();
     EXPECT_EQ(view->Latched[0], 0);
     EXPECT_TRUE(Sounds().empty());

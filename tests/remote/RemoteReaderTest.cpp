@@ -24,7 +24,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::CPseudoTerminal;
-using K = RemoteAction::Kind;
 
 // Generous: the machine running the tests may be loaded.
 constexpr auto kPatience = 10s;
@@ -33,15 +32,13 @@ constexpr auto kPatience = 10s;
 class CRecordingTarget : public IRemoteTarget {
 public:
     std::atomic<int> portIndex{0};
-    std::atomic<bool> joystickOn{false};
 
     int RemotePortIndex() const override { return portIndex; }
-    bool RemoteJoystickOn() const override { return joystickOn; }
     void HandOver(const RemotePress& press) override {
-        Record("press " + std::to_string(press.code), press.action);
+        Record("press " + std::to_string(press.code), press.time);
     }
-    void Bounced(std::uint32_t code, std::uint32_t) override {
-        Record("bounce " + std::to_string(code), {});
+    void Bounced(std::uint32_t code, std::uint32_t time) override {
+        Record("bounce " + std::to_string(code), time);
     }
 
     // Waits until count events arrived; returns them all.
@@ -50,24 +47,25 @@ public:
         changed_.wait_for(lock, kPatience, [&] { return events_.size() >= count; });
         return events_;
     }
-    std::vector<RemoteAction> Actions() {
+    // The reader's clock at each event, in order.
+    std::vector<std::uint32_t> Times() {
         std::lock_guard lock(mutex_);
-        return actions_;
+        return times_;
     }
 
 private:
-    void Record(std::string event, RemoteAction action) {
+    void Record(std::string event, std::uint32_t time) {
         {
             std::lock_guard lock(mutex_);
             events_.push_back(std::move(event));
-            actions_.push_back(action);
+            times_.push_back(time);
         }
         changed_.notify_all();
     }
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<std::string> events_;
-    std::vector<RemoteAction> actions_;
+    std::vector<std::uint32_t> times_;
 };
 
 // Polls a condition until it holds or the patience runs out.
@@ -132,25 +130,20 @@ TEST_F(RemoteReaderTest, MalformedFramesAreDroppedAndTheNextOneCounts) {
     pty_.Send("zz\x01\xfe?  \r\n3D01234567\r");  // garbage before a frame
     pty_.Send("aD01234567\r" + Frame('5', 'U') + Frame('5', 'S'));  // lower case, U, S
     pty_.Send(Frame('E') + Frame('F'));                             // codes that do nothing
+    // Codes that do nothing are handed over all the same: what a button does is the game's
+    // business, not the reader's.
     EXPECT_EQ(target_.WaitFor(5),
               (std::vector<std::string>{"press 6", "press 7", "press 3", "press 14", "press 15"}));
-    EXPECT_EQ(target_.Actions()[3].kind, K::None);
 }
 
-TEST_F(RemoteReaderTest, ButtonTableStopButtonsArrowsAndJoystick) {
+TEST_F(RemoteReaderTest, PressesCarryTheReadersClock) {
     StartOpen();
-    pty_.Send(Frame('0') + Frame('1') + Frame('C') + Frame('D'));
-    ASSERT_EQ(target_.WaitFor(4).size(), 4u);
-    target_.joystickOn = true;
-    now_ += 1000;
+    pty_.Send(Frame('0'));
+    ASSERT_EQ(target_.WaitFor(1).size(), 1u);
+    now_ = 7777;
     pty_.Send(Frame('D'));
-    ASSERT_EQ(target_.WaitFor(5).size(), 5u);
-    const auto actions = target_.Actions();
-    EXPECT_EQ(actions[0], (RemoteAction{K::Judge, 0}));
-    EXPECT_EQ(actions[1], (RemoteAction{K::Judge, 1}));
-    EXPECT_EQ(actions[2], (RemoteAction{K::Key, 0x27}));  // 12 is right, as 11
-    EXPECT_EQ(actions[3], (RemoteAction{K::None, 0}));    // 13 with the joystick off
-    EXPECT_EQ(actions[4], (RemoteAction{K::Judge, 1}));   // 13 with the joystick on
+    ASSERT_EQ(target_.WaitFor(2).size(), 2u);
+    EXPECT_EQ(target_.Times(), (std::vector<std::uint32_t>{5000, 7777}));
 }
 
 TEST_F(RemoteReaderTest, RepeatWithin100MsIsABounce) {
@@ -271,33 +264,29 @@ TEST(RemoteLinkTest, FollowsTheViewFieldsWhileRunning) {
     CPseudoTerminal first;
     CComPorts ports([&](int) { return first.Path(); });
     std::atomic<std::uint32_t> comPort{0};
-    std::atomic<std::uint32_t> joystickOn{0};
     std::mutex mutex;
-    std::vector<RemoteAction> actions;
+    std::vector<std::uint32_t> codes;
     std::uint32_t tick = 0;
     CRemoteLink link(
-        comPort, joystickOn,
+        comPort,
         [&](const RemotePress& press) {
             std::lock_guard lock(mutex);
-            actions.push_back(press.action);
+            codes.push_back(press.code);
         },
         ports, [&] { return tick += 1000; });
     auto count = [&] {
         std::lock_guard lock(mutex);
-        return actions.size();
+        return codes.size();
     };
     link.Start();
     ASSERT_TRUE(Eventually([&] { return link.Status().open; }));
     first.Send(Frame('D'));
-    ASSERT_TRUE(Eventually([&] { return count() == 1; }));
-    joystickOn = 1;
-    first.Send(Frame('D'));
+    first.Send(Frame('2'));
     ASSERT_TRUE(Eventually([&] { return count() == 2; }));
     comPort = 0xFFFFFFFFu;  // no such port: nothing opens, nothing breaks
     ASSERT_TRUE(Eventually([&] { return !link.Status().open; }));
     link.Stop();
-    EXPECT_EQ(actions[0], (RemoteAction{K::None, 0}));
-    EXPECT_EQ(actions[1], (RemoteAction{K::Judge, 1}));
+    EXPECT_EQ(codes, (std::vector<std::uint32_t>{13, 2}));
 }
 
 TEST(RemoteStatusTextTest, ShowsPortStateAndRecentButton) {

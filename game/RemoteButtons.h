@@ -1,6 +1,7 @@
 #pragma once
-// What each button of the remote control does. The remote reader and the headless replay
-// both act through this one table.
+// What each button of the remote control does: the one table that maps a button code to its
+// action. The view runs it (CKelvandorView::OnRemoteButton) for presses from the Qt shell,
+// from `replay` and from the tests alike; `remote-monitor` prints through it.
 
 #include <cstdint>
 
