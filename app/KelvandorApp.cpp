@@ -6,12 +6,12 @@
 #include <QWidget>
 
 #include "app/CommandLine.h"
+#include "app/FrameCommandIds.h"
 #include "app/MainFrame.h"
 #include "app/RemoteStatusPane.h"
 #include "app/TerminationSignals.h"
 #include "app/ToolbarIcons.h"
 #include "app/ViewWindow.h"
-#include "game/CommandIds.h"
 
 namespace kelvandor {
 
@@ -75,7 +75,7 @@ bool CKelvandorApp::InitInstance(const std::vector<std::string>& arguments) {
     // The zoom is posted: it happens once the event loop runs, after start-up.
     for (const CommandLineAction& action : actions) {
         if (action.kind == CommandLineAction::Kind::ToggleZoom) {
-            m_frame->PostCommand(static_cast<std::uint32_t>(CommandId::FullScreen));
+            m_frame->PostCommand(static_cast<std::uint32_t>(FrameCommandId::FullScreen));
         }
     }
     return true;

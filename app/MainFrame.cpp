@@ -14,20 +14,16 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "app/FrameCommandIds.h"
 #include "app/GameCommands.h"
 #include "app/LockKeyIndicators.h"
 #include "app/MenuResource.h"
 #include "app/ToolbarIcons.h"
 #include "app/WindowPlacement.h"
 #include "dialogs/HelpDialogs.h"
-#include "game/CommandIds.h"
 
 namespace kelvandor {
 namespace {
-
-constexpr std::uint32_t Id(CommandId id) {
-    return static_cast<std::uint32_t>(id);
-}
 
 // Command states are refreshed while the program is idle, as often as a user could notice.
 constexpr int kIdleUpdateMs = 100;
@@ -200,16 +196,16 @@ QAction* CMainFrame::Action(std::uint32_t id) const {
 }
 
 bool CMainFrame::IsFrameCommand(std::uint32_t id) const {
-    switch (static_cast<CommandId>(id)) {
-        case CommandId::FullScreen:
-        case CommandId::StayOnTop:
-        case CommandId::FlatToolbar:
-        case CommandId::ViewToolbar:
-        case CommandId::ViewStatusBar:
-        case CommandId::Exit:
-        case CommandId::About:
-        case CommandId::KeyHelp:
-        case CommandId::FileFormatHelp:
+    switch (static_cast<FrameCommandId>(id)) {
+        case FrameCommandId::FullScreen:
+        case FrameCommandId::StayOnTop:
+        case FrameCommandId::FlatToolbar:
+        case FrameCommandId::ViewToolbar:
+        case FrameCommandId::ViewStatusBar:
+        case FrameCommandId::Exit:
+        case FrameCommandId::About:
+        case FrameCommandId::KeyHelp:
+        case FrameCommandId::FileFormatHelp:
             return true;
         default:
             return false;
@@ -217,32 +213,32 @@ bool CMainFrame::IsFrameCommand(std::uint32_t id) const {
 }
 
 void CMainFrame::ExecuteCommand(std::uint32_t id) {
-    switch (static_cast<CommandId>(id)) {
-        case CommandId::FullScreen:
+    switch (static_cast<FrameCommandId>(id)) {
+        case FrameCommandId::FullScreen:
             ToggleFullScreen();
             break;
-        case CommandId::StayOnTop:
+        case FrameCommandId::StayOnTop:
             ToggleStayOnTop();
             break;
-        case CommandId::FlatToolbar:
+        case FrameCommandId::FlatToolbar:
             ToggleFlatToolbar();
             break;
-        case CommandId::ViewToolbar:
+        case FrameCommandId::ViewToolbar:
             m_toolBar->setVisible(!m_toolBar->isVisibleTo(this));
             break;
-        case CommandId::ViewStatusBar:
+        case FrameCommandId::ViewStatusBar:
             statusBar()->setVisible(!statusBar()->isVisibleTo(this));
             break;
-        case CommandId::Exit:
+        case FrameCommandId::Exit:
             close();
             break;
-        case CommandId::About:
+        case FrameCommandId::About:
             ShowAboutBox(this);
             break;
-        case CommandId::KeyHelp:
+        case FrameCommandId::KeyHelp:
             ShowKeyHelp(this);
             break;
-        case CommandId::FileFormatHelp:
+        case FrameCommandId::FileFormatHelp:
             ShowFileFormatHelp(this);
             break;
         default:
@@ -263,17 +259,17 @@ void CMainFrame::UpdateCommandStates() {
     for (auto& [id, action] : m_actions) {
         bool enabled = true;
         bool checked = false;
-        switch (static_cast<CommandId>(id)) {
-            case CommandId::FlatToolbar:
+        switch (static_cast<FrameCommandId>(id)) {
+            case FrameCommandId::FlatToolbar:
                 checked = m_flatMode;
                 break;
-            case CommandId::StayOnTop:
+            case FrameCommandId::StayOnTop:
                 checked = m_stayOnTop;
                 break;
-            case CommandId::ViewToolbar:
+            case FrameCommandId::ViewToolbar:
                 checked = m_toolBar->isVisibleTo(this);
                 break;
-            case CommandId::ViewStatusBar:
+            case FrameCommandId::ViewStatusBar:
                 checked = statusBar()->isVisibleTo(this);
                 break;
             default:

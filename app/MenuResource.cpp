@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "app/FrameCommandIds.h"
 #include "app/Windows1252.h"
 #include "game/CommandIds.h"
 #include "game/CommandTable.h"
@@ -11,6 +12,10 @@ namespace kelvandor {
 namespace {
 
 constexpr std::uint32_t Id(CommandId id) {
+    return static_cast<std::uint32_t>(id);
+}
+
+constexpr std::uint32_t Id(FrameCommandId id) {
     return static_cast<std::uint32_t>(id);
 }
 
@@ -26,7 +31,7 @@ constexpr std::uint32_t kEditF = 32799;
 
 const std::array kCommands = {
     // "&Datei"
-    CommandResource{Id(CommandId::Exit), "&Beenden", "", false, "Beendet das Programm.\nBeenden"},
+    CommandResource{Id(FrameCommandId::Exit), "&Beenden", "", false, "Beendet das Programm.\nBeenden"},
     // The game's commands: menu texts, keys and check marks come from the game's command
     // table; here are their prompts.
     CommandResource{Id(CommandId::AddStarLeft), nullptr, "", false,
@@ -71,13 +76,13 @@ const std::array kCommands = {
     CommandResource{Id(CommandId::SwitchPlayer), nullptr, "", false,
                     "Wechselt den aktiven Spieler.\nSpieler wechseln"},
     // "&Ansicht"
-    CommandResource{Id(CommandId::FlatToolbar), "&Flache Symbolleiste", "", true,
+    CommandResource{Id(FrameCommandId::FlatToolbar), "&Flache Symbolleiste", "", true,
                     "DIe Tasten in der ToolBar flach oder erhaben anzeigen\nFlache Symbolleiste"},
-    CommandResource{Id(CommandId::StayOnTop), "Fenster fi&xieren", "", true,
+    CommandResource{Id(FrameCommandId::StayOnTop), "Fenster fi&xieren", "", true,
                     "Fixiert das Fenster immer im Vordergrind\nFenster fixieren"},
-    CommandResource{Id(CommandId::ViewToolbar), "&Symbolleiste", "", true,
+    CommandResource{Id(FrameCommandId::ViewToolbar), "&Symbolleiste", "", true,
                     "Blendet die Symbolleiste ein oder aus.\nSymbolleiste ein/aus"},
-    CommandResource{Id(CommandId::ViewStatusBar), "S&tatusleiste", "", true,
+    CommandResource{Id(FrameCommandId::ViewStatusBar), "S&tatusleiste", "", true,
                     "Blendet die Statusleiste ein oder aus.\nStatusleiste ein/aus"},
     CommandResource{Id(CommandId::SmallStars), nullptr, "", false,
                     "Zeigt kleine Sterne an.\nKleine Sterne"},
@@ -87,14 +92,14 @@ const std::array kCommands = {
                     "Zeigt große Sterne an.\nGroße Sterne"},
     CommandResource{Id(CommandId::TwoRowsOfStars), nullptr, "", false,
                     "Zeigt kleine Sterne in zwei Reihen an.\nZwei Reihen"},
-    CommandResource{Id(CommandId::FullScreen), nullptr, "", false,
+    CommandResource{Id(FrameCommandId::FullScreen), nullptr, "F10", false,
                     "Schaltet um in den Vollbildmodus.\nVollbild Ansicht"},
     // "&?"
-    CommandResource{Id(CommandId::About), "Inf&o über Kelvandor...", "", false,
+    CommandResource{Id(FrameCommandId::About), "Inf&o über Kelvandor...", "", false,
                     "Zeigt Programminformationen und die Versionsnummer an.\nInfo"},
-    CommandResource{Id(CommandId::KeyHelp), "&Tastenbelegung", "", false,
+    CommandResource{Id(FrameCommandId::KeyHelp), "&Tastenbelegung", "", false,
                     "Zeigt die Belegung der Tasten an.\nTastenbelegung"},
-    CommandResource{Id(CommandId::FileFormatHelp), "Dateiformat", "", false,
+    CommandResource{Id(FrameCommandId::FileFormatHelp), "Dateiformat", "", false,
                     "Beschreibt das Format der Rätseldateien.\nDateiformat"},
     // Keys without an effect.
     CommandResource{kCopy, nullptr, "Ctrl+C; Ctrl+Ins", false, nullptr},
@@ -106,7 +111,7 @@ const std::array kCommands = {
     CommandResource{kEditF, nullptr, "Ctrl+F", false, nullptr},
 };
 
-constexpr std::array<std::uint32_t, 1> kFileMenu = {Id(CommandId::Exit)};
+constexpr std::array<std::uint32_t, 1> kFileMenu = {Id(FrameCommandId::Exit)};
 
 constexpr std::array kEditMenu = {
     Id(CommandId::AddStarLeft),
@@ -133,10 +138,10 @@ constexpr std::array kEditMenu = {
 };
 
 constexpr std::array kViewMenu = {
-    Id(CommandId::FlatToolbar),
-    Id(CommandId::StayOnTop),
-    Id(CommandId::ViewToolbar),
-    Id(CommandId::ViewStatusBar),
+    Id(FrameCommandId::FlatToolbar),
+    Id(FrameCommandId::StayOnTop),
+    Id(FrameCommandId::ViewToolbar),
+    Id(FrameCommandId::ViewStatusBar),
     0u,
     Id(CommandId::SmallStars),
     Id(CommandId::MediumStars),
@@ -145,9 +150,9 @@ constexpr std::array kViewMenu = {
 };
 
 constexpr std::array kHelpMenu = {
-    Id(CommandId::About),
-    Id(CommandId::KeyHelp),
-    Id(CommandId::FileFormatHelp),
+    Id(FrameCommandId::About),
+    Id(FrameCommandId::KeyHelp),
+    Id(FrameCommandId::FileFormatHelp),
 };
 
 const std::array kMenuBar = {
@@ -158,19 +163,20 @@ const std::array kMenuBar = {
 };
 
 constexpr std::array kToolbar = {
-    Id(CommandId::FullScreen),
-    Id(CommandId::StayOnTop),
+    Id(FrameCommandId::FullScreen),
+    Id(FrameCommandId::StayOnTop),
     0u,
     Id(CommandId::StopLeftButton),
     Id(CommandId::StopRightButton),
     Id(CommandId::NextPuzzle),
     Id(CommandId::ClearBoard),
     0u,
-    Id(CommandId::About),
+    Id(FrameCommandId::About),
 };
 
-constexpr const char* kAcceleratorNames[] = {"F1", "F2", "F3", "F4",  "F5",  "F6",
-                                             "F7", "F8", "F9", "F10", "F11", "Ctrl+N"};
+// F10 is missing: it is the frame's key, listed with the full-screen command above.
+constexpr const char* kAcceleratorNames[] = {"F1", "F2", "F3", "F4", "F5",  "F6",
+                                             "F7", "F8", "F9", "F11", "Ctrl+N"};
 
 QString PromptPart(const CommandResource& command, int part) {
     if (command.prompt == nullptr) {
@@ -220,7 +226,8 @@ QList<QKeySequence> CommandKeys(const CommandResource& command) {
     // The accelerator table's game keys; their names are also Qt's names for them.
     for (const char* name : kAcceleratorNames) {
         const std::optional<GameKey> key = GameKeyFromName(name);
-        if (key && static_cast<std::uint32_t>(AcceleratorCommand(*key)) == command.id) {
+        const std::optional<CommandId> game = key ? AcceleratorCommand(*key) : std::nullopt;
+        if (game && static_cast<std::uint32_t>(*game) == command.id) {
             keys << QKeySequence(QString::fromLatin1(name), QKeySequence::PortableText);
         }
     }

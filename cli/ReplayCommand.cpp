@@ -188,7 +188,10 @@ void RunLine(std::string_view line, CKelvandorView& view, CHeadlessViewHost& hos
         const std::string_view name = TakeWord(rest);
         ExpectEnd(rest);
         if (const auto key = GameKeyFromName(name)) {
-            view.OnCommand(AcceleratorCommand(*key));
+            // F10 is the frame's key (full screen): it reaches no game command.
+            if (const auto command = AcceleratorCommand(*key)) {
+                view.OnCommand(*command);
+            }
         } else if (const auto arrow = ArrowKeyFromName(name)) {
             view.OnKeyDown(static_cast<std::uint32_t>(*arrow));
         } else {

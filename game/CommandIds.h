@@ -1,13 +1,13 @@
 #pragma once
-// Command identifiers of the game. They are the numbers of the menu resource: menus, the
-// toolbar, accelerators and the remote control all issue the same commands.
+// Command identifiers of the game view. They are the numbers of the menu resource: menus, the
+// toolbar, accelerators and the remote control all issue the same commands. The frame's own
+// commands (full screen, bars, help, exit) are the shell's (app/FrameCommandIds.h).
 
 #include <cstdint>
 
 namespace kelvandor {
 
 enum class CommandId : std::uint32_t {
-    // Game view.
     AddStarLeft = 33034,        // "Erster Spieler +", F1
     AddStarRight = 33035,       // "Zweiter Spieler +", F2
     RemoveStarLeft = 33036,     // "Erster Spieler -", F3
@@ -32,19 +32,6 @@ enum class CommandId : std::uint32_t {
     NextGameNumber = 33039,     // "Nächste Spielnummer", Ctrl+N
     SetPuzzlePath = 33038,      // "Rätselpfad einstellen"
     SetTimeout = 33057,         // "Timeout einstellen"
-
-    // Main frame.
-    FullScreen = 32802,     // F10
-    StayOnTop = 32771,      // "Fenster fi&xieren"
-    FlatToolbar = 32772,    // "&Flache Symbolleiste"
-    ViewToolbar = 59392,    // "&Symbolleiste"
-    ViewStatusBar = 59393,  // "S&tatusleiste"
-    Exit = 57665,           // "&Beenden"
-
-    // Application.
-    About = 57664,           // "Inf&o über Kelvandor..."
-    KeyHelp = 33042,         // "&Tastenbelegung"
-    FileFormatHelp = 33052,  // "Dateiformat"
 };
 
 // Virtual-key codes of the arrow keys, as the remote and the key handler pass them.

@@ -69,7 +69,7 @@ const ViewCommand kCommands[] = {
 struct KeyName {
     std::string_view name;
     GameKey key;
-    CommandId command;
+    std::optional<CommandId> command;  // nullopt: a key of the frame
 };
 
 constexpr KeyName kKeys[] = {
@@ -77,7 +77,7 @@ constexpr KeyName kKeys[] = {
     {"F3", GameKey::F3, C::RemoveStarLeft}, {"F4", GameKey::F4, C::RemoveStarRight},
     {"F5", GameKey::F5, C::NextPuzzle},     {"F6", GameKey::F6, C::ClearBoard},
     {"F7", GameKey::F7, C::StopLeft},       {"F8", GameKey::F8, C::StopRight},
-    {"F9", GameKey::F9, C::ClearBoard},     {"F10", GameKey::F10, C::FullScreen},
+    {"F9", GameKey::F9, C::ClearBoard},     {"F10", GameKey::F10, std::nullopt},
     {"F11", GameKey::F11, C::SwitchPlayer}, {"Ctrl+N", GameKey::CtrlN, C::NextGameNumber},
 };
 
@@ -108,13 +108,13 @@ const ViewCommand* FindViewCommand(CommandId id) {
     return nullptr;
 }
 
-CommandId AcceleratorCommand(GameKey key) {
+std::optional<CommandId> AcceleratorCommand(GameKey key) {
     for (const KeyName& k : kKeys) {
         if (k.key == key) {
             return k.command;
         }
     }
-    return C::FullScreen;  // unreachable: every key is in the table
+    return std::nullopt;
 }
 
 std::optional<GameKey> GameKeyFromName(std::string_view name) {

@@ -29,12 +29,12 @@ std::span<const ViewCommand> ViewCommands();
 // The table entry of `id`, or nullptr when the view does not handle that command.
 const ViewCommand* FindViewCommand(CommandId id);
 
-// The keys of the accelerator table that issue game commands (F10 issues the frame's
-// full-screen command, which the view does not handle).
+// The function keys of the accelerator table and Ctrl+N. All but F10 issue game commands;
+// F10 issues the frame's full-screen command, which the view does not handle.
 enum class GameKey : std::uint8_t { F1, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, CtrlN };
 
-// The command an accelerator key issues.
-CommandId AcceleratorCommand(GameKey key);
+// The game command an accelerator key issues; nullopt for F10.
+std::optional<CommandId> AcceleratorCommand(GameKey key);
 
 // Parses "F1" ... "F11" and "Ctrl+N" (exact spelling); nullopt for anything else.
 std::optional<GameKey> GameKeyFromName(std::string_view name);

@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QTest>
 
+#include "app/FrameCommandIds.h"
 #include "app/MainFrame.h"
 #include "app/ViewWindow.h"
 #include "game/CommandIds.h"
@@ -25,6 +26,9 @@ namespace kelvandor {
 namespace {
 
 constexpr std::uint32_t Id(CommandId id) {
+    return static_cast<std::uint32_t>(id);
+}
+constexpr std::uint32_t Id(FrameCommandId id) {
     return static_cast<std::uint32_t>(id);
 }
 

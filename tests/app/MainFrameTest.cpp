@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QToolBar>
 
+#include "app/FrameCommandIds.h"
 #include "app/GameCommands.h"
 #include "app/MenuResource.h"
 #include "game/CommandIds.h"
@@ -25,13 +26,16 @@ namespace {
 constexpr std::uint32_t Id(CommandId id) {
     return static_cast<std::uint32_t>(id);
 }
+constexpr std::uint32_t Id(FrameCommandId id) {
+    return static_cast<std::uint32_t>(id);
+}
 
 // The game's side of the commands, with rules the test sets.
 class FakeGame : public IGameCommands {
 public:
     bool HandlesCommand(std::uint32_t id) const override {
-        return id >= 32809 && id <= 33059 && id != Id(CommandId::KeyHelp) &&
-               id != Id(CommandId::FileFormatHelp);
+        return id >= 32809 && id <= 33059 && id != Id(FrameCommandId::KeyHelp) &&
+               id != Id(FrameCommandId::FileFormatHelp);
     }
     bool IsCommandEnabled(std::uint32_t id) override { return !disabled.contains(id); }
     bool IsCommandChecked(std::uint32_t id) override { return checked.contains(id); }
@@ -77,7 +81,7 @@ TEST_F(MainFrameTest, EveryKeyReachesExactlyOneCommand) {
     EXPECT_EQ(owners[QStringLiteral("F5")], Id(CommandId::NextPuzzle));
     EXPECT_EQ(owners[QStringLiteral("F6")], Id(CommandId::ClearBoard));
     EXPECT_EQ(owners[QStringLiteral("F9")], Id(CommandId::ClearBoard));
-    EXPECT_EQ(owners[QStringLiteral("F10")], Id(CommandId::FullScreen));
+    EXPECT_EQ(owners[QStringLiteral("F10")], Id(FrameCommandId::FullScreen));
     EXPECT_EQ(owners[QStringLiteral("F11")], Id(CommandId::SwitchPlayer));
     EXPECT_EQ(owners[QStringLiteral("Ctrl+N")], Id(CommandId::NextGameNumber));
     EXPECT_EQ(owners.size(), 23u);  // F1-F11, Ctrl+N and 11 keys without an effect
@@ -136,16 +140,16 @@ TEST_F(MainFrameTest, ZoomTwiceRestoresMenuBarsAndWindowState) {
     frame.SetView(nullptr, &game);
     frame.show();
     // A bar the user hid before zooming stays hidden afterwards.
-    frame.ExecuteCommand(Id(CommandId::ViewToolbar));
+    frame.ExecuteCommand(Id(FrameCommandId::ViewToolbar));
     ASSERT_FALSE(frame.findChild<QToolBar*>()->isVisible());
 
-    frame.ExecuteCommand(Id(CommandId::FullScreen));
+    frame.ExecuteCommand(Id(FrameCommandId::FullScreen));
     EXPECT_EQ(frame.ZoomMode(), 1);
     EXPECT_TRUE(frame.windowState() & Qt::WindowFullScreen);
     EXPECT_FALSE(frame.menuBar()->isVisible());
     EXPECT_FALSE(frame.statusBar()->isVisible());
 
-    frame.ExecuteCommand(Id(CommandId::FullScreen));
+    frame.ExecuteCommand(Id(FrameCommandId::FullScreen));
     EXPECT_EQ(frame.ZoomMode(), 0);
     EXPECT_FALSE(frame.windowState() & Qt::WindowFullScreen);
     EXPECT_TRUE(frame.menuBar()->isVisible());
@@ -163,7 +167,7 @@ TEST_F(MainFrameTest, StatusBarShowsPromptsAndBereitWhenIdle) {
     QStatusTipEvent leave{QString()};
     QCoreApplication::sendEvent(&frame, &leave);
     EXPECT_EQ(frame.MessageText(), QStringLiteral("Bereit"));
-    EXPECT_EQ(frame.Action(Id(CommandId::FullScreen))->toolTip(),
+    EXPECT_EQ(frame.Action(Id(FrameCommandId::FullScreen))->toolTip(),
               QStringLiteral("Vollbild Ansicht"));
 }
 
@@ -175,10 +179,10 @@ TEST_F(MainFrameTest, FrameSettingsSurviveARunAndUnknownOnesAreWrittenBack) {
     {
         CMainFrame frame;
         EXPECT_TRUE(frame.IsFlatMode());
-        frame.ExecuteCommand(Id(CommandId::ViewToolbar));  // hidden by the user
-        frame.ExecuteCommand(Id(CommandId::FlatToolbar));
+        frame.ExecuteCommand(Id(FrameCommandId::ViewToolbar));  // hidden by the user
+        frame.ExecuteCommand(Id(FrameCommandId::FlatToolbar));
         EXPECT_FALSE(frame.findChild<QToolBar*>()->isVisibleTo(&frame));
-        EXPECT_FALSE(frame.Action(Id(CommandId::FlatToolbar))->isChecked());
+        EXPECT_FALSE(frame.Action(Id(FrameCommandId::FlatToolbar))->isChecked());
         frame.close();
     }
     QSettings settings;
@@ -191,9 +195,9 @@ TEST_F(MainFrameTest, FrameSettingsSurviveARunAndUnknownOnesAreWrittenBack) {
 TEST_F(MainFrameTest, HelpItemsOpenTheirDialogs) {
     CMainFrame frame;
     test::CDialogAnswerer answerer;
-    frame.ExecuteCommand(Id(CommandId::About));
-    frame.ExecuteCommand(Id(CommandId::KeyHelp));
-    frame.ExecuteCommand(Id(CommandId::FileFormatHelp));
+    frame.ExecuteCommand(Id(FrameCommandId::About));
+    frame.ExecuteCommand(Id(FrameCommandId::KeyHelp));
+    frame.ExecuteCommand(Id(FrameCommandId::FileFormatHelp));
     EXPECT_EQ(answerer.titles,
               (QStringList{QStringLiteral("Info über Kelvandor"),
                            QStringLiteral("Tastaturbelegung"), QStringLiteral("Dateiformat")}));
@@ -213,7 +217,7 @@ TEST_F(MainFrameTest, ExitWhileZoomedKeepsThePositionAndNextStartIsMaximised) {
         EXPECT_FALSE(frame.RestorePlacement());
         EXPECT_EQ(frame.geometry(), QRect(40, 30, 600, 400));
         frame.show();
-        frame.ExecuteCommand(Id(CommandId::FullScreen));
+        frame.ExecuteCommand(Id(FrameCommandId::FullScreen));
         frame.close();
     }
     QSettings settings;
