@@ -137,7 +137,7 @@ void CQtViewHost::StartRemoteReader() {
     // Every press, the stop buttons included, is handed to the user-interface thread in
     // arrival order, where the view maps it to its action; the reader never touches the game.
     remote_ = std::make_unique<CRemoteLink>(
-        view_->ComPort, [this](const RemotePress& press) { PostRemoteButton(press.code); });
+        view_->State().ComPort, [this](const RemotePress& press) { PostRemoteButton(press.code); });
     remote_->Start();
 }
 

@@ -32,7 +32,7 @@ constexpr const char* kUsage =
 // 8K screens; a larger back buffer would take hundreds of megabytes for nothing.
 constexpr std::int32_t kMaxSide = 8192;
 // Generous bounds for an animation to end; a board never needs more than a few seconds.
-constexpr int kMaxSettleTicks = 2000;
+constexpr std::uint32_t kMaxSettleTicks = 2000;
 
 struct Options {
     std::string root;
@@ -114,24 +114,13 @@ int LoadPicture(const std::string& path, CDibImage& image) {
     return LoadImageFile(path, image);
 }
 
-bool RunTicksUntil(CHeadlessViewHost& host, const CKelvandorView& view,
-                   bool (*done)(const CKelvandorView&)) {
-    for (int i = 0; i < kMaxSettleTicks; ++i) {
-        if (done(view)) {
-            return true;
-        }
-        host.RunTicks(1);
-    }
-    return done(view);
-}
-
 // Every element has arrived and the last full redraw has been drawn.
 bool Settled(const CKelvandorView& v) {
-    return v.MovingCount == 0 && v.DirtyMask == 0;
+    return v.State().MovingCount == 0 && v.Screen().DirtyMask == 0;
 }
 
 bool SolutionShown(const CKelvandorView& v) {
-    return v.PhaseCountdown == 1 && Settled(v);
+    return v.State().PhaseCountdown == 1 && Settled(v);
 }
 
 std::string ScreenPath(const Options& options, std::int32_t gameNumber, const char* what) {
@@ -178,7 +167,7 @@ int RunPreview(int argc, char** argv) {
     CHeadlessViewHost host;
     CKelvandorView view(host, settings, LoadPicture);
     host.Attach(&view);
-    view.Random.Seed(options.seed);
+    view.SeedRandom(options.seed);
     view.OnCreate();
     view.OnSize(options.width, options.height);
     host.DeliverPosted();
@@ -186,11 +175,11 @@ int RunPreview(int argc, char** argv) {
     int puzzles = 0;
     for (;;) {
         view.StartNextPuzzle();
-        if (view.Started == 0) {
+        if (view.State().Started == 0) {
             break;  // nothing left to play
         }
-        const std::int32_t number = view.GameNumber;
-        if (!RunTicksUntil(host, view, Settled)) {
+        const std::int32_t number = view.State().GameNumber;
+        if (!host.RunTicksUntil(kMaxSettleTicks, [&view] { return Settled(view); })) {
             std::cerr << "kelvandor-tool: preview: the board of puzzle " << number
                       << " did not come to rest\n";
             return 1;
@@ -200,8 +189,8 @@ int RunPreview(int argc, char** argv) {
             return 1;
         }
         // Solved: the answers move into their correct order and the solution texts appear.
-        view.PhaseCountdown = 10;
-        if (!RunTicksUntil(host, view, SolutionShown)) {
+        view.RevealSolution();
+        if (!host.RunTicksUntil(kMaxSettleTicks, [&view] { return SolutionShown(view); })) {
             std::cerr << "kelvandor-tool: preview: the solution of puzzle " << number
                       << " did not come to rest\n";
             return 1;

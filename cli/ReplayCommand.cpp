@@ -115,7 +115,8 @@ std::string NumberArray(const Array& values, std::size_t count) {
     return out + "]";
 }
 
-void PrintState(const CKelvandorView& v, CHeadlessViewHost& host, std::ostream& out) {
+void PrintState(const CKelvandorView& view, CHeadlessViewHost& host, std::ostream& out) {
+    const GameState& v = view.State();
     const PuzzleContent& p = v.Puzzle;
     out << "{\"now\":" << host.TickCount() << ",\"ActivePlayer\":" << v.ActivePlayer
         << ",\"StartingPlayer\":" << v.StartingPlayer << ",\"Stars\":" << NumberArray(v.Stars, 2)
@@ -160,7 +161,7 @@ void RunLine(std::string_view line, CKelvandorView& view, CHeadlessViewHost& hos
     std::string_view rest = line;
     const std::string_view action = TakeWord(rest);
     if (action == "seed") {
-        view.Random.Seed(
+        view.SeedRandom(
             static_cast<std::uint32_t>(ParseDecimal(TakeWord(rest), 0xFFFFFFFFu, "a seed")));
         ExpectEnd(rest);
     } else if (action == "setting") {

@@ -12,7 +12,7 @@ using V = CKelvandorView;
 using C = CommandId;
 
 bool AnyLatched(const V& v) {
-    return v.Latched[0] != 0 || v.Latched[1] != 0;
+    return v.State().Latched[0] != 0 || v.State().Latched[1] != 0;
 }
 
 // A hex escape swallows every hex digit after it, hence the split literals.
@@ -24,37 +24,37 @@ const ViewCommand kCommands[] = {
     {C::NextPuzzle,
      "Starte n\xE4"
      "chstes R\xE4tsel",
-     [](V& v) { v.StartNextPuzzle(); }, [](const V& v) { return v.Started == 0; }, nullptr},
+     [](V& v) { v.StartNextPuzzle(); }, [](const V& v) { return v.State().Started == 0; }, nullptr},
     {C::ClearBoard, "Text aufdecken", [](V& v) { v.ClearBoard(); }, AnyLatched, nullptr},
     {C::StopLeft, "Ersten Timer anhalten", [](V& v) { v.JudgePlayer(0); },
-     [](const V& v) { return v.Started != 0 && v.Latched[0] == 0; }, nullptr},
+     [](const V& v) { return v.State().Started != 0 && v.State().Latched[0] == 0; }, nullptr},
     {C::StopRight, "Zweiten Timer anhalten", [](V& v) { v.JudgePlayer(1); },
-     [](const V& v) { return v.Started != 0 && v.Latched[1] == 0; }, nullptr},
+     [](const V& v) { return v.State().Started != 0 && v.State().Latched[1] == 0; }, nullptr},
     {C::StopLeftButton, nullptr, [](V& v) { v.JudgePlayer(0); },
-     [](const V& v) { return v.Started != 0 && !AnyLatched(v); }, nullptr},
+     [](const V& v) { return v.State().Started != 0 && !AnyLatched(v); }, nullptr},
     {C::StopRightButton, nullptr, [](V& v) { v.JudgePlayer(1); },
-     [](const V& v) { return v.Started != 0 && !AnyLatched(v); }, nullptr},
+     [](const V& v) { return v.State().Started != 0 && !AnyLatched(v); }, nullptr},
     {C::SwitchPlayer, nullptr, [](V& v) { v.SwitchPlayer(); }, nullptr, nullptr},
     {C::ToggleLeftPlayer, "Spieler 1 (links)", [](V& v) { v.ToggleLeftPlayer(); }, nullptr,
-     [](const V& v) { return v.ActivePlayer == 0; }},
+     [](const V& v) { return v.State().ActivePlayer == 0; }},
     {C::ToggleRightPlayer, "Spieler 2 (rechts)", [](V& v) { v.ToggleRightPlayer(); }, nullptr,
-     [](const V& v) { return v.ActivePlayer == 1; }},
+     [](const V& v) { return v.State().ActivePlayer == 1; }},
     {C::AutoStars, "Automatische Punkte", [](V& v) { v.ToggleAutoStars(); }, nullptr,
-     [](const V& v) { return v.AutoStars != 0; }},
+     [](const V& v) { return v.State().AutoStars != 0; }},
     {C::UseFormulas, "Formeln benutzen", [](V& v) { v.ToggleUseFormulas(); }, nullptr,
-     [](const V& v) { return v.UseFormulas != 0; }},
+     [](const V& v) { return v.State().UseFormulas != 0; }},
     {C::JoystickOn, "Joystick Tasten akivieren", [](V& v) { v.ToggleJoystickOn(); }, nullptr,
-     [](const V& v) { return v.JoystickOn != 0; }},
+     [](const V& v) { return v.State().JoystickOn != 0; }},
     {C::SmallStars, "Kleine Sterne", [](V& v) { v.SetStarSize(2); }, nullptr,
-     [](const V& v) { return v.StarSize == 2; }},
+     [](const V& v) { return v.State().StarSize == 2; }},
     {C::MediumStars, "Mittlere Sterne", [](V& v) { v.SetStarSize(1); }, nullptr,
-     [](const V& v) { return v.StarSize == 1; }},
+     [](const V& v) { return v.State().StarSize == 1; }},
     {C::LargeStars,
      "Gro\xDF"
      "e Sterne",
-     [](V& v) { v.SetStarSize(0); }, nullptr, [](const V& v) { return v.StarSize == 0; }},
+     [](V& v) { v.SetStarSize(0); }, nullptr, [](const V& v) { return v.State().StarSize == 0; }},
     {C::TwoRowsOfStars, "Zwei Reihen", [](V& v) { v.SetStarSize(3); }, nullptr,
-     [](const V& v) { return v.StarSize == 3; }},
+     [](const V& v) { return v.State().StarSize == 3; }},
     {C::SelectComPort, "COM-Port ausw\xE4hlen", [](V& v) { v.OnSelectComPort(); }, nullptr,
      nullptr},
     {C::NextGameNumber,

@@ -53,7 +53,7 @@ void CKelvandorView::OnKeyDown(std::uint32_t virtualKey) {
 }
 
 void CKelvandorView::OnRemoteButton(std::uint32_t code) {
-    const RemoteAction action = RemoteButtonAction(code, JoystickOn != 0);
+    const RemoteAction action = RemoteButtonAction(code, state_.JoystickOn != 0);
     switch (action.kind) {
         case RemoteAction::Kind::Judge:
             JudgePlayer(action.value);
@@ -70,89 +70,88 @@ void CKelvandorView::OnRemoteButton(std::uint32_t code) {
 }
 
 void CKelvandorView::SwitchPlayer() {
-    ActivePlayer = ActivePlayer == 0 ? 1 : 0;
-    PanelColour[0] = (Started != 0 && ActivePlayer == 0) ? kPanelLeftActive : kPanelIdle;
-    PanelColour[1] = (Started != 0 && ActivePlayer == 1) ? kPanelRightActive : kPanelIdle;
+    state_.ActivePlayer = state_.ActivePlayer == 0 ? 1 : 0;
+    state_.PanelColour[0] = (state_.Started != 0 && state_.ActivePlayer == 0) ? kPanelLeftActive : kPanelIdle;
+    state_.PanelColour[1] = (state_.Started != 0 && state_.ActivePlayer == 1) ? kPanelRightActive : kPanelIdle;
 }
 
 void CKelvandorView::ToggleLeftPlayer() {
-    ActivePlayer = ActivePlayer == 0 ? kNobody : 0;
+    state_.ActivePlayer = state_.ActivePlayer == 0 ? kNobody : 0;
 }
 
 void CKelvandorView::ToggleRightPlayer() {
-    ActivePlayer = ActivePlayer == 1 ? kNobody : 1;
-    PanelColour[0] = kPanelIdle;
-    PanelColour[1] = (Started != 0 && ActivePlayer == 1) ? kPanelRightActive : kPanelIdle;
+    state_.ActivePlayer = state_.ActivePlayer == 1 ? kNobody : 1;
+    state_.PanelColour[0] = kPanelIdle;
+    state_.PanelColour[1] = (state_.Started != 0 && state_.ActivePlayer == 1) ? kPanelRightActive : kPanelIdle;
 }
 
 void CKelvandorView::SetStarSize(std::uint32_t size) {
-    StarSize = size;
+    state_.StarSize = size;
     ApplyStarSize(size);
-    for (auto& cache : StarCellCache) {
-        cache.fill(0xFF);
+    renderer_.StarGeometryChanged();
+    if (renderer_.ComputeLayout()) {
+        renderer_.RenderTiles();
     }
-    BevelDirty = 1;
-    ComputeLayout();
-    QuestionDirty = 1;
+    renderer_.MarkQuestionDirty();
     host_.RedrawAll();
 }
 
 void CKelvandorView::ToggleAutoStars() {
-    AutoStars = AutoStars == 0 ? 1 : 0;
+    state_.AutoStars = state_.AutoStars == 0 ? 1 : 0;
 }
 
 void CKelvandorView::ToggleUseFormulas() {
-    UseFormulas = UseFormulas == 0 ? 1 : 0;
+    state_.UseFormulas = state_.UseFormulas == 0 ? 1 : 0;
 }
 
 void CKelvandorView::ToggleJoystickOn() {
-    JoystickOn = JoystickOn == 0 ? 1 : 0;
+    state_.JoystickOn = state_.JoystickOn == 0 ? 1 : 0;
 }
 
 void CKelvandorView::OnNextGameNumber() {
     const std::optional<std::string> text = host_.NumberInputBox(
         "N\xE4"
         "chstes Spiel",
-        "Bitte hier die Spielnummer eingeben :", GameNumber + 1);
+        "Bitte hier die Spielnummer eingeben :", state_.GameNumber + 1);
     if (!text) {
         return;
     }
     // The box shows the number of the directory to try next; GameNumber is the one before.
     const std::int64_t v = static_cast<std::int64_t>(ParseNumberBoxText(*text)) - 1;
-    if (v >= 0 && v < 1000 && v != GameNumber) {
-        GameNumber = static_cast<std::int32_t>(v);
+    if (v >= 0 && v < 1000 && v != state_.GameNumber) {
+        state_.GameNumber = static_cast<std::int32_t>(v);
     }
 }
 
 void CKelvandorView::OnSetPuzzlePath() {
-    const std::string& initial = PreviousPuzzlePath.empty() ? PuzzlePath : PreviousPuzzlePath;
+    const std::string& initial = state_.PreviousPuzzlePath.empty() ? state_.PuzzlePath : state_.PreviousPuzzlePath;
     const std::optional<std::string> folder = host_.FolderPicker("Pfad mit Texten", initial);
     if (!folder) {
         return;
     }
-    PreviousPuzzlePath.clear();
-    PuzzlePath = *folder;
-    TrimPathSeparator(PuzzlePath);
+    state_.PreviousPuzzlePath.clear();
+    state_.PuzzlePath = *folder;
+    TrimPathSeparator(state_.PuzzlePath);
 }
 
 void CKelvandorView::OnSelectComPort() {
-    const auto shown = static_cast<std::int32_t>(ComPort.load() + 1);
+    const auto shown = static_cast<std::int32_t>(state_.ComPort.load() + 1);
     const std::optional<std::string> text = host_.TextInputBox(
         "COM-Port", "Bitte hier das COM-Port angeben :", "COM" + std::to_string(shown));
     if (!text) {
         return;
     }
-    ComPort.store(ComPortFromText(*text));
+    state_.ComPort.store(ComPortFromText(*text));
 }
 
 void CKelvandorView::OnSetTimeout() {
     const std::optional<std::string> text = host_.NumberInputBox(
         "Timeout einstellen", "Nach wievilen Sekunden soll eines Auswahl abgebrochen werden :",
-        static_cast<std::int32_t>(Timeout));
+        static_cast<std::int32_t>(state_.Timeout));
     if (!text) {
         return;
     }
-    Timeout = TimeoutFromEntry(ParseNumberBoxText(*text), Timeout);
+    state_.Timeout = TimeoutFromEntry(ParseNumberBoxText(*text), state_.Timeout);
 }
 
 }  // namespace kelvandor

@@ -17,6 +17,17 @@ void CHeadlessViewHost::RunTicks(std::uint32_t count) {
     }
 }
 
+bool CHeadlessViewHost::RunTicksUntil(std::uint32_t maxTicks,
+                                      const std::function<bool()>& condition) {
+    for (std::uint32_t i = 0; i < maxTicks; ++i) {
+        if (condition()) {
+            return true;
+        }
+        RunTicks(1);
+    }
+    return condition();
+}
+
 std::size_t CHeadlessViewHost::DeliverPosted(std::size_t limit) {
     std::size_t ran = 0;
     while (view_ != nullptr && ran < limit) {

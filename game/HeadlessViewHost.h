@@ -1,10 +1,12 @@
 #pragma once
 // A view host without a window: a simulated clock that moves only when told, recorded sound
 // requests, dialogs answered from a queue of prepared answers, posted actions kept in order
-// until DeliverPosted runs them, and a back buffer whose invalidated areas are recorded. Used by the tests and by `kelvandor-tool replay`.
+// until DeliverPosted runs them, and a back buffer whose invalidated areas are recorded. Used
+// by the tests and by `kelvandor-tool` (replay, preview).
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -42,6 +44,9 @@ public:
     // `count` times: advance the clock by one tick period, run one game tick and deliver what
     // it posted.
     void RunTicks(std::uint32_t count);
+    // Runs ticks as RunTicks does until `condition` holds, checking it before each tick.
+    // Returns false when it still does not hold after `maxTicks` ticks.
+    bool RunTicksUntil(std::uint32_t maxTicks, const std::function<bool()>& condition);
     // Runs the posted actions in order, including those they post in turn. Returns how many
     // ran. Stops after `limit` actions so that a loop of posts cannot freeze the caller.
     std::size_t DeliverPosted(std::size_t limit = 10000);

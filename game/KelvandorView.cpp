@@ -37,12 +37,9 @@ private:
 CKelvandorView::CKelvandorView(IViewHost& host, ISettingsStore& settings, PictureLoader loadPicture)
     : host_(host), settings_(settings), loadPicture_(std::move(loadPicture)) {
     LoadSettings(settings_);
-    for (auto& cache : StarCellCache) {
-        cache.fill(0xFF);
-    }
     ResetElementArrays();
     const auto seconds = static_cast<std::uint32_t>(host_.SecondsSince1970());
-    Random.Seed(seconds ^ host_.TickCount());
+    random_.Seed(seconds ^ host_.TickCount());
 }
 
 CKelvandorView::~CKelvandorView() {
@@ -51,36 +48,36 @@ CKelvandorView::~CKelvandorView() {
 }
 
 void CKelvandorView::LoadSettings(ISettingsStore& store) {
-    GameSettings s{UseFormulas, JoystickOn, AutoStars,     StarSize,
-                   PuzzlePath,  Timeout,           ComPort.load()};
+    GameSettings s{state_.UseFormulas, state_.JoystickOn, state_.AutoStars,     state_.StarSize,
+                   state_.PuzzlePath,  state_.Timeout,           state_.ComPort.load()};
     ::kelvandor::LoadSettings(store, s);
-    UseFormulas = s.UseFormulas;
-    JoystickOn = s.JoystickOn;
-    AutoStars = s.AutoStars;
-    StarSize = s.StarSize;
-    PuzzlePath = s.PuzzlePath;
-    Timeout = s.Timeout;
-    ComPort.store(s.ComPort);
+    state_.UseFormulas = s.UseFormulas;
+    state_.JoystickOn = s.JoystickOn;
+    state_.AutoStars = s.AutoStars;
+    state_.StarSize = s.StarSize;
+    state_.PuzzlePath = s.PuzzlePath;
+    state_.Timeout = s.Timeout;
+    state_.ComPort.store(s.ComPort);
 }
 
 void CKelvandorView::SaveSettings(ISettingsStore& store) const {
-    const GameSettings s{UseFormulas, JoystickOn, AutoStars,     StarSize,
-                         PuzzlePath,  Timeout,           ComPort.load()};
+    const GameSettings s{state_.UseFormulas, state_.JoystickOn, state_.AutoStars,     state_.StarSize,
+                         state_.PuzzlePath,  state_.Timeout,           state_.ComPort.load()};
     ::kelvandor::SaveSettings(store, s);
 }
 
 void CKelvandorView::SetPuzzlePathFromCommandLine(const std::string& path) {
-    PreviousPuzzlePath = PuzzlePath;
-    PuzzlePath = path;
-    TrimPathSeparator(PuzzlePath);
+    state_.PreviousPuzzlePath = state_.PuzzlePath;
+    state_.PuzzlePath = path;
+    TrimPathSeparator(state_.PuzzlePath);
 }
 
 int CKelvandorView::OnCreate() {
-    LoadScreenImages();
-    ApplyStarSize(StarSize);
+    renderer_.LoadScreenImages();
+    ApplyStarSize(state_.StarSize);
     host_.StartRemoteReader();
     host_.StartTimer(kGameTimerId, kTickMilliseconds);
-    if (PuzzlePath.size() < 2) {
+    if (state_.PuzzlePath.size() < 2) {
         // A first run has no puzzle root yet: ask for it as soon as the window is up.
         host_.PostCommand(CommandId::SetPuzzlePath);
     }
@@ -91,19 +88,7 @@ void CKelvandorView::OnSize(std::int32_t cx, std::int32_t cy) {
     if (cx <= 0 || cy <= 0) {
         return;
     }
-    for (auto& cache : StarCellCache) {
-        cache.fill(0xFF);
-    }
-    host_.ResizeDisplay(cx, cy);
-    host_.BackBuffer().FillRect(0, 0, cx, cy, 0);
-    ViewWidth = cx;
-    ViewHeight = cy;
-    BevelDirty = 1;
-    // The buffer was cleared, so everything on it must be drawn again, also when the layout
-    // stays the same (a window restored at its old size).
-    DirtyMask = kAllDirty;
-    QuestionDirty = 1;
-    ComputeLayout();
+    renderer_.Resize(cx, cy);
 }
 
 void CKelvandorView::OnDestroy() {
@@ -111,203 +96,307 @@ void CKelvandorView::OnDestroy() {
 }
 
 void CKelvandorView::SetZoomMode(std::uint32_t mode) {
-    ZoomMode = mode;
-    WindowRect = host_.ViewScreenRect();
-    WindowRect.right -= 1;
+    state_.ZoomMode = mode;
+    state_.WindowRect = host_.ViewScreenRect();
+    state_.WindowRect.right -= 1;
 }
 
 void CKelvandorView::OnTimer(std::uint32_t id) {
-    if (id != kGameTimerId || ViewWidth == 0 || ViewHeight == 0 || tickRunning_) {
+    if (id != kGameTimerId || Screen().ViewWidth == 0 || Screen().ViewHeight == 0 || tickRunning_) {
         return;
     }
     CBusyGuard busy(tickRunning_);
 
     // Keep the mouse pointer out of the picture when full screen covers a maximised window.
-    if (ZoomMode == 2) {
-        if (std::optional<ScreenPoint> p = host_.CursorPosition(); p && WindowRect.Contains(*p)) {
-            host_.MoveCursor({WindowRect.right, WindowRect.bottom - 1});
+    if (state_.ZoomMode == 2) {
+        if (std::optional<ScreenPoint> p = host_.CursorPosition(); p && state_.WindowRect.Contains(*p)) {
+            host_.MoveCursor({state_.WindowRect.right, state_.WindowRect.bottom - 1});
         }
     }
 
     const std::uint32_t now = host_.TickCount();
 
-    if (PhaseCountdown != 0) {
-        if (PhaseCountdown > 1) {
-            --PhaseCountdown;
+    if (state_.PhaseCountdown != 0) {
+        if (state_.PhaseCountdown > 1) {
+            --state_.PhaseCountdown;
         }
-        if (PhaseCountdown == 2) {
-            if (MovingCount != 0) {
-                PhaseCountdown = 3;  // wait until the last move has been drawn
+        if (state_.PhaseCountdown == 2) {
+            if (state_.MovingCount != 0) {
+                state_.PhaseCountdown = 3;  // wait until the last move has been drawn
             } else {
                 LayOutSolution(now);
             }
         }
-        if (WrongSoundDelay != 0 && --WrongSoundDelay == 0) {
+        if (state_.WrongSoundDelay != 0 && --state_.WrongSoundDelay == 0) {
             Play("WRONG");
         }
     }
 
-    if (SelectCountdown != 0 && PhaseCountdown == 0 && Started != 0) {
-        if (--SelectCountdown == 0) {
+    if (state_.SelectCountdown != 0 && state_.PhaseCountdown == 0 && state_.Started != 0) {
+        if (--state_.SelectCountdown == 0) {
             Play("TUCK");
-            if (NextSelection < static_cast<std::uint32_t>(ElementCount())) {
-                ElementState[NextSelection] = kStateSelected;
-                DirtyMask |= 1u << NextSelection;
+            if (state_.NextSelection < static_cast<std::uint32_t>(ElementCount())) {
+                state_.ElementState[state_.NextSelection] = kStateSelected;
+                MarkDirty(1u << state_.NextSelection);
             }
-            Latched = {0, 0};
-            TurnStartTick = now;
+            state_.Latched = {0, 0};
+            state_.TurnStartTick = now;
             PassTurn();
         }
     }
 
     RunTurnClock(now);
-    RepaintTick(now);
+    AdvanceAndDraw(now);
     PerformQueuedMove();
+}
+
+void CKelvandorView::AdvanceAndDraw(std::uint32_t now) {
+    // The game moves first; the renderer then draws what the motion step left, and changes
+    // nothing the rules read.
+    const BoardMotion motion = AdvanceElementMotion(state_, renderer_.Screen(), now);
+    renderer_.RepaintTick(motion);
 }
 
 void CKelvandorView::LayOutSolution(std::uint32_t now) {
     for (std::int32_t i = 0; i < ElementCount(); ++i) {
-        ElementColumn[i] = kLeftColumn;
-        ElementSlot[i] = static_cast<std::uint8_t>(2 * i);
-        MoveStartTick[i] = now;
+        state_.ElementColumn[i] = kLeftColumn;
+        state_.ElementSlot[i] = static_cast<std::uint8_t>(2 * i);
+        state_.MoveStartTick[i] = now;
     }
-    TurnStartTick = now;
+    state_.TurnStartTick = now;
     // The next puzzle passes the turn, so it starts with the player who did not start this one.
-    ActivePlayer = StartingPlayer;
-    DirtyMask = kAllDirty;
-    MovingCount = 1;
-    PanelColour = {kPanelIdle, kPanelIdle};
+    state_.ActivePlayer = state_.StartingPlayer;
+    MarkDirty(kAllDirty);
+    state_.MovingCount = 1;
+    state_.PanelColour = {kPanelIdle, kPanelIdle};
 }
 
 void CKelvandorView::RunTurnClock(std::uint32_t now) {
-    const bool runs = Timeout != 0 && Started != 0 && Latched[0] == 0 && Latched[1] == 0 &&
-                      PhaseCountdown == 0 && SelectCountdown == 0;
+    const bool runs = state_.Timeout != 0 && state_.Started != 0 && state_.Latched[0] == 0 && state_.Latched[1] == 0 &&
+                      state_.PhaseCountdown == 0 && state_.SelectCountdown == 0;
     if (!runs) {
-        CountdownDigit = 0;
+        state_.CountdownDigit = 0;
         return;
     }
-    const std::uint64_t elapsed = static_cast<std::uint32_t>(now - TurnStartTick);
-    const std::uint64_t limit = static_cast<std::uint64_t>(Timeout) * 1000;
+    const std::uint64_t elapsed = static_cast<std::uint32_t>(now - state_.TurnStartTick);
+    const std::uint64_t limit = static_cast<std::uint64_t>(state_.Timeout) * 1000;
     if (elapsed >= limit) {
         TimeOut();
     } else if (elapsed + kCountdownWindowMs > limit) {
         const auto digit =
             static_cast<std::uint32_t>(10 - (elapsed + kCountdownWindowMs - limit) / 1000);
-        if (digit != CountdownDigit) {
-            CountdownDigit = digit;
+        if (digit != state_.CountdownDigit) {
+            state_.CountdownDigit = digit;
             Play("TICK");
         }
     } else {
-        CountdownDigit = 0;
+        state_.CountdownDigit = 0;
     }
 }
 
 void CKelvandorView::PerformQueuedMove() {
     // While a loaded puzzle waits to be dealt, the view itself holds the lock; the deal
     // empties the queue anyway, so there is nothing to do until then.
-    if (MoveQueueCount == 0 || MovingCount != 0 || loadHoldsMoveQueueLock_) {
+    if (state_.MoveQueueCount == 0 || state_.MovingCount != 0 || loadHoldsMoveQueueLock_) {
         return;
     }
-    MoveQueueLock.Acquire();
-    if (MoveQueueCount != 0) {
-        --MoveQueueCount;
-        const std::uint8_t direction = MoveQueue[0];
-        std::copy(MoveQueue.begin() + 1, MoveQueue.begin() + 1 + MoveQueueCount, MoveQueue.begin());
+    state_.MoveQueueLock.Acquire();
+    if (state_.MoveQueueCount != 0) {
+        --state_.MoveQueueCount;
+        const std::uint8_t direction = state_.MoveQueue[0];
+        std::copy(state_.MoveQueue.begin() + 1, state_.MoveQueue.begin() + 1 + state_.MoveQueueCount, state_.MoveQueue.begin());
         MoveSelected(direction);
     }
-    MoveQueueLock.Release();
+    state_.MoveQueueLock.Release();
 }
 
 void CKelvandorView::PassTurn() {
-    ActivePlayer = ActivePlayer == 0 ? 1 : 0;
+    state_.ActivePlayer = state_.ActivePlayer == 0 ? 1 : 0;
     SetPanelsForActivePlayer();
 }
 
 void CKelvandorView::SetPanelsForActivePlayer() {
-    if (ActivePlayer == 0) {
-        PanelColour = {kPanelLeftActive, kPanelIdle};
+    if (state_.ActivePlayer == 0) {
+        state_.PanelColour = {kPanelLeftActive, kPanelIdle};
     } else {
-        PanelColour = {kPanelIdle, kPanelRightActive};
+        state_.PanelColour = {kPanelIdle, kPanelRightActive};
     }
 }
 
+void CKelvandorView::ApplyStarSize(std::uint32_t size) {
+    struct StarGeometry {
+        std::uint32_t modulus;
+        std::int32_t columns, panelWidth, cellHeight;
+    };
+    static constexpr StarGeometry kGeometry[] = {
+        {8, 1, 136, 136},  // large
+        {8, 1, 102, 102},  // medium
+        {8, 1, 68, 68},    // small
+        {25, 2, 136, 68},  // two columns of small stars
+    };
+    const StarGeometry& g = kGeometry[size < 4 ? size : 0];
+    state_.StarModulus = g.modulus;
+    state_.StarColumns = g.columns;
+    state_.StarPanelWidth = g.panelWidth;
+    state_.StarCellHeight = g.cellHeight;
+    renderer_.UseStarImage(size);
+}
+
 void CKelvandorView::ResetElementArrays() {
-    ElementState.fill(0);
-    ElementColumn.fill(0);
-    ElementSlot.fill(0);
-    DrawnColumn.fill(0);
-    DrawnSlot.fill(0);
+    state_.ElementState.fill(0);
+    state_.ElementColumn.fill(0);
+    state_.ElementSlot.fill(0);
+    state_.DrawnColumn.fill(0);
+    state_.DrawnSlot.fill(0);
 }
 
 bool CKelvandorView::LoadPuzzle(std::int32_t number) {
     ResetElementArrays();
-    if (!kelvandor::LoadPuzzle(PuzzlePath, number, Puzzle, loadPicture_)) {
+    if (!kelvandor::LoadPuzzle(state_.PuzzlePath, number, state_.Puzzle, loadPicture_)) {
         return false;
     }
     // With fewer than two answers there is nothing to order: the round would deal no
     // selection, so nothing could be moved or judged and no command would end it. Such a
     // puzzle is passed over like a missing directory.
-    if (Puzzle.ElementCount < 2) {
-        Puzzle.ElementCount = 0;
+    if (state_.Puzzle.ElementCount < 2) {
+        state_.Puzzle.ElementCount = 0;
         return false;
     }
     // The lock keeps the move queue still until the board is dealt. A second load before the
     // deal must not wait for the lock this view already holds.
     if (!loadHoldsMoveQueueLock_) {
-        MoveQueueLock.Acquire();
+        state_.MoveQueueLock.Acquire();
         loadHoldsMoveQueueLock_ = true;
     }
     return true;
 }
 
 void CKelvandorView::StartNextPuzzle() {
-    if (PhaseCountdown > 1 || Started != 0) {
+    if (state_.PhaseCountdown > 1 || state_.Started != 0) {
         return;
     }
     const SelectionOutcome outcome = SelectNextPuzzle(
-        GameNumber, UseFormulas != 0, [this](std::int32_t n) { return LoadPuzzle(n); },
-        [this] { GenerateFormulas(Puzzle, Random); });
+        state_.GameNumber, state_.UseFormulas != 0, [this](std::int32_t n) { return LoadPuzzle(n); },
+        [this] { GenerateFormulas(state_.Puzzle, random_); });
 
     if (outcome == SelectionOutcome::NothingLeft) {
-        Puzzle.QuestionText = kNoPuzzleLeftMessage;
-        Puzzle.ElementCount = 0;
-        ActivePlayer = kNobody;
+        state_.Puzzle.QuestionText = kNoPuzzleLeftMessage;
+        state_.Puzzle.ElementCount = 0;
+        state_.ActivePlayer = kNobody;
         ResetPanelsForNextRound();
-        DirtyMask = kAllDirty;
-        QuestionDirty = 1;
+        MarkDirty(kAllDirty);
+        renderer_.MarkQuestionDirty();
         return;
     }
-    Puzzle.ElementCount = std::clamp(Puzzle.ElementCount, 0, kMaxElements);
+    state_.Puzzle.ElementCount = std::clamp(state_.Puzzle.ElementCount, 0, kMaxElements);
 
     DealBoard(host_.TickCount());
-    MovingCount = static_cast<std::uint32_t>(ElementCount());
-    DirtyMask = kAllDirty;
-    MoveQueueCount = 0;
+    state_.MovingCount = static_cast<std::uint32_t>(ElementCount());
+    MarkDirty(kAllDirty);
+    state_.MoveQueueCount = 0;
     if (loadHoldsMoveQueueLock_) {
         loadHoldsMoveQueueLock_ = false;
-        MoveQueueLock.Release();
+        state_.MoveQueueLock.Release();
     }
-    // The new answers need their element images; a layout change renders them anyway.
-    if (!ComputeLayout()) {
-        RenderTiles();
-    }
+    // The new answers need their element images, whether or not the layout changed.
+    renderer_.ComputeLayout();
+    renderer_.RenderTiles();
 
     ResetPanelsForNextRound();
     PassTurn();
-    TurnStartTick = host_.TickCount();
-    StartingPlayer = ActivePlayer;
-    CountdownDigit = 0;
-    PhaseCountdown = 0;
-    WrongSoundDelay = 0;
-    SelectCountdown = 0;
-    QuestionDirty = 1;
-    Started = 1;
+    state_.TurnStartTick = host_.TickCount();
+    state_.StartingPlayer = state_.ActivePlayer;
+    state_.CountdownDigit = 0;
+    state_.PhaseCountdown = 0;
+    state_.WrongSoundDelay = 0;
+    state_.SelectCountdown = 0;
+    renderer_.MarkQuestionDirty();
+    state_.Started = 1;
+}
+
+namespace {
+
+// Whether `list` holds exactly the texts that `text` picks from the first `n` elements.
+template <typename Text>
+bool HoldsTexts(const StringList& list, std::span<const ArrangedElement> elements,
+                std::int32_t n, Text text) {
+    if (list.Count() != static_cast<std::size_t>(n)) {
+        return false;
+    }
+    for (std::size_t i = 0; i < list.Count(); ++i) {
+        if (list.Text(i) != text(elements[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void SetTexts(StringList& list, std::span<const ArrangedElement> elements, std::int32_t n,
+              const std::string ArrangedElement::*text) {
+    list.Clear();
+    for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) {
+        list.Insert(i, elements[i].*text);
+    }
+}
+
+}  // namespace
+
+void CKelvandorView::ArrangeBoard(std::span<const ArrangedElement> elements,
+                                  std::uint32_t activePlayer) {
+    const std::uint32_t now = host_.TickCount();
+    const auto n = static_cast<std::int32_t>(std::min<std::size_t>(elements.size(), kMaxElements));
+    PuzzleContent& puzzle = state_.Puzzle;
+    // The element images are rendered again only when the answers changed, so that laying
+    // the same board out again costs no more than a deal's bookkeeping.
+    const bool answersChanged =
+        puzzle.ElementCount != n || puzzle.HasElementPictures ||
+        !HoldsTexts(puzzle.AnswerTexts, elements, n,
+                    [](const ArrangedElement& e) -> const std::string& { return e.answer; });
+    if (answersChanged) {
+        SetTexts(puzzle.AnswerTexts, elements, n, &ArrangedElement::answer);
+        puzzle.PictureNames.Clear();
+        puzzle.HasElementPictures = false;
+    }
+    if (!HoldsTexts(puzzle.SolutionTexts, elements, n,
+                    [](const ArrangedElement& e) -> const std::string& { return e.solution; })) {
+        SetTexts(puzzle.SolutionTexts, elements, n, &ArrangedElement::solution);
+    }
+    puzzle.ElementCount = n;
+    state_.MovingCount = 0;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) {
+        const ArrangedElement& e = elements[i];
+        state_.ElementColumn[i] = e.column;
+        state_.ElementSlot[i] = e.slot;
+        state_.ElementState[i] = e.state;
+        state_.DrawnColumn[i] = e.fromColumn;
+        state_.DrawnSlot[i] = e.fromSlot;
+        state_.MoveStartTick[i] = now;
+        state_.MovingCount += e.fromColumn != e.column || e.fromSlot != e.slot ? 1 : 0;
+    }
+    state_.Started = 1;
+    state_.ActivePlayer = activePlayer;
+    state_.StartingPlayer = activePlayer;
+    state_.PhaseCountdown = 0;
+    state_.SelectCountdown = 0;
+    state_.Latched = {0, 0};
+    state_.TurnStartTick = now;
+    MarkDirty(kAllDirty);
+    if (renderer_.ComputeLayout() || answersChanged) {
+        renderer_.RenderTiles();
+    }
+}
+
+void CKelvandorView::RevealSolution() {
+    if (state_.Started == 0 || state_.PhaseCountdown != 0) {
+        return;
+    }
+    state_.PhaseCountdown = kSolvedCountdownTicks;
 }
 
 void CKelvandorView::ResetPanelsForNextRound() {
     // A buzz between rounds must not leave a player latched into the new round.
-    Latched = {0, 0};
-    PanelColour = {kPanelIdle, kPanelIdle};
+    state_.Latched = {0, 0};
+    state_.PanelColour = {kPanelIdle, kPanelIdle};
 }
 
 void CKelvandorView::DealBoard(std::uint32_t now) {
@@ -318,8 +407,8 @@ void CKelvandorView::DealBoard(std::uint32_t now) {
     }
     if (n > 1) {
         for (std::uint32_t swap = 0; swap < kShuffleSwaps; ++swap) {
-            const std::uint32_t a = Random.NextRandom() % static_cast<std::uint32_t>(n);
-            const std::uint32_t b = Random.NextRandom() % static_cast<std::uint32_t>(n);
+            const std::uint32_t a = random_.NextRandom() % static_cast<std::uint32_t>(n);
+            const std::uint32_t b = random_.NextRandom() % static_cast<std::uint32_t>(n);
             std::swap(order[a], order[b]);
         }
     }
@@ -331,31 +420,31 @@ void CKelvandorView::DealBoard(std::uint32_t now) {
     // the usual middle would lie beyond the pool, so its only answer is selected.
     const std::int32_t selectedK = std::min(n / 2 + 1, n - 1);
     const std::uint8_t first = order[0];
-    ElementColumn[first] = kLeftColumn;
-    ElementSlot[first] = static_cast<std::uint8_t>(n - 1);
-    ElementState[first] = kStatePlaced;
-    MoveStartTick[first] = now;
+    state_.ElementColumn[first] = kLeftColumn;
+    state_.ElementSlot[first] = static_cast<std::uint8_t>(n - 1);
+    state_.ElementState[first] = kStatePlaced;
+    state_.MoveStartTick[first] = now;
     for (std::int32_t k = 1; k < n; ++k) {
         const std::uint8_t e = order[k];
-        ElementColumn[e] = kRightColumn;
-        ElementSlot[e] = static_cast<std::uint8_t>(2 * k - 1);
-        ElementState[e] = k == selectedK ? kStateSelected : kStateNormal;
-        MoveStartTick[e] = now;
+        state_.ElementColumn[e] = kRightColumn;
+        state_.ElementSlot[e] = static_cast<std::uint8_t>(2 * k - 1);
+        state_.ElementState[e] = k == selectedK ? kStateSelected : kStateNormal;
+        state_.MoveStartTick[e] = now;
     }
 }
 
 void CKelvandorView::ClearBoard() {
-    if (PhaseCountdown > 1) {
+    if (state_.PhaseCountdown > 1) {
         return;
     }
-    DirtyMask = kAllDirty;
-    PhaseCountdown = 0;
-    SelectCountdown = 0;
-    Puzzle.ElementCount = 0;
-    Puzzle.QuestionText.clear();
-    QuestionDirty = 1;
-    CountdownDigit = 0;
-    Started = 0;
+    MarkDirty(kAllDirty);
+    state_.PhaseCountdown = 0;
+    state_.SelectCountdown = 0;
+    state_.Puzzle.ElementCount = 0;
+    state_.Puzzle.QuestionText.clear();
+    renderer_.MarkQuestionDirty();
+    state_.CountdownDigit = 0;
+    state_.Started = 0;
     ResetPanelsForNextRound();
 }
 

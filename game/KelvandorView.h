@@ -1,18 +1,21 @@
 #pragma once
-// CKelvandorView: the game view. It owns the whole game state (players, stars, the board,
-// the round's counters, the move queue, the options mirrored from the settings and the layout
-// numbers) and runs on the user-interface thread. It reaches the outside world only through
-// its IViewHost: the host delivers window events (create, size, timer, commands, keys, stop
-// buttons) by calling the handlers below, always on the same thread.
+// CKelvandorView: the game view. It owns the game state (GameState: players, stars, the
+// board, the round's counters, the move queue, the options mirrored from the settings) and
+// the renderer that draws it, and runs on the user-interface thread. It reaches the outside
+// world only through its IViewHost: the host delivers window events (create, size, timer,
+// commands, keys, remote buttons) by calling the handlers below, always on the same thread.
+// Each tick advances the game first and draws afterwards; drawing changes nothing the rules
+// read.
 
 #include <array>
-#include <atomic>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "game/CommandIds.h"
-#include "game/MoveQueueLock.h"
-#include "game/ScreenImages.h"
+#include "game/ElementMotion.h"
+#include "game/GameRenderer.h"
+#include "game/GameState.h"
 #include "game/ViewHost.h"
 #include "puzzles/GameRandom.h"
 #include "puzzles/PuzzleContent.h"
@@ -22,56 +25,25 @@ namespace kelvandor {
 
 inline constexpr std::uint32_t kGameTimerId = 14766;
 inline constexpr std::uint32_t kTickMilliseconds = 50;
-inline constexpr std::uint32_t kMoveQueueSize = 32;
-
-// Players and their codes.
-inline constexpr std::uint32_t kNobody = 2;
-
-// Element states.
-inline constexpr std::uint8_t kStatePlaced = 0;
-inline constexpr std::uint8_t kStateNormal = 1;
-inline constexpr std::uint8_t kStateWrong = 2;
-inline constexpr std::uint8_t kStateSelected = 3;
-
-// Columns of the board.
-inline constexpr std::uint8_t kLeftColumn = 0;   // the ordered list being built
-inline constexpr std::uint8_t kRightColumn = 1;  // the pool of answers not yet placed
-
-// Move directions of the arrow keys and the move queue.
-inline constexpr std::uint8_t kMoveLeft = 0;
-inline constexpr std::uint8_t kMoveRight = 1;
-inline constexpr std::uint8_t kMoveUp = 2;
-inline constexpr std::uint8_t kMoveDown = 3;
-
-// Star panel colour codes.
-inline constexpr std::uint8_t kPanelIdle = 0;
-inline constexpr std::uint8_t kPanelLatched = 1;
-inline constexpr std::uint8_t kPanelLeftActive = 3;
-inline constexpr std::uint8_t kPanelRightActive = 4;
-
-// DirtyMask: bit i = element i, bit 31 = the whole play area.
-inline constexpr std::uint32_t kAllDirty = 0xFFFFFFFFu;
-inline constexpr std::uint32_t kFullRedrawBit = 0x80000000u;
 
 // Shown in the question band when no puzzle is left and formulas are off.
 inline constexpr const char* kNoPuzzleLeftMessage = "Es sind keine R\xE4tsel mehr vorhanden ...";
 
-// Where one element is drawn in this tick, relative to the board origin.
-struct ElementPlacement {
-    std::int32_t index = 0;
-    std::int32_t x = 0, y = 0;              // drawn position (moving or at rest)
-    std::int32_t targetX = 0, targetY = 0;  // its place on the board
-};
+// One answer of a board laid out with CKelvandorView::ArrangeBoard: its place and state, the
+// place its animation starts from (its own place for an answer at rest) and its texts
+// (Windows-1252).
+struct ArrangedElement {
+    // An answer at rest at (column, slot).
+    ArrangedElement(std::uint8_t column, std::uint8_t slot, std::uint8_t state)
+        : column(column), slot(slot), state(state), fromColumn(column), fromSlot(slot) {}
 
-// What the repaint of one tick must draw of the play area, in drawing order. Produced by
-// CKelvandorView::AdvanceElementMotion, which also does the movement bookkeeping.
-struct ElementRepaint {
-    bool elementsDrawn = false;        // false: DirtyMask was 0, the play area is left alone
-    bool fullRedraw = false;           // clear and invalidate the whole play area
-    bool showSolutionTexts = false;    // full redraw of a finished round with nothing moving
-    std::uint32_t countdownDigit = 0;  // 1..10 = draw digit image countdownDigit - 1
-    std::int32_t count = 0;
-    std::array<ElementPlacement, kMaxElements> elements{};  // dirty elements, selected last
+    std::uint8_t column;
+    std::uint8_t slot;
+    std::uint8_t state;
+    std::uint8_t fromColumn;
+    std::uint8_t fromSlot;
+    std::string answer;
+    std::string solution;
 };
 
 class CKelvandorView {
@@ -148,106 +120,44 @@ public:
     void LoadSettings(ISettingsStore& store);
     void SaveSettings(ISettingsStore& store) const;
 
-    // --- Layout and movement bookkeeping (drawing lives with the renderer) ---
-    // Sets StarModulus, StarColumns, StarPanelWidth and StarCellHeight for `size`, and makes
-    // the current star image a copy of the star of that size.
-    void ApplyStarSize(std::uint32_t size);
-    // Recomputes the board geometry from the view size. When the tile size or the play area
-    // changed it renders the tiles again (RenderTiles) and returns true.
-    bool ComputeLayout();
-    // The element part of a tick's repaint: decides which elements still move and where
-    // each is drawn, updates DrawnColumn/DrawnSlot, MovingCount, ShownCountdownDigit and the
-    // next DirtyMask.
-    ElementRepaint AdvanceElementMotion(std::uint32_t now);
-    // Step 6 of the tick: brings the screen up to date with the state (the movement
-    // bookkeeping included) and invalidates what changed.
-    void RepaintTick(std::uint32_t now);
+    // --- The screen ---
+    // Step 6 of the tick on its own: the motion step moves the board's answers (MovingCount
+    // included), then the renderer draws the frame. The tick runs it between the turn clock
+    // and the queued move.
+    void AdvanceAndDraw(std::uint32_t now);
+    // The next frame draws the whole play area again.
+    void ForceFullRedraw() { renderer_.MarkDirty(kFullRedrawBit); }
+    // Renders the state tiles and element images from scratch, as a change of the tile size
+    // does (the cost of a layout change, for measuring it).
+    void RerenderTiles() { renderer_.RenderAllTiles(); }
 
-    // --- Drawing (RenderTiles.cpp, Repaint.cpp) ---
-    // Loads the star images and makes the ten countdown digits from the digit strip; a
-    // missing picture leaves its image empty, which draws nothing.
-    void LoadScreenImages();
-    // Renders the four state tiles and the element images of the current puzzle for the
-    // current tile size, and marks the whole board and the question for redrawing.
-    void RenderTiles();
+    // --- Named operations for tools and tests ---
+    // Seeds the game's random generator (the shuffle of the deal).
+    void SeedRandom(std::uint32_t seed) { random_.Seed(seed); }
+    // Lays a board out directly, as a deal would, without the shuffle: the answers of
+    // `elements` (at most kMaxElements) with their places, states and texts (no pictures),
+    // each one's move starting now; a round runs with `activePlayer` to play, nobody latched,
+    // the turn clock starting now. The layout follows the new board, and the tiles are
+    // rendered again when the answers or the layout changed.
+    void ArrangeBoard(std::span<const ArrangedElement> elements, std::uint32_t activePlayer);
+    // Ends the round as a correct last placement does: the solution countdown starts, and the
+    // answers then move into their correct order and the solution texts appear. Does nothing
+    // unless a round is being played.
+    void RevealSolution();
 
-    std::int32_t ElementCount() const { return Puzzle.ElementCount; }
+    // --- Reading ---
+    std::int32_t ElementCount() const { return state_.ElementCount(); }
+    // The game state (the fields the game is described with). Valid for the view's lifetime.
+    const GameState& State() const { return state_; }
+    // The screen's layout and dirty state, and its pictures.
+    const ScreenState& Screen() const { return renderer_.Screen(); }
+    const ScreenImages& Images() const { return renderer_.Images(); }
 
-    // ===== Game state. Plain fields, read by the renderer, the shell and the tools. =====
-
-    // Players and turn.
-    std::uint32_t ActivePlayer = kNobody;  // 0 left, 1 right, 2 nobody
-    std::uint32_t StartingPlayer = 0;
-    std::array<std::uint8_t, 2> Stars{};
-    std::array<std::uint8_t, 2> Latched{};
-    std::array<std::uint8_t, 2> PanelColour{};
-    std::array<std::uint8_t, 2> LastPanelColour{};
-    std::uint32_t TurnStartTick = 0;
-    std::uint32_t CountdownDigit = 0;  // 0 none, 1..10 = digit CountdownDigit - 1 shown
-    std::uint32_t ShownCountdownDigit = 0;
-
-    // Round phase.
-    std::uint32_t Started = 0;
-    std::uint32_t PhaseCountdown = 0;  // 0 play, >1 counting to the solution, 1 round over
-    std::uint32_t SelectCountdown = 0;
-    std::uint32_t NextSelection = 0;
-    std::uint32_t WrongSoundDelay = 0;
-    std::int32_t GameNumber = 0;
-
-    // The current puzzle: QuestionText, ElementCount, AnswerTexts, SolutionTexts,
-    // PictureNames, ElementPictures, HasElementPictures, PictureAspect.
-    PuzzleContent Puzzle;
-
-    // Elements (index = correct order).
-    std::array<std::uint8_t, kMaxElements> ElementState{};
-    std::array<std::uint8_t, kMaxElements> ElementColumn{};
-    std::array<std::uint8_t, kMaxElements> ElementSlot{};  // half rows from the board top
-    std::array<std::uint8_t, kMaxElements> DrawnColumn{};
-    std::array<std::uint8_t, kMaxElements> DrawnSlot{};
-    std::array<std::uint32_t, kMaxElements> MoveStartTick{};
-    std::uint32_t MovingCount = 0;
-
-    // Move queue, guarded by MoveQueueLock.
-    std::array<std::uint8_t, kMoveQueueSize> MoveQueue{};
-    std::uint32_t MoveQueueCount = 0;
-    CMoveQueueLock MoveQueueLock;
-
-    // Options mirrored from the settings. ComPort is also read by the remote reader thread,
-    // hence atomic.
-    std::uint32_t UseFormulas = 1;
-    std::uint32_t JoystickOn = 1;
-    std::uint32_t AutoStars = 1;
-    std::uint32_t StarSize = 0;
-    std::uint32_t Timeout = 0;  // seconds, 0 = none
-    std::string PuzzlePath;
-    std::string PreviousPuzzlePath;
-    std::atomic<std::uint32_t> ComPort{0};
-
-    // Star geometry derived from StarSize.
-    std::uint32_t StarModulus = 8;
-    std::int32_t StarColumns = 1;
-    std::int32_t StarPanelWidth = 136;
-    std::int32_t StarCellHeight = 136;
-
-    // Screen and layout.
-    std::int32_t ViewWidth = 0, ViewHeight = 0;
-    std::int32_t AreaWidth = 0, AreaHeight = 0;
-    std::int32_t TileWidth = 0, TileHeight = 0;
-    std::int32_t ColumnStep = 0, RowStep = 0;
-    std::int32_t BoardOriginX = 0, BoardOriginY = 0;
-    std::uint32_t DirtyMask = 0;
-    std::uint32_t QuestionDirty = 0;
-    std::uint32_t BevelDirty = 0;
-    std::array<std::array<std::uint8_t, 32>, 2> StarCellCache{};
-
-    // The pictures the screen is drawn from (tiles, element images, stars, digits).
-    ScreenImages Images;
-
-    // Full-screen pointer parking.
-    std::uint32_t ZoomMode = 0;
-    ScreenRect WindowRect;
-
-    GameRandom Random;
+protected:
+    // For test fixtures that build states no operation reaches (a board caught mid-move, a
+    // countdown at a given value): the state itself and the renderer.
+    GameState& MutableState() { return state_; }
+    CGameRenderer& MutableRenderer() { return renderer_; }
 
 private:
     struct ColumnExtent {
@@ -266,11 +176,16 @@ private:
     void MoveAcrossColumns(std::uint32_t selected, std::uint8_t toColumn, std::uint32_t now);
     void MoveWithinColumn(std::uint32_t selected, std::int32_t slotDelta, std::uint32_t now);
     bool LeftColumnInOrder() const;
+    void ApplyStarSize(std::uint32_t size);
+    void MarkDirty(std::uint32_t bits) { renderer_.MarkDirty(bits); }
     void Play(const char* sound) { host_.PlaySound(sound); }
 
     IViewHost& host_;
     ISettingsStore& settings_;
     PictureLoader loadPicture_;
+    GameState state_;
+    CGameRenderer renderer_{host_, state_};
+    GameRandom random_;
     bool tickRunning_ = false;
     bool loadHoldsMoveQueueLock_ = false;
 };

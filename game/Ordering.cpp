@@ -9,11 +9,6 @@ namespace kelvandor {
 
 namespace {
 
-constexpr std::uint32_t kFailureCountdownTicks = 30;
-constexpr std::uint32_t kSolvedCountdownTicks = 10;
-constexpr std::uint32_t kWrongSoundDelayTicks = 10;
-constexpr std::uint32_t kSelectDelayTicks = 20;
-
 bool AreOpposite(std::uint8_t a, std::uint8_t b) {
     return (a ^ 1u) == b;
 }
@@ -30,29 +25,29 @@ void CKelvandorView::QueueMove(std::uint32_t direction) {
         return;
     }
     const auto dir = static_cast<std::uint8_t>(direction);
-    MoveQueueLock.Acquire();
-    if (MoveQueueCount == 0 && MovingCount == 0) {
+    state_.MoveQueueLock.Acquire();
+    if (state_.MoveQueueCount == 0 && state_.MovingCount == 0) {
         MoveSelected(dir);
-    } else if (MoveQueueCount != 0 && MoveQueueCount < kMoveQueueSize) {
-        if (AreOpposite(MoveQueue[MoveQueueCount - 1], dir)) {
-            --MoveQueueCount;  // the two presses cancel
+    } else if (state_.MoveQueueCount != 0 && state_.MoveQueueCount < kMoveQueueSize) {
+        if (AreOpposite(state_.MoveQueue[state_.MoveQueueCount - 1], dir)) {
+            --state_.MoveQueueCount;  // the two presses cancel
         } else {
-            MoveQueue[MoveQueueCount++] = dir;
+            state_.MoveQueue[state_.MoveQueueCount++] = dir;
         }
-    } else if (MoveQueueCount == 0) {
-        MoveQueue[0] = dir;
-        MoveQueueCount = 1;
+    } else if (state_.MoveQueueCount == 0) {
+        state_.MoveQueue[0] = dir;
+        state_.MoveQueueCount = 1;
     }
-    MoveQueueLock.Release();
+    state_.MoveQueueLock.Release();
 }
 
 std::array<CKelvandorView::ColumnExtent, 2> CKelvandorView::MeasureColumns() const {
     std::array<ColumnExtent, 2> ext{};
     for (std::int32_t i = 0; i < ElementCount(); ++i) {
-        ColumnExtent& e = ext[ElementColumn[i] == kLeftColumn ? 0 : 1];
+        ColumnExtent& e = ext[state_.ElementColumn[i] == kLeftColumn ? 0 : 1];
         ++e.count;
-        e.min = std::min<std::int32_t>(e.min, ElementSlot[i]);
-        e.max = std::max<std::int32_t>(e.max, ElementSlot[i]);
+        e.min = std::min<std::int32_t>(e.min, state_.ElementSlot[i]);
+        e.max = std::max<std::int32_t>(e.max, state_.ElementSlot[i]);
     }
     for (ColumnExtent& e : ext) {
         if (e.count == 0) {
@@ -63,12 +58,12 @@ std::array<CKelvandorView::ColumnExtent, 2> CKelvandorView::MeasureColumns() con
 }
 
 void CKelvandorView::MoveSelected(std::uint32_t direction) {
-    if (ElementCount() < 2 || MovingCount != 0 || PhaseCountdown != 0 || SelectCountdown != 0) {
+    if (ElementCount() < 2 || state_.MovingCount != 0 || state_.PhaseCountdown != 0 || state_.SelectCountdown != 0) {
         return;
     }
     std::int32_t selected = -1;
     for (std::int32_t i = 0; i < ElementCount(); ++i) {
-        if (ElementState[i] == kStateSelected) {
+        if (state_.ElementState[i] == kStateSelected) {
             selected = i;
             break;
         }
@@ -82,7 +77,7 @@ void CKelvandorView::MoveSelected(std::uint32_t direction) {
         case kMoveRight:
         case kMoveLeft: {
             const std::uint8_t from = direction == kMoveRight ? kLeftColumn : kRightColumn;
-            if (ElementColumn[sel] != from) {
+            if (state_.ElementColumn[sel] != from) {
                 Play("ERROR");
                 return;
             }
@@ -102,7 +97,7 @@ void CKelvandorView::MoveSelected(std::uint32_t direction) {
 
 void CKelvandorView::MoveAcrossColumns(std::uint32_t sel, std::uint8_t to, std::uint32_t now) {
     const std::array<ColumnExtent, 2> ext = MeasureColumns();
-    std::int32_t s = ElementSlot[sel];
+    std::int32_t s = state_.ElementSlot[sel];
     // Elements of one column stand on slots of one parity; step onto the other column's
     // parity so that the gap opens exactly where the mover lands.
     if (ext[0].count % 2 == ext[1].count % 2) {
@@ -119,28 +114,28 @@ void CKelvandorView::MoveAcrossColumns(std::uint32_t sel, std::uint8_t to, std::
         if (static_cast<std::uint32_t>(j) == sel) {
             continue;
         }
-        const bool above = ElementSlot[j] < s;
-        if (ElementColumn[j] == to) {
-            ElementSlot[j] =
-                static_cast<std::uint8_t>(above ? ElementSlot[j] - 1 : ElementSlot[j] + 1);
+        const bool above = state_.ElementSlot[j] < s;
+        if (state_.ElementColumn[j] == to) {
+            state_.ElementSlot[j] =
+                static_cast<std::uint8_t>(above ? state_.ElementSlot[j] - 1 : state_.ElementSlot[j] + 1);
         } else {
-            ElementSlot[j] =
-                static_cast<std::uint8_t>(above ? ElementSlot[j] + 1 : ElementSlot[j] - 1);
+            state_.ElementSlot[j] =
+                static_cast<std::uint8_t>(above ? state_.ElementSlot[j] + 1 : state_.ElementSlot[j] - 1);
         }
-        MoveStartTick[j] = now;
+        state_.MoveStartTick[j] = now;
     }
-    ElementColumn[sel] = to;
-    ElementSlot[sel] = static_cast<std::uint8_t>(landing);
-    MoveStartTick[sel] = now;
-    DirtyMask = kAllDirty;
+    state_.ElementColumn[sel] = to;
+    state_.ElementSlot[sel] = static_cast<std::uint8_t>(landing);
+    state_.MoveStartTick[sel] = now;
+    MarkDirty(kAllDirty);
     Play("TUCK");
 }
 
 void CKelvandorView::MoveWithinColumn(std::uint32_t sel, std::int32_t delta, std::uint32_t now) {
-    const std::int32_t wanted = ElementSlot[sel] + delta;
+    const std::int32_t wanted = state_.ElementSlot[sel] + delta;
     std::int32_t neighbour = -1;
     for (std::int32_t j = 0; j < ElementCount(); ++j) {
-        if (ElementColumn[j] == ElementColumn[sel] && ElementSlot[j] == wanted) {
+        if (state_.ElementColumn[j] == state_.ElementColumn[sel] && state_.ElementSlot[j] == wanted) {
             neighbour = j;
             break;
         }
@@ -150,45 +145,45 @@ void CKelvandorView::MoveWithinColumn(std::uint32_t sel, std::int32_t delta, std
         return;
     }
     const auto other = static_cast<std::uint32_t>(neighbour);
-    if (ElementColumn[sel] == kLeftColumn) {
-        std::swap(ElementSlot[sel], ElementSlot[other]);
-        MoveStartTick[sel] = now;
-        MoveStartTick[other] = now;
+    if (state_.ElementColumn[sel] == kLeftColumn) {
+        std::swap(state_.ElementSlot[sel], state_.ElementSlot[other]);
+        state_.MoveStartTick[sel] = now;
+        state_.MoveStartTick[other] = now;
     } else {
-        ElementState[other] = kStateSelected;
-        ElementState[sel] = kStateNormal;
+        state_.ElementState[other] = kStateSelected;
+        state_.ElementState[sel] = kStateNormal;
     }
-    DirtyMask |= (1u << sel) | (1u << other);
+    MarkDirty((1u << sel) | (1u << other));
     Play("TUCK");
 }
 
 bool CKelvandorView::LeftColumnInOrder() const {
     std::int32_t previous = -1;
     for (std::int32_t i = 0; i < ElementCount(); ++i) {
-        if (ElementColumn[i] != kLeftColumn) {
+        if (state_.ElementColumn[i] != kLeftColumn) {
             continue;
         }
-        if (ElementSlot[i] <= previous) {
+        if (state_.ElementSlot[i] <= previous) {
             return false;
         }
-        previous = ElementSlot[i];
+        previous = state_.ElementSlot[i];
     }
     return true;
 }
 
 void CKelvandorView::JudgePlayer(std::uint32_t player) {
-    if (player >= 2 || Latched[player ^ 1u] != 0) {
+    if (player >= 2 || state_.Latched[player ^ 1u] != 0) {
         return;  // the first press of a turn wins
     }
-    if (ActivePlayer != kNobody) {
-        if (player != ActivePlayer) {
+    if (state_.ActivePlayer != kNobody) {
+        if (player != state_.ActivePlayer) {
             Play("ERROR");
             return;
         }
-        if (Started != 0) {
+        if (state_.Started != 0) {
             std::int32_t selected = -1;
             for (std::int32_t i = 0; i < ElementCount(); ++i) {
-                if (ElementState[i] == kStateSelected && ElementColumn[i] == kLeftColumn) {
+                if (state_.ElementState[i] == kStateSelected && state_.ElementColumn[i] == kLeftColumn) {
                     selected = i;
                     break;
                 }
@@ -197,69 +192,69 @@ void CKelvandorView::JudgePlayer(std::uint32_t player) {
                 Play("ERROR");  // the selection is still in the pool
                 return;
             }
-            DirtyMask |= 1u << selected;
+            MarkDirty(1u << selected);
             if (!LeftColumnInOrder()) {
-                ElementState[selected] = kStateWrong;
-                if (AutoStars != 0) {
-                    AddStar(ActivePlayer ^ 1u);
+                state_.ElementState[selected] = kStateWrong;
+                if (state_.AutoStars != 0) {
+                    AddStar(state_.ActivePlayer ^ 1u);
                 }
-                PhaseCountdown = kFailureCountdownTicks;
-                WrongSoundDelay = kWrongSoundDelayTicks;
+                state_.PhaseCountdown = kFailureCountdownTicks;
+                state_.WrongSoundDelay = kWrongSoundDelayTicks;
             } else {
-                ElementState[selected] = kStatePlaced;
+                state_.ElementState[selected] = kStatePlaced;
                 std::array<std::uint8_t, kMaxElements> pool{};
                 std::int32_t poolCount = 0;
                 for (std::int32_t i = 0; i < ElementCount(); ++i) {
-                    if (ElementColumn[i] == kRightColumn) {
+                    if (state_.ElementColumn[i] == kRightColumn) {
                         pool[poolCount++] = static_cast<std::uint8_t>(i);
                     }
                 }
                 if (poolCount == 0) {
-                    PhaseCountdown = kSolvedCountdownTicks;
+                    state_.PhaseCountdown = kSolvedCountdownTicks;
                 } else {
                     std::sort(pool.begin(), pool.begin() + poolCount,
                               [this](std::uint8_t a, std::uint8_t b) {
-                                  return ElementSlot[a] < ElementSlot[b];
+                                  return state_.ElementSlot[a] < state_.ElementSlot[b];
                               });
-                    NextSelection = pool[poolCount / 2];
-                    SelectCountdown = kSelectDelayTicks;
+                    state_.NextSelection = pool[poolCount / 2];
+                    state_.SelectCountdown = kSelectDelayTicks;
                 }
             }
         }
     }
-    Latched[player] = 1;
-    PanelColour[player] = kPanelLatched;
+    state_.Latched[player] = 1;
+    state_.PanelColour[player] = kPanelLatched;
     Play(player == 0 ? "CLING1" : "CLING2");
 }
 
 void CKelvandorView::TimeOut() {
-    if (Latched[0] != 0 || Latched[1] != 0 || Started == 0) {
+    if (state_.Latched[0] != 0 || state_.Latched[1] != 0 || state_.Started == 0) {
         return;
     }
     for (std::int32_t i = 0; i < ElementCount(); ++i) {
-        if (ElementState[i] == kStateSelected && ElementColumn[i] == kLeftColumn) {
+        if (state_.ElementState[i] == kStateSelected && state_.ElementColumn[i] == kLeftColumn) {
             // The answer already stands in the ordered column: judge it as if the active
             // player had pressed his button.
-            JudgePlayer(ActivePlayer);
-            if (Latched[0] != 0 || Latched[1] != 0) {
+            JudgePlayer(state_.ActivePlayer);
+            if (state_.Latched[0] != 0 || state_.Latched[1] != 0) {
                 return;
             }
             break;
         }
     }
     for (std::int32_t i = 0; i < ElementCount(); ++i) {
-        if (ElementColumn[i] == kRightColumn) {
-            ElementState[i] = kStateWrong;
+        if (state_.ElementColumn[i] == kRightColumn) {
+            state_.ElementState[i] = kStateWrong;
         }
     }
     // With nobody active there is no opponent to reward.
-    if (AutoStars != 0 && ActivePlayer < 2) {
-        AddStar(ActivePlayer ^ 1u);
+    if (state_.AutoStars != 0 && state_.ActivePlayer < 2) {
+        AddStar(state_.ActivePlayer ^ 1u);
     }
-    Latched = {1, 1};
-    PanelColour = {kPanelLatched, kPanelLatched};
-    DirtyMask = kAllDirty;
-    PhaseCountdown = kFailureCountdownTicks;
+    state_.Latched = {1, 1};
+    state_.PanelColour = {kPanelLatched, kPanelLatched};
+    MarkDirty(kAllDirty);
+    state_.PhaseCountdown = kFailureCountdownTicks;
     Play("WRONG");
 }
 
@@ -267,14 +262,14 @@ void CKelvandorView::AddStar(std::uint32_t player) {
     if (player >= 2) {
         return;
     }
-    Stars[player] = static_cast<std::uint8_t>((Stars[player] + 1u) % StarModulus);
+    state_.Stars[player] = static_cast<std::uint8_t>((state_.Stars[player] + 1u) % state_.StarModulus);
 }
 
 void CKelvandorView::RemoveStar(std::uint32_t player) {
     if (player >= 2) {
         return;
     }
-    Stars[player] = static_cast<std::uint8_t>((Stars[player] + StarModulus - 1u) % StarModulus);
+    state_.Stars[player] = static_cast<std::uint8_t>((state_.Stars[player] + state_.StarModulus - 1u) % state_.StarModulus);
 }
 
 }  // namespace kelvandor

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "game/KelvandorView.h"
+#include "game/GameRenderer.h"
 #include "image/GlyphFonts.h"
 #include "image/ImageFile.h"
 
@@ -170,10 +170,10 @@ void RenderElementImage(CDibImage& image, const PuzzleContent& puzzle, std::int3
 
 }  // namespace
 
-void CKelvandorView::LoadScreenImages() {
+void CGameRenderer::LoadScreenImages() {
     const std::uint32_t starIds[3] = {kLargeStarBitmap, kMediumStarBitmap, kSmallStarBitmap};
-    for (std::size_t i = 0; i < Images.Stars.size(); ++i) {
-        Images.Stars[i].LoadBitmapResource(starIds[i]);
+    for (std::size_t i = 0; i < images_.Stars.size(); ++i) {
+        images_.Stars[i].LoadBitmapResource(starIds[i]);
     }
 
     // The strip holds sixteen glyphs of equal width; digit d is cut out by drawing the strip
@@ -183,8 +183,8 @@ void CKelvandorView::LoadScreenImages() {
     CDibImage strip;
     const bool loaded = LoadImageFile(path, strip) == 0 && strip.width >= 16 && strip.height > 0;
     const std::uint32_t glyphWidth = loaded ? strip.width / 16 : 0;
-    for (std::uint32_t d = 0; d < Images.Digits.size(); ++d) {
-        CDibImage& digit = Images.Digits[d];
+    for (std::uint32_t d = 0; d < images_.Digits.size(); ++d) {
+        CDibImage& digit = images_.Digits[d];
         if (!loaded || !digit.Create(24, glyphWidth, strip.height, 0xFF000000u)) {
             digit.Free();
             continue;
@@ -193,14 +193,28 @@ void CKelvandorView::LoadScreenImages() {
     }
 }
 
-void CKelvandorView::RenderTiles() {
-    const std::int32_t w = TileWidth, t = TileHeight;
+void CGameRenderer::UseStarImage(std::uint32_t size) {
+    // Sizes 2 and 3 both use the small star; unknown sizes the large one.
+    const std::size_t star = size == 1 ? 1 : (size == 2 || size == 3) ? 2 : 0;
+    images_.CurrentStar.Assign(images_.Stars[star]);
+}
+
+void CGameRenderer::RenderAllTiles() {
+    for (CDibImage& tile : images_.StateTiles) {
+        tile.Free();
+    }
+    RenderTiles();
+}
+
+void CGameRenderer::RenderTiles() {
+    const std::int32_t w = screen_.TileWidth, t = screen_.TileHeight;
+    const PuzzleContent& puzzle = state_.Puzzle;
     if (w > 0 && t > 0) {
         // The state tiles depend on the tile size alone; a new puzzle of the same layout
         // keeps them.
         CDibImage work;
-        for (std::size_t state = 0; state < Images.StateTiles.size(); ++state) {
-            CDibImage& tile = Images.StateTiles[state];
+        for (std::size_t state = 0; state < images_.StateTiles.size(); ++state) {
+            CDibImage& tile = images_.StateTiles[state];
             if (tile.width != static_cast<std::uint32_t>(w) ||
                 tile.height != static_cast<std::uint32_t>(t)) {
                 RenderStateTile(work, tile, w, t, kTileColours[state]);
@@ -210,20 +224,20 @@ void CKelvandorView::RenderTiles() {
         // With pictures, the text starts right of a column wide enough for the widest picture.
         std::int32_t pictureHeight = 1;
         std::int32_t textX = kTileMargin;
-        if (Puzzle.HasElementPictures) {
+        if (puzzle.HasElementPictures) {
             pictureHeight = t - 2 * kTileMargin;
-            textX = static_cast<std::int32_t>(static_cast<std::int64_t>(Puzzle.PictureAspect) *
+            textX = static_cast<std::int32_t>(static_cast<std::int64_t>(puzzle.PictureAspect) *
                                               pictureHeight / 256) +
                     2 * kTileMargin;
         }
-        for (std::int32_t i = 0; i < ElementCount(); ++i) {
-            RenderElementImage(Images.ElementImages[static_cast<std::size_t>(i)], Puzzle, i, w, t,
+        for (std::int32_t i = 0; i < state_.ElementCount(); ++i) {
+            RenderElementImage(images_.ElementImages[static_cast<std::size_t>(i)], puzzle, i, w, t,
                                pictureHeight, textX);
         }
     }
-    Images.SpriteStates.fill(0);
-    DirtyMask = kAllDirty;
-    QuestionDirty = 1;
+    images_.SpriteStates.fill(0);
+    screen_.DirtyMask = kAllDirty;
+    screen_.QuestionDirty = 1;
 }
 
 }  // namespace kelvandor

@@ -1,5 +1,5 @@
 #pragma once
-// The pictures the game screen is composed of, all owned by the game view: the four state
+// The pictures the game screen is composed of, all owned by the renderer: the four state
 // tiles and the twelve element images (rendered again for every layout change and every new
 // puzzle), the star images and the ten countdown digits (loaded once when the view window is
 // created).

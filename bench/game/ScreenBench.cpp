@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "game/HeadlessViewHost.h"
 #include "game/KelvandorView.h"
@@ -34,19 +35,20 @@ struct Board {
     Board(int width, int height) {
         settings.WriteText("PicPath", "unused");
         view.OnCreate();
-        view.Puzzle.ElementCount = 12;
+        std::vector<ArrangedElement> board;
         for (std::size_t i = 0; i < 12; ++i) {
-            view.Puzzle.AnswerTexts.Insert(i, "Antwort Nummer " + std::to_string(i + 1));
-            view.ElementColumn[i] = view.DrawnColumn[i] = static_cast<std::uint8_t>(i % 2);
-            view.ElementSlot[i] = view.DrawnSlot[i] = static_cast<std::uint8_t>(i);
-            view.ElementState[i] = i == 5 ? kStateSelected : kStateNormal;
+            ArrangedElement e{static_cast<std::uint8_t>(i % 2), static_cast<std::uint8_t>(i),
+                              i == 5 ? kStateSelected : kStateNormal};
+            e.answer = "Antwort Nummer " + std::to_string(i + 1);
+            board.push_back(e);
         }
+        view.ArrangeBoard(board, 0);
         view.OnSize(width, height);
         Redraw();
     }
     void Redraw() {
-        view.DirtyMask = kFullRedrawBit;
-        view.RepaintTick(host.TickCount());
+        view.ForceFullRedraw();
+        view.AdvanceAndDraw(host.TickCount());
         host.TakeInvalidated();
     }
 };
@@ -63,15 +65,17 @@ BENCHMARK(BM_FullRedraw)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark
 // The same frame with both layers blended separately onto the 24-bit back buffer.
 void BM_FullRedrawTwoBlendsPerTile(benchmark::State& state) {
     Board board(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-    CKelvandorView& v = board.view;
+    const GameState& v = board.view.State();
+    const ScreenState& s = board.view.Screen();
+    const ScreenImages& images = board.view.Images();
     CDibImage& back = board.host.BackBuffer();
     for (auto _ : state) {
-        back.FillRect(v.StarPanelWidth + 6, 42, v.AreaWidth, v.AreaHeight, 0xFF000000u);
+        back.FillRect(v.StarPanelWidth + 6, 42, s.AreaWidth, s.AreaHeight, 0xFF000000u);
         for (std::size_t i = 0; i < 12; ++i) {
-            const std::int32_t x = v.BoardOriginX + v.ElementColumn[i] * v.ColumnStep;
-            const std::int32_t y = v.BoardOriginY + v.ElementSlot[i] * v.RowStep / 2;
-            back.DrawAlphaOver(v.Images.StateTiles[v.ElementState[i]], x, y);
-            back.DrawAlphaOver(v.Images.ElementImages[i], x, y);
+            const std::int32_t x = s.BoardOriginX + v.ElementColumn[i] * s.ColumnStep;
+            const std::int32_t y = s.BoardOriginY + v.ElementSlot[i] * s.RowStep / 2;
+            back.DrawAlphaOver(images.StateTiles[v.ElementState[i]], x, y);
+            back.DrawAlphaOver(images.ElementImages[i], x, y);
         }
         benchmark::ClobberMemory();
     }
@@ -91,23 +95,25 @@ QImage ToQImage(const CDibImage& image) {
 
 void BM_QtFullRedraw(benchmark::State& state) {
     Board board(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-    const CKelvandorView& v = board.view;
+    const GameState& v = board.view.State();
+    const ScreenState& s = board.view.Screen();
+    const ScreenImages& images = board.view.Images();
     QImage frame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
                  QImage::Format_RGB32);
     frame.fill(Qt::black);
     QImage tiles[4], elements[12];
-    for (int s = 0; s < 4; ++s) {
-        tiles[s] = ToQImage(v.Images.StateTiles[static_cast<std::size_t>(s)]);
+    for (int t = 0; t < 4; ++t) {
+        tiles[t] = ToQImage(images.StateTiles[static_cast<std::size_t>(t)]);
     }
     for (std::size_t i = 0; i < 12; ++i) {
-        elements[i] = ToQImage(v.Images.ElementImages[i]);
+        elements[i] = ToQImage(images.ElementImages[i]);
     }
     for (auto _ : state) {
         QPainter painter(&frame);
-        painter.fillRect(v.StarPanelWidth + 6, 42, v.AreaWidth, v.AreaHeight, Qt::black);
+        painter.fillRect(v.StarPanelWidth + 6, 42, s.AreaWidth, s.AreaHeight, Qt::black);
         for (std::size_t i = 0; i < 12; ++i) {
-            const int x = v.BoardOriginX + v.ElementColumn[i] * v.ColumnStep;
-            const int y = v.BoardOriginY + v.ElementSlot[i] * v.RowStep / 2;
+            const int x = s.BoardOriginX + v.ElementColumn[i] * s.ColumnStep;
+            const int y = s.BoardOriginY + v.ElementSlot[i] * s.RowStep / 2;
             painter.drawImage(x, y, tiles[v.ElementState[i]]);
             painter.drawImage(x, y, elements[i]);
         }
@@ -120,8 +126,8 @@ BENCHMARK(BM_QtFullRedraw)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchma
 void BM_IdleTick(benchmark::State& state) {
     Board board(1920, 1080);
     for (auto _ : state) {
-        board.view.RepaintTick(board.host.TickCount());
-        benchmark::DoNotOptimize(board.view.DirtyMask);
+        board.view.AdvanceAndDraw(board.host.TickCount());
+        benchmark::DoNotOptimize(board.view.Screen().DirtyMask);
     }
 }
 BENCHMARK(BM_IdleTick)->Unit(benchmark::kMicrosecond);
@@ -130,10 +136,7 @@ BENCHMARK(BM_IdleTick)->Unit(benchmark::kMicrosecond);
 void BM_RenderTiles12At1080(benchmark::State& state) {
     Board board(1920, 1080);
     for (auto _ : state) {
-        for (CDibImage& tile : board.view.Images.StateTiles) {
-            tile.Free();
-        }
-        board.view.RenderTiles();
+        board.view.RerenderTiles();
         benchmark::ClobberMemory();
     }
 }

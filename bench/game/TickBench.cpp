@@ -3,6 +3,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <vector>
+
 #include "game/HeadlessViewHost.h"
 #include "game/KelvandorView.h"
 #include "settings/SettingsStore.h"
@@ -24,16 +26,25 @@ void BM_TickWhileEverythingMoves(benchmark::State& state) {
     view.OnCreate();
     view.OnSize(1920, 1080);
     host.DeliverPosted();
-    view.Random.Seed(1);
+    view.SeedRandom(1);
     view.StartNextPuzzle();
-    for (auto _ : state) {
-        for (std::int32_t i = 0; i < view.ElementCount(); ++i) {
-            view.MoveStartTick[i] = host.TickCount();
-            view.DrawnColumn[i] = static_cast<std::uint8_t>(view.ElementColumn[i] ^ 1u);
+    // The dealt board, every answer starting over from the other column.
+    const GameState& dealt = view.State();
+    std::vector<ArrangedElement> board;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(view.ElementCount()); ++i) {
+        ArrangedElement e{dealt.ElementColumn[i], dealt.ElementSlot[i], dealt.ElementState[i]};
+        e.fromColumn = static_cast<std::uint8_t>(e.column ^ 1u);
+        e.answer = dealt.Puzzle.AnswerTexts.Text(i);
+        if (i < dealt.Puzzle.SolutionTexts.Count()) {
+            e.solution = dealt.Puzzle.SolutionTexts.Text(i);
         }
-        view.DirtyMask = kAllDirty;
+        board.push_back(e);
+    }
+    const std::uint32_t active = dealt.ActivePlayer;
+    for (auto _ : state) {
+        view.ArrangeBoard(board, active);
         host.RunTicks(1);
-        benchmark::DoNotOptimize(view.MovingCount);
+        benchmark::DoNotOptimize(view.State().MovingCount);
     }
 }
 BENCHMARK(BM_TickWhileEverythingMoves);

@@ -85,9 +85,9 @@ TEST_F(KelvandorAppTest, StoredSettingsAreReadAndAnOversizedTimeoutIsClamped) {
     QSettings().setValue("StarSize", 3);
     CKelvandorApp app;
     Start(app, {});
-    EXPECT_EQ(app.View()->View().Timeout, 120u);
-    EXPECT_EQ(app.View()->View().StarSize, 3u);
-    EXPECT_EQ(app.View()->View().PuzzlePath, "/nowhere");
+    EXPECT_EQ(app.View()->View().State().Timeout, 120u);
+    EXPECT_EQ(app.View()->View().State().StarSize, 3u);
+    EXPECT_EQ(app.View()->View().State().PuzzlePath, "/nowhere");
 }
 
 TEST_F(KelvandorAppTest, CommandLinePathIsUsedWithoutAskingAndStoredAtExit) {
@@ -97,8 +97,8 @@ TEST_F(KelvandorAppTest, CommandLinePathIsUsedWithoutAskingAndStoredAtExit) {
         CKelvandorApp app;
         Start(app, {"/first", "/tmp/R\xC3\xA4tsel/"});
         test::ProcessEventsFor(200);
-        EXPECT_EQ(app.View()->View().PuzzlePath, "/tmp/R\xC3\xA4tsel");
-        EXPECT_EQ(app.View()->View().PreviousPuzzlePath, "/first");
+        EXPECT_EQ(app.View()->View().State().PuzzlePath, "/tmp/R\xC3\xA4tsel");
+        EXPECT_EQ(app.View()->View().State().PreviousPuzzlePath, "/first");
     }
     EXPECT_TRUE(answerer.titles.isEmpty());
     EXPECT_EQ(QSettings().value("PicPath").toString(), QStringLiteral("/tmp/Rätsel"));
@@ -110,7 +110,7 @@ TEST_F(KelvandorAppTest, ZoomOptionIsAppliedOnceTheLoopRunsAndTwiceCancelsOut) {
     ASSERT_TRUE(once.InitInstance({"-z"}));
     EXPECT_EQ(once.MainFrame()->ZoomMode(), 0);  // posted, not yet run
     EXPECT_TRUE(test::ProcessEventsUntil([&] { return once.MainFrame()->ZoomMode() == 1; }));
-    EXPECT_EQ(once.View()->View().ZoomMode, 1u);
+    EXPECT_EQ(once.View()->View().State().ZoomMode, 1u);
 
     CKelvandorApp twice;
     ASSERT_TRUE(twice.InitInstance({"-z", "-Z"}));
@@ -127,17 +127,17 @@ TEST_F(KelvandorAppTest, MenuCheckMarksFollowTheGameState) {
     CKelvandorView& view = app.View()->View();
 
     frame.Action(Id(CommandId::SmallStars))->trigger();
-    EXPECT_EQ(view.StarSize, 2u);
+    EXPECT_EQ(view.State().StarSize, 2u);
     EXPECT_TRUE(frame.Action(Id(CommandId::SmallStars))->isChecked());
     EXPECT_FALSE(frame.Action(Id(CommandId::LargeStars))->isChecked());
 
     frame.Action(Id(CommandId::UseFormulas))->trigger();
-    EXPECT_EQ(view.UseFormulas, 0u);
+    EXPECT_EQ(view.State().UseFormulas, 0u);
     EXPECT_FALSE(frame.Action(Id(CommandId::UseFormulas))->isChecked());
 
     // F11 makes the left player active (nobody was); the idle update shows it.
     QTest::keyClick(&frame, Qt::Key_F11);
-    EXPECT_EQ(view.ActivePlayer, 0u);
+    EXPECT_EQ(view.State().ActivePlayer, 0u);
     EXPECT_TRUE(test::ProcessEventsUntil(
         [&] { return frame.Action(Id(CommandId::ToggleLeftPlayer))->isChecked(); }));
     frame.Action(Id(CommandId::ToggleLeftPlayer))->trigger();
@@ -153,30 +153,30 @@ TEST_F(KelvandorAppTest, KeysPlayARoundAndF5IsRefusedWhileItRuns) {
     CKelvandorView& view = app.View()->View();
 
     QTest::keyClick(&frame, Qt::Key_F5);
-    ASSERT_EQ(view.Started, 1u);
+    ASSERT_EQ(view.State().Started, 1u);
     ASSERT_EQ(view.ElementCount(), 3);
-    EXPECT_EQ(view.GameNumber, 1);
+    EXPECT_EQ(view.State().GameNumber, 1);
 
     // During the round F5 is greyed and refused, even if its item were still enabled.
     frame.UpdateCommandStates();
     EXPECT_FALSE(frame.Action(Id(CommandId::NextPuzzle))->isEnabled());
     frame.ExecuteCommand(Id(CommandId::NextPuzzle));
-    EXPECT_EQ(view.GameNumber, 1);
+    EXPECT_EQ(view.State().GameNumber, 1);
 
     // The dealt answers fly in; then the selected one goes to the left column.
-    ASSERT_TRUE(test::ProcessEventsUntil([&] { return view.MovingCount == 0; }));
+    ASSERT_TRUE(test::ProcessEventsUntil([&] { return view.State().MovingCount == 0; }));
     QTest::keyClick(app.View(), Qt::Key_Left);
     ASSERT_TRUE(test::ProcessEventsUntil([&] {
         int left = 0;
         for (int i = 0; i < view.ElementCount(); ++i) {
-            left += view.ElementColumn[i] == kLeftColumn;
+            left += view.State().ElementColumn[i] == kLeftColumn;
         }
-        return left == 2 && view.MovingCount == 0;
+        return left == 2 && view.State().MovingCount == 0;
     }));
 
     // The left player stops: the placement is judged, one way or the other.
     QTest::keyClick(&frame, Qt::Key_F7);
-    EXPECT_TRUE(view.SelectCountdown > 0 || view.PhaseCountdown > 0);
+    EXPECT_TRUE(view.State().SelectCountdown > 0 || view.State().PhaseCountdown > 0);
 }
 
 TEST_F(KelvandorAppTest, TerminationSignalEndsTheProgramWithSettingsSaved) {
@@ -207,7 +207,7 @@ TEST_F(KelvandorAppTest, TimeoutBoxTakesTheEntryThroughTheGamesRules) {
     EXPECT_EQ(answerer.titles, QStringList{QStringLiteral("Timeout einstellen")});
     EXPECT_EQ(prompt,
               QStringLiteral("Nach wievilen Sekunden soll eines Auswahl abgebrochen werden :"));
-    EXPECT_EQ(app.View()->View().Timeout, 20u);  // 1..19 seconds become 20
+    EXPECT_EQ(app.View()->View().State().Timeout, 20u);  // 1..19 seconds become 20
 }
 
 TEST_F(KelvandorAppTest, ComPortBoxShowsThePortAndTakesItsNameInAnyCase) {
@@ -224,7 +224,7 @@ TEST_F(KelvandorAppTest, ComPortBoxShowsThePortAndTakesItsNameInAnyCase) {
     app.MainFrame()->ExecuteCommand(Id(CommandId::SelectComPort));
     EXPECT_EQ(answerer.titles, QStringList{QStringLiteral("COM-Port")});
     EXPECT_EQ(shown, QStringLiteral("Bitte hier das COM-Port angeben :|COM1"));
-    EXPECT_EQ(app.View()->View().ComPort, 3u);
+    EXPECT_EQ(app.View()->View().State().ComPort, 3u);
 }
 
 TEST_F(KelvandorAppTest, FolderPickerChoiceBecomesThePuzzleRoot) {
@@ -243,7 +243,7 @@ TEST_F(KelvandorAppTest, FolderPickerChoiceBecomesThePuzzleRoot) {
     });
     app.MainFrame()->ExecuteCommand(Id(CommandId::SetPuzzlePath));
     EXPECT_EQ(answerer.titles, QStringList{QStringLiteral("Pfad mit Texten")});
-    EXPECT_EQ(app.View()->View().PuzzlePath, chosen);
+    EXPECT_EQ(app.View()->View().State().PuzzlePath, chosen);
 }
 
 }  // namespace

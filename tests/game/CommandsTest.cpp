@@ -31,28 +31,28 @@ TEST_F(CommandsTest, DisabledCommandsDoNothingHoweverTheyArrive) {
     EXPECT_FALSE(view->OnCommand(CommandId::StopLeftButton));
     host.PostCommand(CommandId::StopLeft);
     host.DeliverPosted();
-    EXPECT_EQ(view->Latched[0], 0);
+    EXPECT_EQ(view->State().Latched[0], 0);
     EXPECT_TRUE(Sounds().empty());
     Remote(0);
-    EXPECT_EQ(view->Latched[0], 1);
-    EXPECT_EQ(view->PanelColour[0], kPanelLatched);
+    EXPECT_EQ(view->State().Latched[0], 1);
+    EXPECT_EQ(view->State().PanelColour[0], kPanelLatched);
     EXPECT_EQ(Sounds(), std::vector<std::string>{"CLING1"});
 
     // F6 needs somebody latched.
     EXPECT_TRUE(view->IsCommandEnabled(CommandId::ClearBoard));
-    view->Latched = {0, 0};
+    view->Poke().Latched = {0, 0};
     EXPECT_FALSE(view->OnCommand(CommandId::ClearBoard));
 
     // F5 during a round.
-    view->UseFormulas = 1;
+    Setting("UseFormular", 1);
     ASSERT_TRUE(view->OnCommand(CommandId::NextPuzzle));
-    const std::int32_t number = view->GameNumber;
+    const std::int32_t number = view->State().GameNumber;
     EXPECT_FALSE(view->IsCommandEnabled(CommandId::NextPuzzle));
     host.PostCommand(CommandId::NextPuzzle);
     host.DeliverPosted();
-    EXPECT_EQ(view->GameNumber, number);
+    EXPECT_EQ(view->State().GameNumber, number);
     EXPECT_TRUE(view->IsCommandEnabled(CommandId::StopLeftButton));
-    view->Latched[1] = 1;
+    view->Poke().Latched[1] = 1;
     EXPECT_FALSE(view->IsCommandEnabled(CommandId::StopLeftButton));
     EXPECT_TRUE(view->IsCommandEnabled(CommandId::StopLeft));
     EXPECT_FALSE(view->IsCommandEnabled(CommandId::StopRight));
@@ -63,8 +63,8 @@ TEST_F(CommandsTest, ClearBoardIsRefusedDuringTheFailureCountdown) {
     view->JudgePlayer(0);
     EXPECT_TRUE(view->IsCommandEnabled(CommandId::ClearBoard));
     EXPECT_TRUE(view->OnCommand(CommandId::ClearBoard));
-    EXPECT_EQ(view->Started, 1u);  // enabled, but refused until the solution is shown
-    EXPECT_EQ(view->PhaseCountdown, 30u);
+    EXPECT_EQ(view->State().Started, 1u);  // enabled, but refused until the solution is shown
+    EXPECT_EQ(view->State().PhaseCountdown, 30u);
 }
 
 TEST(RemoteButtonTableTest, EveryCodeHasItsAction) {
@@ -103,18 +103,18 @@ TEST(RemoteButtonTableTest, EveryCodeHasItsAction) {
 TEST_F(CommandsTest, RemoteButtonsFollowTheTable) {
     SetBoard({0, 1, 1}, {2, 1, 3}, {0, 3, 1}, 0);
     Remote(10);  // left
-    EXPECT_EQ(view->ElementColumn[1], kLeftColumn);
-    view->MovingCount = 0;
+    EXPECT_EQ(view->State().ElementColumn[1], kLeftColumn);
+    view->Poke().MovingCount = 0;
     Remote(12);  // right
-    EXPECT_EQ(view->ElementColumn[1], kRightColumn);
+    EXPECT_EQ(view->State().ElementColumn[1], kRightColumn);
     Sounds();
     Remote(5);
     Remote(7);
     Remote(7);
     Remote(6);
-    EXPECT_EQ(view->Stars, (std::array<std::uint8_t, 2>{1, 1}));
-    view->JoystickOn = 0;
-    view->ActivePlayer = 1;
+    EXPECT_EQ(view->State().Stars, (std::array<std::uint8_t, 2>{1, 1}));
+    Setting("JoystickOn", 0);
+    view->Poke().ActivePlayer = 1;
     Remote(13);
     Remote(14);
     Remote(15);
@@ -134,42 +134,42 @@ TEST_F(CommandsTest, StopButtonsFromAnotherThreadArriveInOrder) {
         host.PostRemoteButton(1);
         host.PostRemoteButton(0);
     });
-    while (view->Latched[1] == 0) {
+    while (view->State().Latched[1] == 0) {
         host.RunTicks(1);
     }
     reader.join();
     host.DeliverPosted();
-    EXPECT_EQ(view->Stars[0], 0);
-    EXPECT_EQ(view->Latched, (std::array<std::uint8_t, 2>{0, 1}));
+    EXPECT_EQ(view->State().Stars[0], 0);
+    EXPECT_EQ(view->State().Latched, (std::array<std::uint8_t, 2>{0, 1}));
 }
 
 TEST_F(CommandsTest, StarsWrapAtTheModulus) {
     for (int i = 0; i < 7; ++i) {
         view->OnCommand(CommandId::AddStarLeft);
     }
-    EXPECT_EQ(view->Stars[0], 7);
+    EXPECT_EQ(view->State().Stars[0], 7);
     view->OnCommand(CommandId::AddStarLeft);
-    EXPECT_EQ(view->Stars[0], 0);
+    EXPECT_EQ(view->State().Stars[0], 0);
     view->OnCommand(CommandId::RemoveStarRight);
-    EXPECT_EQ(view->Stars[1], 7);
+    EXPECT_EQ(view->State().Stars[1], 7);
 
     view->OnCommand(CommandId::TwoRowsOfStars);
-    EXPECT_EQ(view->StarModulus, 25u);
-    EXPECT_EQ(view->StarColumns, 2);
-    EXPECT_EQ(view->StarPanelWidth, 136);
-    EXPECT_EQ(view->StarCellHeight, 68);
+    EXPECT_EQ(view->State().StarModulus, 25u);
+    EXPECT_EQ(view->State().StarColumns, 2);
+    EXPECT_EQ(view->State().StarPanelWidth, 136);
+    EXPECT_EQ(view->State().StarCellHeight, 68);
     view->OnCommand(CommandId::RemoveStarLeft);
-    EXPECT_EQ(view->Stars[0], 24);
+    EXPECT_EQ(view->State().Stars[0], 24);
     view->OnCommand(CommandId::AddStarLeft);
-    EXPECT_EQ(view->Stars[0], 0);
+    EXPECT_EQ(view->State().Stars[0], 0);
     view->OnCommand(CommandId::RemoveStarLeft);
 
     // A smaller panel keeps the 24 stars until the next change wraps them.
     view->OnCommand(CommandId::SmallStars);
-    EXPECT_EQ(view->Stars[0], 24);
-    EXPECT_EQ(view->StarPanelWidth, 68);
+    EXPECT_EQ(view->State().Stars[0], 24);
+    EXPECT_EQ(view->State().StarPanelWidth, 68);
     view->OnCommand(CommandId::AddStarLeft);
-    EXPECT_EQ(view->Stars[0], 1);
+    EXPECT_EQ(view->State().Stars[0], 1);
     EXPECT_GE(host.RedrawCount(), 2);
     EXPECT_TRUE(view->IsCommandChecked(CommandId::SmallStars));
     EXPECT_FALSE(view->IsCommandChecked(CommandId::LargeStars));
@@ -179,8 +179,8 @@ TEST_F(CommandsTest, UnknownStoredStarSizeDrawsLargeAndChecksNothing) {
     view.reset();
     store.WriteNumber("StarSize", 7);
     Create("/puzzles");
-    EXPECT_EQ(view->StarPanelWidth, 136);
-    EXPECT_EQ(view->StarModulus, 8u);
+    EXPECT_EQ(view->State().StarPanelWidth, 136);
+    EXPECT_EQ(view->State().StarModulus, 8u);
     for (CommandId id : {CommandId::SmallStars, CommandId::MediumStars, CommandId::LargeStars,
                          CommandId::TwoRowsOfStars}) {
         EXPECT_FALSE(view->IsCommandChecked(id));
@@ -188,20 +188,20 @@ TEST_F(CommandsTest, UnknownStoredStarSizeDrawsLargeAndChecksNothing) {
 }
 
 TEST_F(CommandsTest, PlayerCommands) {
-    view->ActivePlayer = 0;
+    view->Poke().ActivePlayer = 0;
     view->OnCommand(CommandId::ToggleLeftPlayer);  // the active player chosen again: nobody
-    EXPECT_EQ(view->ActivePlayer, kNobody);
+    EXPECT_EQ(view->State().ActivePlayer, kNobody);
     EXPECT_FALSE(view->IsCommandChecked(CommandId::ToggleLeftPlayer));
 
-    view->Started = 1;
+    view->Poke().Started = 1;
     view->OnCommand(CommandId::SwitchPlayer);
-    EXPECT_EQ(view->ActivePlayer, 0u);
-    EXPECT_EQ(view->PanelColour, (std::array<std::uint8_t, 2>{3, 0}));
+    EXPECT_EQ(view->State().ActivePlayer, 0u);
+    EXPECT_EQ(view->State().PanelColour, (std::array<std::uint8_t, 2>{3, 0}));
     view->OnCommand(CommandId::ToggleRightPlayer);
-    EXPECT_EQ(view->PanelColour, (std::array<std::uint8_t, 2>{0, 4}));
+    EXPECT_EQ(view->State().PanelColour, (std::array<std::uint8_t, 2>{0, 4}));
     view->OnCommand(CommandId::ToggleRightPlayer);
-    EXPECT_EQ(view->ActivePlayer, kNobody);
-    EXPECT_EQ(view->PanelColour, (std::array<std::uint8_t, 2>{0, 0}));
+    EXPECT_EQ(view->State().ActivePlayer, kNobody);
+    EXPECT_EQ(view->State().PanelColour, (std::array<std::uint8_t, 2>{0, 0}));
 }
 
 TEST_F(CommandsTest, SwitchesAreSavedWhenTheViewEnds) {
@@ -228,39 +228,39 @@ TEST_F(CommandsTest, NextGameNumberBox) {
               "chstes Spiel");
     EXPECT_EQ(host.Dialogs()[0].prompt, "Bitte hier die Spielnummer eingeben :");
     EXPECT_EQ(host.Dialogs()[0].initial, "1");
-    EXPECT_EQ(view->GameNumber, 4);
+    EXPECT_EQ(view->State().GameNumber, 4);
     for (const char* refused : {"0", "1001", "abc", "5"}) {
         host.PrepareAnswer(refused);
         view->OnCommand(CommandId::NextGameNumber);
-        EXPECT_EQ(view->GameNumber, 4) << refused;
+        EXPECT_EQ(view->State().GameNumber, 4) << refused;
     }
     EXPECT_EQ(host.Dialogs().back().initial, "5");
     host.PrepareAnswer(std::nullopt);
     view->OnCommand(CommandId::NextGameNumber);
-    EXPECT_EQ(view->GameNumber, 4);
+    EXPECT_EQ(view->State().GameNumber, 4);
     host.PrepareAnswer("1000");
     view->OnCommand(CommandId::NextGameNumber);
-    EXPECT_EQ(view->GameNumber, 999);
+    EXPECT_EQ(view->State().GameNumber, 999);
     host.PrepareAnswer("0x10");
     view->OnCommand(CommandId::NextGameNumber);
-    EXPECT_EQ(view->GameNumber, 15);
+    EXPECT_EQ(view->State().GameNumber, 15);
 }
 
 TEST_F(CommandsTest, TimeoutBox) {
-    view->Timeout = 30;
+    Setting("Timeout", 30);
     host.PrepareAnswer("30");
     view->OnCommand(CommandId::SetTimeout);
     EXPECT_EQ(host.Dialogs().back().title, "Timeout einstellen");
     EXPECT_EQ(host.Dialogs().back().prompt,
               "Nach wievilen Sekunden soll eines Auswahl abgebrochen werden :");
     EXPECT_EQ(host.Dialogs().back().initial, "30");
-    EXPECT_EQ(view->Timeout, 30u);
+    EXPECT_EQ(view->State().Timeout, 30u);
     host.PrepareAnswer("5");
     view->OnCommand(CommandId::SetTimeout);
-    EXPECT_EQ(view->Timeout, 20u);
+    EXPECT_EQ(view->State().Timeout, 20u);
     host.PrepareAnswer("kein");  // reads as 0: off
     view->OnCommand(CommandId::SetTimeout);
-    EXPECT_EQ(view->Timeout, 0u);
+    EXPECT_EQ(view->State().Timeout, 0u);
 }
 
 TEST_F(CommandsTest, ComPortBox) {
@@ -269,25 +269,25 @@ TEST_F(CommandsTest, ComPortBox) {
     EXPECT_EQ(host.Dialogs().back().title, "COM-Port");
     EXPECT_EQ(host.Dialogs().back().prompt, "Bitte hier das COM-Port angeben :");
     EXPECT_EQ(host.Dialogs().back().initial, "COM1");
-    EXPECT_EQ(view->ComPort.load(), 3u);
+    EXPECT_EQ(view->State().ComPort.load(), 3u);
     view->OnCommand(CommandId::SelectComPort);  // cancelled
     EXPECT_EQ(host.Dialogs().back().initial, "COM4");
-    EXPECT_EQ(view->ComPort.load(), 3u);
+    EXPECT_EQ(view->State().ComPort.load(), 3u);
 }
 
 TEST_F(CommandsTest, PuzzlePathBoxAndTheCommandLinePath) {
     view->SetPuzzlePathFromCommandLine("/show/today/");
-    EXPECT_EQ(view->PuzzlePath, "/show/today");
-    EXPECT_EQ(view->PreviousPuzzlePath, "/puzzles");
+    EXPECT_EQ(view->State().PuzzlePath, "/show/today");
+    EXPECT_EQ(view->State().PreviousPuzzlePath, "/puzzles");
     host.PrepareAnswer(std::nullopt);
     view->OnCommand(CommandId::SetPuzzlePath);
     EXPECT_EQ(host.Dialogs().back().title, "Pfad mit Texten");
     EXPECT_EQ(host.Dialogs().back().initial, "/puzzles");  // the root of the previous run
-    EXPECT_EQ(view->PuzzlePath, "/show/today");
+    EXPECT_EQ(view->State().PuzzlePath, "/show/today");
     host.PrepareAnswer("/elsewhere/");
     view->OnCommand(CommandId::SetPuzzlePath);
-    EXPECT_EQ(view->PuzzlePath, "/elsewhere");
-    EXPECT_EQ(view->PreviousPuzzlePath, "");
+    EXPECT_EQ(view->State().PuzzlePath, "/elsewhere");
+    EXPECT_EQ(view->State().PreviousPuzzlePath, "");
     view->OnCommand(CommandId::SetPuzzlePath);
     EXPECT_EQ(host.Dialogs().back().initial, "/elsewhere");
 }
@@ -296,7 +296,7 @@ TEST_F(CommandsTest, AViewWithoutPuzzleRootAsksForOneWhenCreated) {
     view.reset();
     store.Clear();
     host.PrepareAnswer("/chosen");
-    view = std::make_unique<CKelvandorView>(host, store, NoPictures);
+    view = std::make_unique<CTestView>(host, store, NoPictures);
     host.Attach(view.get());
     const std::size_t before = host.Dialogs().size();
     view->OnCreate();
@@ -304,7 +304,7 @@ TEST_F(CommandsTest, AViewWithoutPuzzleRootAsksForOneWhenCreated) {
     host.DeliverPosted();
     ASSERT_EQ(host.Dialogs().size(), before + 1);
     EXPECT_EQ(host.Dialogs().back().kind, "folder");
-    EXPECT_EQ(view->PuzzlePath, "/chosen");
+    EXPECT_EQ(view->State().PuzzlePath, "/chosen");
 }
 
 }  // namespace

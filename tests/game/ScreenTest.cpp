@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -75,20 +76,14 @@ protected:
     }
     // Element i's top-left corner on screen at its place on the board.
     std::pair<std::int32_t, std::int32_t> TileAt(std::size_t i) const {
-        return {view->BoardOriginX + view->ElementColumn[i] * view->ColumnStep,
-                view->BoardOriginY + view->ElementSlot[i] * view->RowStep / 2};
+        const ScreenState& screen = view->Screen();
+        return {screen.BoardOriginX + view->State().ElementColumn[i] * screen.ColumnStep,
+                screen.BoardOriginY + view->State().ElementSlot[i] * screen.RowStep / 2};
     }
-    // A board of `n` answers "A0".."An-1" at rest, laid out for the current view size.
+    // A board of answers "A0".."An-1" at rest, laid out for the current view size and drawn.
     void Board(const std::vector<int>& columns, const std::vector<int>& slots,
                const std::vector<int>& states, std::uint32_t active = 0) {
-        view->Puzzle.AnswerTexts.Clear();
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            view->Puzzle.AnswerTexts.Insert(i, "A" + std::to_string(i));
-        }
         SetBoard(columns, slots, states, active);
-        if (!view->ComputeLayout()) {
-            view->RenderTiles();
-        }
         host.RunTicks(1);
         host.TakeInvalidated();
     }
@@ -103,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(FullHdAndSmallWindow, ScreenSizeTest,
 TEST_P(ScreenSizeTest, BevelsRunLightToDarkOnBothSidesAndUnderTheQuestion) {
     const auto [w, h] = GetParam();
     Resize(w, h);
-    const std::int32_t p = view->StarPanelWidth;
+    const std::int32_t p = view->State().StarPanelWidth;
     for (std::int32_t i = 0; i < 6; ++i) {
         for (std::int32_t y : {0, h / 2, h - 1}) {
             EXPECT_EQ(Pixel(p + i, y), kBevel[i]) << "left bevel x=" << p + i << " y=" << y;
@@ -120,9 +115,9 @@ TEST_P(ScreenSizeTest, TilesShowFillAndBorderOfTheirState) {
     const auto [w, h] = GetParam();
     Resize(w, h);
     Board({0, 0, 1, 1}, {1, 3, 1, 3}, {0, 2, 1, 3});
-    const std::int32_t tw = view->TileWidth, th = view->TileHeight;
+    const std::int32_t tw = view->Screen().TileWidth, th = view->Screen().TileHeight;
     for (std::size_t i = 0; i < 4; ++i) {
-        const std::uint8_t state = view->ElementState[i];
+        const std::uint8_t state = view->State().ElementState[i];
         const auto [x, y] = TileAt(i);
         SCOPED_TRACE("state " + std::to_string(state));
         EXPECT_EQ(Pixel(x + tw - 6, y + th / 2), kFill[state]);
@@ -136,8 +131,8 @@ TEST_P(ScreenSizeTest, TilesShowFillAndBorderOfTheirState) {
 TEST_P(ScreenSizeTest, PanelsTakeTheColourOfIdleLatchedAndActivePlayers) {
     const auto [w, h] = GetParam();
     Resize(w, h);
-    const std::int32_t p = view->StarPanelWidth;
-    const std::int32_t cellTop = h - view->StarCellHeight;
+    const std::int32_t p = view->State().StarPanelWidth;
+    const std::int32_t cellTop = h - view->State().StarCellHeight;
     const std::pair<std::array<std::uint8_t, 2>, std::array<std::uint32_t, 2>> cases[] = {
         {{kPanelLeftActive, kPanelIdle}, {0x630000, 0x000000}},
         {{kPanelIdle, kPanelRightActive}, {0x000000, 0x000063}},
@@ -145,7 +140,7 @@ TEST_P(ScreenSizeTest, PanelsTakeTheColourOfIdleLatchedAndActivePlayers) {
         {{kPanelIdle, kPanelIdle}, {0x000000, 0x000000}},
     };
     for (const auto& [codes, colours] : cases) {
-        view->PanelColour = codes;
+        view->Poke().PanelColour = codes;
         host.RunTicks(1);
         for (std::int32_t y : {cellTop + 1, 5, h / 2}) {
             EXPECT_EQ(Pixel(1, y), colours[0]) << "left panel y=" << y;
@@ -157,7 +152,6 @@ TEST_P(ScreenSizeTest, PanelsTakeTheColourOfIdleLatchedAndActivePlayers) {
 }
 
 TEST_F(ScreenTest, TwelveAnswersFillAFullHdBoardWithTilesOf69Pixels) {
-    view->Puzzle.ElementCount = 12;
     Resize(1920, 1080);
     std::vector<int> columns, slots, states;
     for (int i = 0; i < 12; ++i) {
@@ -166,13 +160,13 @@ TEST_F(ScreenTest, TwelveAnswersFillAFullHdBoardWithTilesOf69Pixels) {
         states.push_back(1);
     }
     Board(columns, slots, states);
-    ASSERT_EQ(view->TileHeight, 69);
-    EXPECT_EQ(view->Images.StateTiles[1].height, 69u);
-    EXPECT_EQ(view->Images.ElementImages[11].width, static_cast<std::uint32_t>(view->TileWidth));
+    ASSERT_EQ(view->Screen().TileHeight, 69);
+    EXPECT_EQ(view->Images().StateTiles[1].height, 69u);
+    EXPECT_EQ(view->Images().ElementImages[11].width, static_cast<std::uint32_t>(view->Screen().TileWidth));
     for (std::size_t i = 0; i < 12; ++i) {
         const auto [x, y] = TileAt(i);
-        EXPECT_EQ(Pixel(x + view->TileWidth - 6, y + 34), kFill[1]) << "element " << i;
-        EXPECT_EQ(Pixel(x + view->TileWidth - 6, y + 69), 0x000000u) << "gap below " << i;
+        EXPECT_EQ(Pixel(x + view->Screen().TileWidth - 6, y + 34), kFill[1]) << "element " << i;
+        EXPECT_EQ(Pixel(x + view->Screen().TileWidth - 6, y + 69), 0x000000u) << "gap below " << i;
     }
     const auto [lastX, lastY] = TileAt(10);
     EXPECT_LE(lastY + 69, 1080);
@@ -184,14 +178,13 @@ TEST_F(ScreenTest, SelectedElementLiesOnTopOfAnOverlappingOne) {
     // Element 0 is selected and would be covered by element 1 in index order.
     Board({0, 0}, {0, 1}, {3, 1});
     const auto [x, y] = TileAt(1);
-    EXPECT_EQ(Pixel(x + view->TileWidth - 20, y + 6), kFill[3]);
-    EXPECT_EQ(Pixel(x + view->TileWidth - 20, y + view->TileHeight - 6), kFill[1]);
+    EXPECT_EQ(Pixel(x + view->Screen().TileWidth - 20, y + 6), kFill[3]);
+    EXPECT_EQ(Pixel(x + view->Screen().TileWidth - 20, y + view->Screen().TileHeight - 6), kFill[1]);
 }
 
 TEST_F(ScreenTest, CountdownDigitSitsUnderATileThatOverlapsIt) {
     // In a small window the tiles have their minimum width and the left column runs under
     // the centre of the screen, where the digit is drawn.
-    view->Puzzle.ElementCount = 12;
     Resize(640, 480);
     std::vector<int> columns(12, 0), slots, states(12, 1);
     for (int i = 0; i < 12; ++i) {
@@ -199,16 +192,16 @@ TEST_F(ScreenTest, CountdownDigitSitsUnderATileThatOverlapsIt) {
     }
     Board(columns, slots, states);
     // 21 s into a 30 s turn: the digit 8 is shown.
-    view->Timeout = 30;
-    view->TurnStartTick = host.TickCount() + 50 - 21000;
+    Setting("Timeout", 30);
+    view->Poke().TurnStartTick = host.TickCount() + 50 - 21000;
     host.RunTicks(1);
-    ASSERT_EQ(view->CountdownDigit, 9u);
+    ASSERT_EQ(view->State().CountdownDigit, 9u);
 
-    const CDibImage& digit = view->Images.Digits[8];
+    const CDibImage& digit = view->Images().Digits[8];
     ASSERT_EQ(digit.width, 40u);
     const std::int32_t dx = (640 - 40) / 2;
     const auto [tx, ty] = TileAt(2);  // its top edge lies within the digit's rows
-    ASSERT_EQ(view->TileHeight, 40);
+    ASSERT_EQ(view->Screen().TileHeight, 40);
     ASSERT_GT(ty, 52 + 16);
     ASSERT_LT(ty, 52 + static_cast<std::int32_t>(digit.height));
     ASSERT_LE(tx, dx);
@@ -220,7 +213,7 @@ TEST_F(ScreenTest, CountdownDigitSitsUnderATileThatOverlapsIt) {
             }
             if (52 + y < ty && 52 + y >= ty - 16) {  // the gap above the tile
                 glyphPixels += Pixel(dx + x, 52 + y) == 0xFFFFFF;
-            } else if (52 + y >= ty + 4 && 52 + y < ty + view->TileHeight - 4) {
+            } else if (52 + y >= ty + 4 && 52 + y < ty + view->Screen().TileHeight - 4) {
                 coveredPixels += Pixel(dx + x, 52 + y) == 0xFFFFFF;
             }
         }
@@ -228,21 +221,21 @@ TEST_F(ScreenTest, CountdownDigitSitsUnderATileThatOverlapsIt) {
     EXPECT_GT(glyphPixels, 20) << "the digit shows above the tile";
     EXPECT_EQ(coveredPixels, 0) << "the tile covers the digit";
 
-    view->Timeout = 0;
+    Setting("Timeout", 0);
     host.RunTicks(1);
     EXPECT_EQ(InkColumns(Back(), dx, dx + 40, ty - 16, ty, 0x000000).first, -1)
         << "the digit goes with the countdown";
 }
 
 TEST_F(ScreenTest, NarrowWindowKeepsTheMinimumTileWidthAndTheBandOffThePanels) {
-    view->PanelColour = {kPanelIdle, kPanelRightActive};
+    view->Poke().PanelColour = {kPanelIdle, kPanelRightActive};
     Resize(250, 300);
-    EXPECT_EQ(view->AreaWidth, 0);
-    EXPECT_EQ(view->TileWidth, 200);
-    EXPECT_EQ(view->Images.StateTiles[0].width, 200u);
+    EXPECT_EQ(view->Screen().AreaWidth, 0);
+    EXPECT_EQ(view->Screen().TileWidth, 200);
+    EXPECT_EQ(view->Images().StateTiles[0].width, 200u);
     // There is no room for the question band; its fills must not reach back over the right
     // bevel and panel, which lie left of where the band would start.
-    const std::int32_t rightPanel = 250 - view->StarPanelWidth;
+    const std::int32_t rightPanel = 250 - view->State().StarPanelWidth;
     EXPECT_EQ(Pixel(rightPanel + 5, 10), 0x000063u);
     EXPECT_EQ(Pixel(rightPanel + 5, 38), 0x000063u);
     EXPECT_EQ(Pixel(rightPanel - 3, 10), kBevel[3]);
@@ -251,9 +244,9 @@ TEST_F(ScreenTest, NarrowWindowKeepsTheMinimumTileWidthAndTheBandOffThePanels) {
 TEST_F(ScreenTest, StarsFillTheirCellsAndWrapIntoTheNextRow) {
     view->SetStarSize(3);  // two columns of small stars, 68 x 68 cells
     Resize(1280, 720);
-    view->Stars = {3, 0};
+    view->Poke().Stars = {3, 0};
     host.RunTicks(1);
-    const CDibImage& star = view->Images.CurrentStar;
+    const CDibImage& star = view->Images().CurrentStar;
     ASSERT_EQ(star.width, 50u);
     const std::uint32_t starCentre = PixelOf(star, 25, 23);
     ASSERT_NE(starCentre, 0x000000u);
@@ -266,7 +259,7 @@ TEST_F(ScreenTest, StarsFillTheirCellsAndWrapIntoTheNextRow) {
     EXPECT_EQ(centre(3), 0x000000u);
     EXPECT_EQ(Pixel(1280 - 34, 720 - 34), 0x000000u) << "the right player has none";
 
-    view->Stars = {2, 0};
+    view->Poke().Stars = {2, 0};
     host.TakeInvalidated();
     host.RunTicks(1);
     EXPECT_EQ(centre(2), 0x000000u);
@@ -275,7 +268,7 @@ TEST_F(ScreenTest, StarsFillTheirCellsAndWrapIntoTheNextRow) {
 
 TEST_F(ScreenTest, QuestionTakesTheLargestFontThatFitsCentredInTheBand) {
     Resize(1280, 720);
-    const std::int32_t left = view->StarPanelWidth + 6, band = 1280 - 2 * left;
+    const std::int32_t left = view->State().StarPanelWidth + 6, band = 1280 - 2 * left;
     const std::string shortText = "Welche Stadt liegt am weitesten n\xF6rdlich?";
     std::string longText, hugeText;
     while (TextWidth(FontMedium(), longText) <= band - 8) {
@@ -287,8 +280,8 @@ TEST_F(ScreenTest, QuestionTakesTheLargestFontThatFitsCentredInTheBand) {
     const std::pair<std::string, const std::uint8_t*> cases[] = {
         {shortText, FontMedium()}, {longText, FontSmall()}, {hugeText, FontTiny()}};
     for (const auto& [text, font] : cases) {
-        view->Puzzle.QuestionText = text;
-        view->QuestionDirty = 1;
+        view->Poke().Puzzle.QuestionText = text;
+        view->PokeScreen().MarkQuestionDirty();
         host.TakeInvalidated();
         host.RunTicks(1);
         EXPECT_EQ(host.TakeInvalidated(), (std::vector<Area>{{left, 0, band, 42}}));
@@ -308,7 +301,7 @@ TEST_F(ScreenTest, QuestionTakesTheLargestFontThatFitsCentredInTheBand) {
 TEST_F(ScreenTest, AnswerTakesTheLargestFontThatFitsItsTile) {
     Resize(1280, 720);
     Board({0}, {0}, {1});
-    const std::int32_t tw = view->TileWidth;
+    const std::int32_t tw = view->Screen().TileWidth;
     std::string longText;
     while (TextWidth(FontLarge(), longText) + 24 <= tw) {
         longText += "W";
@@ -316,11 +309,11 @@ TEST_F(ScreenTest, AnswerTakesTheLargestFontThatFitsItsTile) {
     const std::pair<std::string, const std::uint8_t*> cases[] = {{"Rom", FontLarge()},
                                                                  {longText, FontMedium()}};
     for (const auto& [text, font] : cases) {
-        view->Puzzle.AnswerTexts.Clear();
-        view->Puzzle.AnswerTexts.Insert(0, text);
-        view->RenderTiles();
-        const CDibImage& image = view->Images.ElementImages[0];
-        const auto [first, last] = InkColumns(image, 0, tw, 0, view->TileHeight, 0x000000);
+        ArrangedElement answer{kLeftColumn, 0, kStateNormal};
+        answer.answer = text;
+        view->ArrangeBoard(std::span(&answer, 1), 0);
+        const CDibImage& image = view->Images().ElementImages[0];
+        const auto [first, last] = InkColumns(image, 0, tw, 0, view->Screen().TileHeight, 0x000000);
         const auto ink = InkOfText(font, text);
         EXPECT_EQ(first, 12 + ink.first) << text;
         EXPECT_EQ(last, 12 + ink.second) << text;
@@ -335,23 +328,23 @@ TEST_F(ScreenTest, PartialRedrawsNameOnlyTheFramesOfMovedElements) {
 
     view->MoveSelected(kMoveUp);  // swaps the two elements of the left column
     host.RunTicks(1);
-    const std::int32_t fw = view->TileWidth + 17, fh = view->TileHeight + 17;
+    const std::int32_t fw = view->Screen().TileWidth + 17, fh = view->Screen().TileHeight + 17;
     const std::vector<Area> frames = host.TakeInvalidated();
     ASSERT_FALSE(frames.empty());
     for (const Area& a : frames) {
         EXPECT_EQ(a.w, fw);
         EXPECT_EQ(a.h, fh);
-        EXPECT_EQ(a.x, view->BoardOriginX - 8);
+        EXPECT_EQ(a.x, view->Screen().BoardOriginX - 8);
     }
     // The moved element is named last, being the selected one.
     const auto [sx, sy] = TileAt(1);
     EXPECT_EQ(frames.back(), (Area{sx - 8, sy - 8, fw, fh}));
-    ASSERT_TRUE(RunTicksUntil(200, [&] { return view->MovingCount == 0; }));
+    ASSERT_TRUE(host.RunTicksUntil(200, [&] { return view->State().MovingCount == 0; }));
     host.RunTicks(1);
     host.TakeInvalidated();
     host.RunTicks(1);
     EXPECT_TRUE(host.TakeInvalidated().empty());
-    EXPECT_EQ(Pixel(sx + view->TileWidth - 6, sy + view->TileHeight / 2), kFill[3]);
+    EXPECT_EQ(Pixel(sx + view->Screen().TileWidth - 6, sy + view->Screen().TileHeight / 2), kFill[3]);
 }
 
 TEST_F(ScreenTest, FullRedrawLeavesNothingOldBehindTheTiles) {
@@ -362,16 +355,16 @@ TEST_F(ScreenTest, FullRedrawLeavesNothingOldBehindTheTiles) {
     for (std::int32_t y = 0; y < 720; y += 2) {
         back.FillRect(0, y, 1280, 1, 0x123456);  // stale content everywhere
     }
-    view->DirtyMask = kFullRedrawBit;
-    view->RepaintTick(host.TickCount());
+    view->ForceFullRedraw();
+    view->AdvanceAndDraw(host.TickCount());
 
     // What the plain recipe gives: the area filled black, then every tile and image blended.
     CDibImage expected(back);
-    expected.FillRect(view->StarPanelWidth + 6, 42, view->AreaWidth, view->AreaHeight, 0xFF000000u);
+    expected.FillRect(view->State().StarPanelWidth + 6, 42, view->Screen().AreaWidth, view->Screen().AreaHeight, 0xFF000000u);
     for (std::size_t i : {0u, 2u, 3u, 1u}) {  // index order, the selected element last
         const auto [x, y] = TileAt(i);
-        expected.DrawAlphaOver(view->Images.StateTiles[view->ElementState[i]], x, y);
-        expected.DrawAlphaOver(view->Images.ElementImages[i], x, y);
+        expected.DrawAlphaOver(view->Images().StateTiles[view->State().ElementState[i]], x, y);
+        expected.DrawAlphaOver(view->Images().ElementImages[i], x, y);
     }
     int differing = 0;
     for (std::uint32_t y = 0; y < 720; ++y) {
@@ -386,23 +379,27 @@ TEST_F(ScreenTest, ResizingToTheSameSizeDrawsTheWholeScreenAgain) {
     const auto [x, y] = TileAt(0);
     view->OnSize(1280, 720);  // clears the back buffer, the layout stays
     host.RunTicks(1);
-    EXPECT_EQ(Pixel(x + view->TileWidth - 6, y + view->TileHeight / 2), kFill[1]);
-    EXPECT_EQ(Pixel(view->StarPanelWidth + 6, 38), kBevel[2]);
+    EXPECT_EQ(Pixel(x + view->Screen().TileWidth - 6, y + view->Screen().TileHeight / 2), kFill[1]);
+    EXPECT_EQ(Pixel(view->State().StarPanelWidth + 6, 38), kBevel[2]);
 }
 
 TEST_F(ScreenTest, SolutionTextsAppearBesideTheTilesOnceTheRoundIsOver) {
     Resize(1280, 720);
-    view->Puzzle.SolutionTexts.Insert(0, "1492");
-    Board({0, 1}, {1, 1}, {0, 1});
-    const std::int32_t x = view->BoardOriginX + view->TileWidth + 16;
+    std::vector<ArrangedElement> board = {{kLeftColumn, 1, kStatePlaced},
+                                          {kRightColumn, 1, kStateNormal}};
+    board[0].solution = "1492";
+    view->ArrangeBoard(board, 0);
+    host.RunTicks(1);
+    const std::int32_t x = view->Screen().BoardOriginX + view->Screen().TileWidth + 16;
     const auto ink = [&] {
-        return InkColumns(Back(), x, x + 120, view->BoardOriginY,
-                          view->BoardOriginY + view->RowStep, 0x000000);
+        return InkColumns(Back(), x, x + 120, view->Screen().BoardOriginY,
+                          view->Screen().BoardOriginY + view->Screen().RowStep, 0x000000);
     };
     EXPECT_EQ(ink().first, -1);
-    view->PhaseCountdown = 10;
-    ASSERT_TRUE(RunTicksUntil(400, [&] {
-        return view->PhaseCountdown == 1 && view->MovingCount == 0 && view->DirtyMask == 0;
+    view->RevealSolution();
+    ASSERT_TRUE(host.RunTicksUntil(400, [&] {
+        return view->State().PhaseCountdown == 1 && view->State().MovingCount == 0 &&
+               view->Screen().DirtyMask == 0;
     }));
     const auto expected = InkOfText(FontLarge(), "1492");
     EXPECT_EQ(ink().first, x + expected.first);
@@ -439,11 +436,11 @@ TEST_F(ScreenTest, StateTilesAreTheSupersampledShapeAveragedDown) {
     const std::pair<int, int> sizes[] = {{1280, 720}, {1920, 1080}, {200, 100}, {3840, 2160}};
     for (const auto& [w, h] : sizes) {
         view->OnSize(w, h);
-        const std::int32_t tw = view->TileWidth, th = view->TileHeight;
+        const std::int32_t tw = view->Screen().TileWidth, th = view->Screen().TileHeight;
         for (std::size_t state = 0; state < 4; ++state) {
             const CDibImage expected =
                 SupersampledTile(tw, th, 0xFF000000u | kFill[state], 0xFF000000u | kBorder[state]);
-            const CDibImage& tile = view->Images.StateTiles[state];
+            const CDibImage& tile = view->Images().StateTiles[state];
             ASSERT_EQ(tile.width, expected.width);
             ASSERT_EQ(tile.height, expected.height);
             ASSERT_EQ(tile.bitsPerPixel, 32u);
@@ -455,7 +452,7 @@ TEST_F(ScreenTest, StateTilesAreTheSupersampledShapeAveragedDown) {
         }
     }
     // The corners are smoothed: partly covered pixels have partial alpha.
-    const CDibImage& tile = view->Images.StateTiles[0];
+    const CDibImage& tile = view->Images().StateTiles[0];
     EXPECT_EQ(tile.getPixel(tile.Row(0), 0) >> 24, 0u);
     int partial = 0;
     for (std::uint32_t y = 0; y < 12; ++y) {
@@ -469,7 +466,7 @@ TEST_F(ScreenTest, StateTilesAreTheSupersampledShapeAveragedDown) {
 
 TEST_F(ScreenTest, DigitImagesHoldTheirGlyphsOnBlack) {
     for (std::size_t d = 0; d < 10; ++d) {
-        const CDibImage& digit = view->Images.Digits[d];
+        const CDibImage& digit = view->Images().Digits[d];
         ASSERT_EQ(digit.bitsPerPixel, 24u);
         ASSERT_EQ(digit.width, 40u);
         ASSERT_EQ(digit.height, 56u);
@@ -478,8 +475,8 @@ TEST_F(ScreenTest, DigitImagesHoldTheirGlyphsOnBlack) {
         EXPECT_GE(first, 0) << "digit " << d << " has a glyph";
     }
     // "1" is narrower than "0": the glyphs differ, so each image was cut from its own place.
-    const auto zero = InkColumns(view->Images.Digits[0], 0, 40, 0, 56, 0);
-    const auto one = InkColumns(view->Images.Digits[1], 0, 40, 0, 56, 0);
+    const auto zero = InkColumns(view->Images().Digits[0], 0, 40, 0, 56, 0);
+    const auto one = InkColumns(view->Images().Digits[1], 0, 40, 0, 56, 0);
     EXPECT_LT(one.second - one.first, zero.second - zero.first);
 }
 

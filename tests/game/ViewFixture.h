@@ -41,6 +41,16 @@ private:
     std::filesystem::path root_;
 };
 
+// The game view with a test's access to states that no operation reaches (a board caught in
+// the middle of a move, a countdown at a given value). Tests read through State() like the
+// tools and change the state through the view's operations wherever one exists.
+class CTestView : public CKelvandorView {
+public:
+    using CKelvandorView::CKelvandorView;
+    GameState& Poke() { return MutableState(); }
+    CGameRenderer& PokeScreen() { return MutableRenderer(); }
+};
+
 class ViewTest : public ::testing::Test {
 protected:
     // Constructs, creates and sizes the view (1280 x 720) with `puzzleRoot` as its root.
@@ -48,8 +58,8 @@ protected:
         if (!puzzleRoot.empty()) {
             store.WriteText("PicPath", puzzleRoot);
         }
-        view = std::make_unique<CKelvandorView>(host, store, NoPictures);
-        view->Random.Seed(seed);
+        view = std::make_unique<CTestView>(host, store, NoPictures);
+        view->SeedRandom(seed);
         host.Attach(view.get());
         view->OnCreate();
         view->OnSize(1280, 720);
@@ -59,23 +69,20 @@ protected:
 
     static int NoPictures(const std::string&, CDibImage&) { return -1; }
 
-    // Steps ticks until `done` holds; returns false when it did not within `maxTicks`.
-    bool RunTicksUntil(int maxTicks, const std::function<bool()>& done) {
-        for (int i = 0; i < maxTicks; ++i) {
-            if (done()) {
-                return true;
-            }
-            host.RunTicks(1);
-        }
-        return done();
+    // One stored setting (by its stored name) read as the settings loader reads it.
+    void Setting(const std::string& name, std::uint32_t value) {
+        CMemorySettingsStore one;
+        one.WriteNumber(name, value);
+        view->LoadSettings(one);
     }
+
     void Settle() {
-        ASSERT_TRUE(RunTicksUntil(400, [this] { return view->MovingCount == 0; }));
+        ASSERT_TRUE(host.RunTicksUntil(400, [this] { return view->State().MovingCount == 0; }));
     }
     // The first selected element, or -1.
     int Selected() const {
         for (int i = 0; i < view->ElementCount(); ++i) {
-            if (view->ElementState[i] == kStateSelected) {
+            if (view->State().ElementState[i] == kStateSelected) {
                 return i;
             }
         }
@@ -86,7 +93,8 @@ protected:
         std::vector<int> out;
         for (int slot = 0; slot < 64; ++slot) {
             for (int i = 0; i < view->ElementCount(); ++i) {
-                if (view->ElementColumn[i] == column && view->ElementSlot[i] == slot) {
+                if (view->State().ElementColumn[i] == column &&
+                    view->State().ElementSlot[i] == slot) {
                     out.push_back(i);
                 }
             }
@@ -96,28 +104,24 @@ protected:
     std::vector<std::string> Sounds() { return host.TakeSounds(); }
     void Key(ArrowKey key) { view->OnKeyDown(static_cast<std::uint32_t>(key)); }
 
-    // Lays a board out directly: element i goes to (columns[i], slots[i]) with states[i];
-    // a round runs with `active` to play.
+    // Lays a board out at rest: element i stands at (columns[i], slots[i]) in states[i],
+    // with the answer "A<i>"; a round runs with `active` to play.
     void SetBoard(const std::vector<int>& columns, const std::vector<int>& slots,
                   const std::vector<int>& states, std::uint32_t active = 0) {
-        view->Puzzle.ElementCount = static_cast<std::int32_t>(columns.size());
+        std::vector<ArrangedElement> board;
         for (std::size_t i = 0; i < columns.size(); ++i) {
-            view->ElementColumn[i] = view->DrawnColumn[i] = static_cast<std::uint8_t>(columns[i]);
-            view->ElementSlot[i] = view->DrawnSlot[i] = static_cast<std::uint8_t>(slots[i]);
-            view->ElementState[i] = static_cast<std::uint8_t>(states[i]);
+            ArrangedElement e{static_cast<std::uint8_t>(columns[i]),
+                              static_cast<std::uint8_t>(slots[i]),
+                              static_cast<std::uint8_t>(states[i])};
+            e.answer = "A" + std::to_string(i);
+            board.push_back(e);
         }
-        view->Started = 1;
-        view->ActivePlayer = active;
-        view->StartingPlayer = active;
-        view->MovingCount = 0;
-        view->PhaseCountdown = view->SelectCountdown = 0;
-        view->Latched = {0, 0};
-        view->TurnStartTick = host.TickCount();
+        view->ArrangeBoard(board, active);
     }
 
     CHeadlessViewHost host;
     CMemorySettingsStore store;
-    std::unique_ptr<CKelvandorView> view;
+    std::unique_ptr<CTestView> view;
 };
 
 }  // namespace kelvandor::test

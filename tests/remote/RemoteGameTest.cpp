@@ -20,7 +20,7 @@ class RemoteGameTest : public ViewTest {
 protected:
     void Connect() {
         link_ = std::make_unique<CRemoteLink>(
-            view->ComPort, [this](const RemotePress& press) { host.PostRemoteButton(press.code); },
+            view->State().ComPort, [this](const RemotePress& press) { host.PostRemoteButton(press.code); },
             ports_, [this] { return tick_ += 1000; });
         link_->Start();
         const auto until = std::chrono::steady_clock::now() + 10s;
@@ -59,10 +59,10 @@ TEST_F(RemoteGameTest, RoundPlayedFromRemoteFramesAlone) {
     Connect();
 
     Press('2');  // next puzzle
-    ASSERT_EQ(view->Started, 1u);
-    for (int guard = 0; guard < 10 && view->PhaseCountdown == 0; ++guard) {
-        ASSERT_TRUE(RunTicksUntil(
-            400, [this] { return view->MovingCount == 0 && view->SelectCountdown == 0; }));
+    ASSERT_EQ(view->State().Started, 1u);
+    for (int guard = 0; guard < 10 && view->State().PhaseCountdown == 0; ++guard) {
+        ASSERT_TRUE(host.RunTicksUntil(
+            400, [this] { return view->State().MovingCount == 0 && view->State().SelectCountdown == 0; }));
         const int sel = Selected();
         ASSERT_GE(sel, 0);
         Press('A');  // left arrow: into the ordered column
@@ -81,14 +81,14 @@ TEST_F(RemoteGameTest, RoundPlayedFromRemoteFramesAlone) {
         }
         // The active player's stop button; the right player's is the joystick button 13,
         // which the view's own JoystickOn (on by default) makes a stop button.
-        Press(view->ActivePlayer == 0 ? '0' : 'D');
+        Press(view->State().ActivePlayer == 0 ? '0' : 'D');
     }
-    EXPECT_EQ(view->PhaseCountdown, 10u);  // solved
-    ASSERT_TRUE(RunTicksUntil(400, [this] { return view->PhaseCountdown == 1; }));
+    EXPECT_EQ(view->State().PhaseCountdown, 10u);  // solved
+    ASSERT_TRUE(host.RunTicksUntil(400, [this] { return view->State().PhaseCountdown == 1; }));
     Press('5');  // a star for the left player
-    EXPECT_EQ(view->Stars[0], 1);
+    EXPECT_EQ(view->State().Stars[0], 1);
     Press('3');  // reveal: clear the board
-    EXPECT_EQ(view->Started, 0u);
+    EXPECT_EQ(view->State().Started, 0u);
 }
 
 }  // namespace
