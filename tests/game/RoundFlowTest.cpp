@@ -165,6 +165,37 @@ TEST_F(RoundFlowTest, SolutionWaitsWhileElementsStillMove) {
     EXPECT_EQ(view->State().ElementColumn[2], kRightColumn);
 }
 
+TEST_F(RoundFlowTest, RevealedSolutionLaysTheAnswersOutInOrderWithoutJudging) {
+    Create();
+    SetBoard({0, 1, 1}, {1, 0, 2}, {0, 3, 1}, 1);
+    view->RevealSolution();
+    EXPECT_EQ(view->State().PhaseCountdown, kSolvedCountdownTicks);
+    ASSERT_TRUE(host.RunTicksUntil(400, [this] {
+        return view->State().PhaseCountdown == 1 && view->State().MovingCount == 0;
+    }));
+    EXPECT_EQ(Column(kLeftColumn), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(view->State().Latched, (std::array<std::uint8_t, 2>{0, 0}));
+    EXPECT_EQ(view->State().Stars, (std::array<std::uint8_t, 2>{0, 0}));
+    EXPECT_TRUE(Sounds().empty());
+    // The round is over: revealing again starts nothing.
+    view->RevealSolution();
+    EXPECT_EQ(view->State().PhaseCountdown, 1u);
+}
+
+TEST_F(RoundFlowTest, ArrangedBoardInMotionBlocksMovesUntilItArrives) {
+    Create();
+    std::vector<ArrangedElement> board = {{kLeftColumn, 1, kStatePlaced},
+                                          {kRightColumn, 0, kStateSelected},
+                                          {kRightColumn, 2, kStateNormal}};
+    board[1].fromColumn = kLeftColumn;  // on its way across the board
+    view->ArrangeBoard(board, 0);
+    EXPECT_EQ(view->State().MovingCount, 1u);
+    Key(ArrowKey::Left);
+    EXPECT_EQ(view->State().MoveQueueCount, 1u);  // queued, not done
+    ASSERT_TRUE(host.RunTicksUntil(400, [this] { return view->State().MoveQueueCount == 0; }));
+    EXPECT_EQ(view->State().ElementColumn[1], kLeftColumn);
+}
+
 TEST_F(RoundFlowTest, TimeOutOf30SecondsCountsDownTheLastTenSeconds) {
     CPuzzleFolder folder;
     folder.Write(1, kRivers);
