@@ -31,7 +31,8 @@ constexpr std::uint32_t kEditF = 32799;
 
 const std::array kCommands = {
     // "&Datei"
-    CommandResource{Id(FrameCommandId::Exit), "&Beenden", "", false, "Beendet das Programm.\nBeenden"},
+    CommandResource{Id(FrameCommandId::Exit), "&Beenden", "", false,
+                    "Beendet das Programm.\nBeenden"},
     // The game's commands: menu texts, keys and check marks come from the game's command
     // table; here are their prompts.
     CommandResource{Id(CommandId::AddStarLeft), nullptr, "", false,
@@ -175,7 +176,7 @@ constexpr std::array kToolbar = {
 };
 
 // F10 is missing: it is the frame's key, listed with the full-screen command above.
-constexpr const char* kAcceleratorNames[] = {"F1", "F2", "F3", "F4", "F5",  "F6",
+constexpr const char* kAcceleratorNames[] = {"F1", "F2", "F3", "F4",  "F5",    "F6",
                                              "F7", "F8", "F9", "F11", "Ctrl+N"};
 
 QString PromptPart(const CommandResource& command, int part) {

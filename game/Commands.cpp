@@ -71,8 +71,10 @@ void CKelvandorView::OnRemoteButton(std::uint32_t code) {
 
 void CKelvandorView::SwitchPlayer() {
     state_.ActivePlayer = state_.ActivePlayer == 0 ? 1 : 0;
-    state_.PanelColour[0] = (state_.Started != 0 && state_.ActivePlayer == 0) ? kPanelLeftActive : kPanelIdle;
-    state_.PanelColour[1] = (state_.Started != 0 && state_.ActivePlayer == 1) ? kPanelRightActive : kPanelIdle;
+    state_.PanelColour[0] =
+        (state_.Started != 0 && state_.ActivePlayer == 0) ? kPanelLeftActive : kPanelIdle;
+    state_.PanelColour[1] =
+        (state_.Started != 0 && state_.ActivePlayer == 1) ? kPanelRightActive : kPanelIdle;
 }
 
 void CKelvandorView::ToggleLeftPlayer() {
@@ -82,7 +84,8 @@ void CKelvandorView::ToggleLeftPlayer() {
 void CKelvandorView::ToggleRightPlayer() {
     state_.ActivePlayer = state_.ActivePlayer == 1 ? kNobody : 1;
     state_.PanelColour[0] = kPanelIdle;
-    state_.PanelColour[1] = (state_.Started != 0 && state_.ActivePlayer == 1) ? kPanelRightActive : kPanelIdle;
+    state_.PanelColour[1] =
+        (state_.Started != 0 && state_.ActivePlayer == 1) ? kPanelRightActive : kPanelIdle;
 }
 
 void CKelvandorView::SetStarSize(std::uint32_t size) {
@@ -124,7 +127,8 @@ void CKelvandorView::OnNextGameNumber() {
 }
 
 void CKelvandorView::OnSetPuzzlePath() {
-    const std::string& initial = state_.PreviousPuzzlePath.empty() ? state_.PuzzlePath : state_.PreviousPuzzlePath;
+    const std::string& initial =
+        state_.PreviousPuzzlePath.empty() ? state_.PuzzlePath : state_.PreviousPuzzlePath;
     const std::optional<std::string> folder = host_.FolderPicker("Pfad mit Texten", initial);
     if (!folder) {
         return;

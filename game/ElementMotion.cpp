@@ -19,6 +19,11 @@ constexpr std::uint64_t kCrossingSpeed = 1500;
 BoardMotion AdvanceElementMotion(GameState& state, const ScreenLayout& layout, std::uint32_t now) {
     BoardMotion motion;
     motion.movingBefore = state.MovingCount;
+    // Most ticks nothing is on its way, which one comparison of the whole arrays tells.
+    if (state.DrawnColumn == state.ElementColumn && state.DrawnSlot == state.ElementSlot) {
+        state.MovingCount = 0;
+        return motion;
+    }
     std::uint32_t moving = 0;
     for (std::int32_t i = 0; i < state.ElementCount(); ++i) {
         if (state.DrawnColumn[i] == state.ElementColumn[i] &&

@@ -21,7 +21,7 @@ struct ScreenLayout {
 
 // Where an element with this column and slot stands, relative to the board origin.
 struct BoardOffset {
-    std::int32_t x = 0, y = 0;
+    std::int32_t x, y;
     bool operator==(const BoardOffset&) const = default;
 };
 inline BoardOffset OffsetOf(std::uint8_t column, std::uint8_t slot, const ScreenLayout& layout) {
@@ -31,12 +31,14 @@ inline BoardOffset OffsetOf(std::uint8_t column, std::uint8_t slot, const Screen
 // What one motion step left on the way: the elements that did not arrive in this tick.
 struct BoardMotion {
     struct Step {
-        BoardOffset at;         // where the element is drawn now, relative to the board origin
-        bool crossing = false;  // its path leaves its column: it runs over other tiles
+        BoardOffset at;  // where the element is drawn now, relative to the board origin
+        bool crossing;   // its path leaves its column: it runs over other tiles
     };
     std::uint32_t movingBefore = 0;  // MovingCount when the step began
     std::uint32_t movingMask = 0;    // bit i: element i is still on its way
-    std::array<Step, kMaxElements> steps{};  // valid where movingMask has the bit
+    // Valid where movingMask has the bit. Left uninitialised by the motion step: a tick
+    // with nothing on its way (most of them) should cost next to nothing.
+    std::array<Step, kMaxElements> steps;
 
     bool Moving(std::int32_t i) const { return (movingMask >> i & 1u) != 0; }
 };

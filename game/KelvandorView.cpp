@@ -49,7 +49,7 @@ CKelvandorView::~CKelvandorView() {
 
 void CKelvandorView::LoadSettings(ISettingsStore& store) {
     GameSettings s{state_.UseFormulas, state_.JoystickOn, state_.AutoStars,     state_.StarSize,
-                   state_.PuzzlePath,  state_.Timeout,           state_.ComPort.load()};
+                   state_.PuzzlePath,  state_.Timeout,    state_.ComPort.load()};
     ::kelvandor::LoadSettings(store, s);
     state_.UseFormulas = s.UseFormulas;
     state_.JoystickOn = s.JoystickOn;
@@ -61,8 +61,9 @@ void CKelvandorView::LoadSettings(ISettingsStore& store) {
 }
 
 void CKelvandorView::SaveSettings(ISettingsStore& store) const {
-    const GameSettings s{state_.UseFormulas, state_.JoystickOn, state_.AutoStars,     state_.StarSize,
-                         state_.PuzzlePath,  state_.Timeout,           state_.ComPort.load()};
+    const GameSettings s{state_.UseFormulas,   state_.JoystickOn, state_.AutoStars,
+                         state_.StarSize,      state_.PuzzlePath, state_.Timeout,
+                         state_.ComPort.load()};
     ::kelvandor::SaveSettings(store, s);
 }
 
@@ -109,7 +110,8 @@ void CKelvandorView::OnTimer(std::uint32_t id) {
 
     // Keep the mouse pointer out of the picture when full screen covers a maximised window.
     if (state_.ZoomMode == 2) {
-        if (std::optional<ScreenPoint> p = host_.CursorPosition(); p && state_.WindowRect.Contains(*p)) {
+        if (std::optional<ScreenPoint> p = host_.CursorPosition();
+            p && state_.WindowRect.Contains(*p)) {
             host_.MoveCursor({state_.WindowRect.right, state_.WindowRect.bottom - 1});
         }
     }
@@ -172,8 +174,9 @@ void CKelvandorView::LayOutSolution(std::uint32_t now) {
 }
 
 void CKelvandorView::RunTurnClock(std::uint32_t now) {
-    const bool runs = state_.Timeout != 0 && state_.Started != 0 && state_.Latched[0] == 0 && state_.Latched[1] == 0 &&
-                      state_.PhaseCountdown == 0 && state_.SelectCountdown == 0;
+    const bool runs = state_.Timeout != 0 && state_.Started != 0 && state_.Latched[0] == 0 &&
+                      state_.Latched[1] == 0 && state_.PhaseCountdown == 0 &&
+                      state_.SelectCountdown == 0;
     if (!runs) {
         state_.CountdownDigit = 0;
         return;
@@ -204,7 +207,8 @@ void CKelvandorView::PerformQueuedMove() {
     if (state_.MoveQueueCount != 0) {
         --state_.MoveQueueCount;
         const std::uint8_t direction = state_.MoveQueue[0];
-        std::copy(state_.MoveQueue.begin() + 1, state_.MoveQueue.begin() + 1 + state_.MoveQueueCount, state_.MoveQueue.begin());
+        std::copy(state_.MoveQueue.begin() + 1,
+                  state_.MoveQueue.begin() + 1 + state_.MoveQueueCount, state_.MoveQueue.begin());
         MoveSelected(direction);
     }
     state_.MoveQueueLock.Release();
@@ -276,7 +280,8 @@ void CKelvandorView::StartNextPuzzle() {
         return;
     }
     const SelectionOutcome outcome = SelectNextPuzzle(
-        state_.GameNumber, state_.UseFormulas != 0, [this](std::int32_t n) { return LoadPuzzle(n); },
+        state_.GameNumber, state_.UseFormulas != 0,
+        [this](std::int32_t n) { return LoadPuzzle(n); },
         [this] { GenerateFormulas(state_.Puzzle, random_); });
 
     if (outcome == SelectionOutcome::NothingLeft) {
@@ -318,8 +323,8 @@ namespace {
 
 // Whether `list` holds exactly the texts that `text` picks from the first `n` elements.
 template <typename Text>
-bool HoldsTexts(const StringList& list, std::span<const ArrangedElement> elements,
-                std::int32_t n, Text text) {
+bool HoldsTexts(const StringList& list, std::span<const ArrangedElement> elements, std::int32_t n,
+                Text text) {
     if (list.Count() != static_cast<std::size_t>(n)) {
         return false;
     }

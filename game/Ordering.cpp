@@ -58,7 +58,8 @@ std::array<CKelvandorView::ColumnExtent, 2> CKelvandorView::MeasureColumns() con
 }
 
 void CKelvandorView::MoveSelected(std::uint32_t direction) {
-    if (ElementCount() < 2 || state_.MovingCount != 0 || state_.PhaseCountdown != 0 || state_.SelectCountdown != 0) {
+    if (ElementCount() < 2 || state_.MovingCount != 0 || state_.PhaseCountdown != 0 ||
+        state_.SelectCountdown != 0) {
         return;
     }
     std::int32_t selected = -1;
@@ -116,11 +117,11 @@ void CKelvandorView::MoveAcrossColumns(std::uint32_t sel, std::uint8_t to, std::
         }
         const bool above = state_.ElementSlot[j] < s;
         if (state_.ElementColumn[j] == to) {
-            state_.ElementSlot[j] =
-                static_cast<std::uint8_t>(above ? state_.ElementSlot[j] - 1 : state_.ElementSlot[j] + 1);
+            state_.ElementSlot[j] = static_cast<std::uint8_t>(above ? state_.ElementSlot[j] - 1
+                                                                    : state_.ElementSlot[j] + 1);
         } else {
-            state_.ElementSlot[j] =
-                static_cast<std::uint8_t>(above ? state_.ElementSlot[j] + 1 : state_.ElementSlot[j] - 1);
+            state_.ElementSlot[j] = static_cast<std::uint8_t>(above ? state_.ElementSlot[j] + 1
+                                                                    : state_.ElementSlot[j] - 1);
         }
         state_.MoveStartTick[j] = now;
     }
@@ -135,7 +136,8 @@ void CKelvandorView::MoveWithinColumn(std::uint32_t sel, std::int32_t delta, std
     const std::int32_t wanted = state_.ElementSlot[sel] + delta;
     std::int32_t neighbour = -1;
     for (std::int32_t j = 0; j < ElementCount(); ++j) {
-        if (state_.ElementColumn[j] == state_.ElementColumn[sel] && state_.ElementSlot[j] == wanted) {
+        if (state_.ElementColumn[j] == state_.ElementColumn[sel] &&
+            state_.ElementSlot[j] == wanted) {
             neighbour = j;
             break;
         }
@@ -183,7 +185,8 @@ void CKelvandorView::JudgePlayer(std::uint32_t player) {
         if (state_.Started != 0) {
             std::int32_t selected = -1;
             for (std::int32_t i = 0; i < ElementCount(); ++i) {
-                if (state_.ElementState[i] == kStateSelected && state_.ElementColumn[i] == kLeftColumn) {
+                if (state_.ElementState[i] == kStateSelected &&
+                    state_.ElementColumn[i] == kLeftColumn) {
                     selected = i;
                     break;
                 }
@@ -262,14 +265,16 @@ void CKelvandorView::AddStar(std::uint32_t player) {
     if (player >= 2) {
         return;
     }
-    state_.Stars[player] = static_cast<std::uint8_t>((state_.Stars[player] + 1u) % state_.StarModulus);
+    state_.Stars[player] =
+        static_cast<std::uint8_t>((state_.Stars[player] + 1u) % state_.StarModulus);
 }
 
 void CKelvandorView::RemoveStar(std::uint32_t player) {
     if (player >= 2) {
         return;
     }
-    state_.Stars[player] = static_cast<std::uint8_t>((state_.Stars[player] + state_.StarModulus - 1u) % state_.StarModulus);
+    state_.Stars[player] = static_cast<std::uint8_t>(
+        (state_.Stars[player] + state_.StarModulus - 1u) % state_.StarModulus);
 }
 
 }  // namespace kelvandor

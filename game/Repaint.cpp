@@ -298,7 +298,8 @@ CGameRenderer::ElementRepaint CGameRenderer::PlanElements(const BoardMotion& mot
     std::uint32_t moving = 0;
     for (std::int32_t k = 0; k < count; ++k) {
         const std::int32_t i = order[k];
-        const BoardOffset target = OffsetOf(state_.ElementColumn[i], state_.ElementSlot[i], screen_);
+        const BoardOffset target =
+            OffsetOf(state_.ElementColumn[i], state_.ElementSlot[i], screen_);
         ElementPlacement& place = out.elements[out.count++];
         place.index = i;
         place.targetX = target.x;
@@ -355,8 +356,8 @@ void CGameRenderer::RepaintElements(CDibImage& back, const BoardMotion& motion) 
     }
     for (std::int32_t k = 0; k < r.count; ++k) {
         const ElementPlacement& e = r.elements[static_cast<std::size_t>(k)];
-        DrawElement(images_, back, static_cast<std::size_t>(e.index), StateOf(state_, e),
-                    ox + e.x, oy + e.y);
+        DrawElement(images_, back, static_cast<std::size_t>(e.index), StateOf(state_, e), ox + e.x,
+                    oy + e.y);
         if (!r.fullRedraw) {
             host_.InvalidateArea(ox + e.targetX - kFrameMargin, oy + e.targetY - kFrameMargin,
                                  l.TileWidth + 2 * kFrameMargin + 1,

@@ -7,9 +7,7 @@ namespace kelvandor {
 
 CRemoteLink::CRemoteLink(const std::atomic<std::uint32_t>& comPort, HandOverFunction handOver,
                          CComPorts& ports, RemoteClock clock)
-    : comPort_(comPort),
-      handOver_(std::move(handOver)),
-      reader_(ports, *this, std::move(clock)) {}
+    : comPort_(comPort), handOver_(std::move(handOver)), reader_(ports, *this, std::move(clock)) {}
 
 CRemoteLink::~CRemoteLink() {
     reader_.Stop();

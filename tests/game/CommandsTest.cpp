@@ -93,8 +93,7 @@ TEST(RemoteButtonTableTest, EveryCodeHasItsAction) {
     };
     for (std::uint32_t code = 0; code < 16; ++code) {
         EXPECT_EQ(RemoteButtonAction(code, true), expected[code]) << "code " << code;
-        EXPECT_EQ(RemoteButtonAction(code, false),
-                  code == 13 ? RemoteAction{} : expected[code])
+        EXPECT_EQ(RemoteButtonAction(code, false), code == 13 ? RemoteAction{} : expected[code])
             << "code " << code << " with the joystick off";
     }
     EXPECT_EQ(RemoteButtonAction(42, true), RemoteAction{});  // a lower-case "a"

@@ -75,14 +75,29 @@ TEST_F(InvariantTest, HoldsThroughout100000RandomSteps) {
     Create(folder.Path(), 12345);
 
     const CommandId commands[] = {
-        CommandId::NextPuzzle,     CommandId::NextPuzzle,       CommandId::ClearBoard,
-        CommandId::ClearBoard,     CommandId::StopLeft,         CommandId::StopRight,
-        CommandId::StopLeftButton, CommandId::StopRightButton,  CommandId::AddStarLeft,
-        CommandId::AddStarRight,   CommandId::RemoveStarLeft,   CommandId::RemoveStarRight,
-        CommandId::SwitchPlayer,   CommandId::ToggleLeftPlayer, CommandId::ToggleRightPlayer,
-        CommandId::AutoStars,      CommandId::UseFormulas,      CommandId::SmallStars,
-        CommandId::TwoRowsOfStars, CommandId::LargeStars,       CommandId::NextGameNumber,
-        CommandId::SetTimeout,     kFrameCommand,
+        CommandId::NextPuzzle,
+        CommandId::NextPuzzle,
+        CommandId::ClearBoard,
+        CommandId::ClearBoard,
+        CommandId::StopLeft,
+        CommandId::StopRight,
+        CommandId::StopLeftButton,
+        CommandId::StopRightButton,
+        CommandId::AddStarLeft,
+        CommandId::AddStarRight,
+        CommandId::RemoveStarLeft,
+        CommandId::RemoveStarRight,
+        CommandId::SwitchPlayer,
+        CommandId::ToggleLeftPlayer,
+        CommandId::ToggleRightPlayer,
+        CommandId::AutoStars,
+        CommandId::UseFormulas,
+        CommandId::SmallStars,
+        CommandId::TwoRowsOfStars,
+        CommandId::LargeStars,
+        CommandId::NextGameNumber,
+        CommandId::SetTimeout,
+        kFrameCommand,
     };
     const char* const answers[] = {"1", "0", "3", "25", "x", "-4", "999"};
     GameRandom random(20261206);

@@ -19,8 +19,9 @@ protected:
     // the ordered column, brought into place and confirmed by the active player.
     void SolveRound() {
         for (int guard = 0; guard < 20 && view->State().PhaseCountdown == 0; ++guard) {
-            ASSERT_TRUE(host.RunTicksUntil(
-                400, [this] { return view->State().MovingCount == 0 && view->State().SelectCountdown == 0; }));
+            ASSERT_TRUE(host.RunTicksUntil(400, [this] {
+                return view->State().MovingCount == 0 && view->State().SelectCountdown == 0;
+            }));
             const int sel = Selected();
             ASSERT_GE(sel, 0);
             ASSERT_EQ(view->State().ElementColumn[sel], kRightColumn);
@@ -82,8 +83,9 @@ TEST_F(RoundFlowTest, WholePuzzleSolvedThenClearedAndTheNextStartsWithTheOtherPl
     SolveRound();
     EXPECT_EQ(view->State().PhaseCountdown, 10u);
     EXPECT_EQ(view->State().Stars, (std::array<std::uint8_t, 2>{0, 0}));  // solving earns no star
-    ASSERT_TRUE(
-        host.RunTicksUntil(400, [this] { return view->State().PhaseCountdown == 1 && view->State().MovingCount == 0; }));
+    ASSERT_TRUE(host.RunTicksUntil(400, [this] {
+        return view->State().PhaseCountdown == 1 && view->State().MovingCount == 0;
+    }));
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(view->State().ElementColumn[i], kLeftColumn);
         EXPECT_EQ(view->State().ElementSlot[i], 2 * i);
@@ -109,7 +111,8 @@ TEST_F(RoundFlowTest, CorrectPlacementPassesTheTurnAfterTwentyTicks) {
     view->JudgePlayer(0);
     EXPECT_EQ(view->State().ElementState[2], kStatePlaced);
     EXPECT_EQ(view->State().SelectCountdown, 20u);
-    EXPECT_EQ(view->State().NextSelection, 3u);  // pool sorted by slot: B(1), D(3); position 2/2 = 1
+    EXPECT_EQ(view->State().NextSelection,
+              3u);  // pool sorted by slot: B(1), D(3); position 2/2 = 1
     EXPECT_EQ(Sounds(), std::vector<std::string>{"CLING1"});
     host.RunTicks(19);
     EXPECT_EQ(view->State().ActivePlayer, 0u);

@@ -162,7 +162,8 @@ TEST_F(ScreenTest, TwelveAnswersFillAFullHdBoardWithTilesOf69Pixels) {
     Board(columns, slots, states);
     ASSERT_EQ(view->Screen().TileHeight, 69);
     EXPECT_EQ(view->Images().StateTiles[1].height, 69u);
-    EXPECT_EQ(view->Images().ElementImages[11].width, static_cast<std::uint32_t>(view->Screen().TileWidth));
+    EXPECT_EQ(view->Images().ElementImages[11].width,
+              static_cast<std::uint32_t>(view->Screen().TileWidth));
     for (std::size_t i = 0; i < 12; ++i) {
         const auto [x, y] = TileAt(i);
         EXPECT_EQ(Pixel(x + view->Screen().TileWidth - 6, y + 34), kFill[1]) << "element " << i;
@@ -179,7 +180,8 @@ TEST_F(ScreenTest, SelectedElementLiesOnTopOfAnOverlappingOne) {
     Board({0, 0}, {0, 1}, {3, 1});
     const auto [x, y] = TileAt(1);
     EXPECT_EQ(Pixel(x + view->Screen().TileWidth - 20, y + 6), kFill[3]);
-    EXPECT_EQ(Pixel(x + view->Screen().TileWidth - 20, y + view->Screen().TileHeight - 6), kFill[1]);
+    EXPECT_EQ(Pixel(x + view->Screen().TileWidth - 20, y + view->Screen().TileHeight - 6),
+              kFill[1]);
 }
 
 TEST_F(ScreenTest, CountdownDigitSitsUnderATileThatOverlapsIt) {
@@ -344,7 +346,8 @@ TEST_F(ScreenTest, PartialRedrawsNameOnlyTheFramesOfMovedElements) {
     host.TakeInvalidated();
     host.RunTicks(1);
     EXPECT_TRUE(host.TakeInvalidated().empty());
-    EXPECT_EQ(Pixel(sx + view->Screen().TileWidth - 6, sy + view->Screen().TileHeight / 2), kFill[3]);
+    EXPECT_EQ(Pixel(sx + view->Screen().TileWidth - 6, sy + view->Screen().TileHeight / 2),
+              kFill[3]);
 }
 
 TEST_F(ScreenTest, FullRedrawLeavesNothingOldBehindTheTiles) {
@@ -360,7 +363,8 @@ TEST_F(ScreenTest, FullRedrawLeavesNothingOldBehindTheTiles) {
 
     // What the plain recipe gives: the area filled black, then every tile and image blended.
     CDibImage expected(back);
-    expected.FillRect(view->State().StarPanelWidth + 6, 42, view->Screen().AreaWidth, view->Screen().AreaHeight, 0xFF000000u);
+    expected.FillRect(view->State().StarPanelWidth + 6, 42, view->Screen().AreaWidth,
+                      view->Screen().AreaHeight, 0xFF000000u);
     for (std::size_t i : {0u, 2u, 3u, 1u}) {  // index order, the selected element last
         const auto [x, y] = TileAt(i);
         expected.DrawAlphaOver(view->Images().StateTiles[view->State().ElementState[i]], x, y);

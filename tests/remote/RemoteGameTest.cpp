@@ -20,8 +20,9 @@ class RemoteGameTest : public ViewTest {
 protected:
     void Connect() {
         link_ = std::make_unique<CRemoteLink>(
-            view->State().ComPort, [this](const RemotePress& press) { host.PostRemoteButton(press.code); },
-            ports_, [this] { return tick_ += 1000; });
+            view->State().ComPort,
+            [this](const RemotePress& press) { host.PostRemoteButton(press.code); }, ports_,
+            [this] { return tick_ += 1000; });
         link_->Start();
         const auto until = std::chrono::steady_clock::now() + 10s;
         while (!link_->Status().open && std::chrono::steady_clock::now() < until) {
@@ -61,8 +62,9 @@ TEST_F(RemoteGameTest, RoundPlayedFromRemoteFramesAlone) {
     Press('2');  // next puzzle
     ASSERT_EQ(view->State().Started, 1u);
     for (int guard = 0; guard < 10 && view->State().PhaseCountdown == 0; ++guard) {
-        ASSERT_TRUE(host.RunTicksUntil(
-            400, [this] { return view->State().MovingCount == 0 && view->State().SelectCountdown == 0; }));
+        ASSERT_TRUE(host.RunTicksUntil(400, [this] {
+            return view->State().MovingCount == 0 && view->State().SelectCountdown == 0;
+        }));
         const int sel = Selected();
         ASSERT_GE(sel, 0);
         Press('A');  // left arrow: into the ordered column
