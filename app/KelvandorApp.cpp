@@ -1,23 +1,29 @@
 #include "app/KelvandorApp.h"
 
+#include <iostream>
+
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFile>
 #include <QPointer>
 #include <QWidget>
 
 #include "app/CommandLine.h"
+#include "app/ControlServer.h"
 #include "app/FrameCommandIds.h"
 #include "app/MainFrame.h"
 #include "app/RemoteStatusPane.h"
 #include "app/TerminationSignals.h"
 #include "app/ToolbarIcons.h"
 #include "app/ViewWindow.h"
+#include "control/ControlSocket.h"
 
 namespace kelvandor {
 
 CKelvandorApp::CKelvandorApp() = default;
 
 CKelvandorApp::~CKelvandorApp() {
+    m_control.reset();
     m_signals.reset();
     if (m_frame) {
         // The view goes first and on its own, while the frame still stands, as closing the
@@ -78,7 +84,42 @@ bool CKelvandorApp::InitInstance(const std::vector<std::string>& arguments) {
             m_frame->PostCommand(static_cast<std::uint32_t>(FrameCommandId::FullScreen));
         }
     }
+    StartControlServer();
     return true;
+}
+
+void CKelvandorApp::StartControlServer() {
+    m_control = std::make_unique<CControlServer>(static_cast<IControlTarget&>(*this));
+    const std::string path = DefaultControlSocketPath();
+    if (!m_control->Listen(path)) {
+        // The game runs on without it; another program simply does not find this instance.
+        std::cerr << "kelvandor: no control socket: " << m_control->ErrorText().toStdString()
+                  << "\n";
+        m_control.reset();
+    }
+}
+
+bool CKelvandorApp::PostExit() {
+    // As "Beenden" from the menu, once the request has been answered; open dialogs are
+    // cancelled first, as for a termination signal.
+    return QMetaObject::invokeMethod(
+        m_frame.get(), [this] { RequestClose(); }, Qt::QueuedConnection);
+}
+
+std::string CKelvandorApp::DocumentPath() {
+    return QFile::encodeName(m_document.PathName()).toStdString();
+}
+
+bool CKelvandorApp::OpenDocument(const std::string& fullPath) {
+    if (!m_document.OnOpenDocument(QFile::decodeName(fullPath.c_str()), m_view != nullptr)) {
+        return false;
+    }
+    m_frame->setWindowTitle(m_document.WindowTitle());
+    return true;
+}
+
+void CKelvandorApp::SetStatusText(std::uint32_t pane, const std::string& text) {
+    m_frame->SetPaneText(pane, QString::fromStdString(text));
 }
 
 void CKelvandorApp::RequestClose() {

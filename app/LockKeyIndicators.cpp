@@ -61,6 +61,13 @@ bool CLockKeyIndicators::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
+void CLockKeyIndicators::SetPaneText(int index, const QString& text) {
+    QLabel* const panes[] = {m_caps, m_num, m_scroll};
+    if (index >= 0 && index < 3) {
+        panes[index]->setText(text);
+    }
+}
+
 void CLockKeyIndicators::Show() {
     // An indicator that is off shows an empty pane, as the lock-key panes always have.
     m_caps->setText(m_capsLock ? QStringLiteral("UF") : QString());

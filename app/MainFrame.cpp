@@ -349,6 +349,15 @@ void CMainFrame::ShowMessage(const QString& text) {
     m_messagePane->setText(text.isEmpty() ? IdlePrompt() : text);
 }
 
+void CMainFrame::SetPaneText(std::uint32_t pane, const QString& text) {
+    if (pane == 0) {
+        m_messagePane->setText(text);
+        m_messagePane->repaint();
+    } else if (pane <= 3) {
+        m_lockKeys->SetPaneText(static_cast<int>(pane) - 1, text);
+    }
+}
+
 QString CMainFrame::MessageText() const {
     return m_messagePane->text();
 }

@@ -58,6 +58,10 @@ public:
     // The status bar's message pane; shows "Bereit" while no prompt is shown.
     QString MessageText() const;
 
+    // Shows `text` at once in status-bar pane `pane`: 0 is the message pane, 1 to 3 are the
+    // lock-key indicators. Other panes are ignored.
+    void SetPaneText(std::uint32_t pane, const QString& text);
+
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -7,6 +7,7 @@
 
 #include <csignal>
 #include <fstream>
+#include <string>
 
 #include <QAction>
 #include <QDir>
@@ -15,9 +16,11 @@
 #include <QMenuBar>
 #include <QTest>
 
+#include "app/ControlServer.h"
 #include "app/FrameCommandIds.h"
 #include "app/MainFrame.h"
 #include "app/ViewWindow.h"
+#include "control/ControlSocket.h"
 #include "game/CommandIds.h"
 #include "game/KelvandorView.h"
 #include "tests/app/QtTestSupport.h"
@@ -244,6 +247,43 @@ TEST_F(KelvandorAppTest, FolderPickerChoiceBecomesThePuzzleRoot) {
     app.MainFrame()->ExecuteCommand(Id(CommandId::SetPuzzlePath));
     EXPECT_EQ(answerer.titles, QStringList{QStringLiteral("Pfad mit Texten")});
     EXPECT_EQ(app.View()->View().State().PuzzlePath, chosen);
+}
+
+TEST_F(KelvandorAppTest, OtherProgramsFindRenameAndEndTheGameThroughItsSocket) {
+    using namespace std::string_literals;
+    StorePuzzleRoot("/nowhere");
+    CKelvandorApp app;
+    Start(app, {});
+    ASSERT_NE(app.ControlServer(), nullptr);
+    auto send = [](const ControlRequest& request) {
+        const ControlExchange exchange = test::RunBesideEventLoop(
+            [&] { return ExchangeControlRequest(DefaultControlSocketPath(), request, 2000); });
+        EXPECT_EQ(exchange.status, ControlExchange::Status::Replied) << exchange.error;
+        return exchange.reply;
+    };
+
+    EXPECT_EQ(send({0xC000, 0x12345678, 0, {}}).result, 0x12345678u);
+    const std::string document = QDir::current().filePath("Das Spiel").toStdString();
+    EXPECT_EQ(send({0x27F5, 2, 0, {}}), (ControlReply{1, CopyData{0x27F50002, document + '\0'}}));
+
+    // Renamed: the title follows, and the new path is found in any case, with "\" for "/" and
+    // sent as UTF-16.
+    EXPECT_EQ(send({0x4A, 0, 0x27F50001, "/tmp/Show/R\xE4tsel.txt\0"s}).result, 1u);
+    EXPECT_EQ(app.MainFrame()->windowTitle(), QStringLiteral("Rätsel.txt - Kelvandor"));
+    std::string utf16;
+    for (char16_t unit : std::u16string(u"\\TMP\\show\\R\u00C4TSEL.TXT")) {
+        utf16 += static_cast<char>(unit & 0xFF);
+        utf16 += static_cast<char>(unit >> 8);
+    }
+    EXPECT_EQ(send({0x4A, 0, 0x27F58003, utf16 + "\0\0"s}).result, 1u);
+    EXPECT_EQ(send({0x4A, 0, 0x27F50003, "/tmp/Show/Raetsel.txt\0"s}).result, 0u);
+
+    EXPECT_EQ(send({0x2C3F, 0, 0, "Gleich geht's weiter\0"s}).result, 0u);
+    EXPECT_EQ(app.MainFrame()->MessageText(), QStringLiteral("Gleich geht's weiter"));
+
+    // Ending: answered first, then the window closes and the settings are saved.
+    EXPECT_EQ(send({0x27F5, 0, 0, {}}).result, 1u);
+    EXPECT_TRUE(test::ProcessEventsUntil([&] { return !app.MainFrame()->isVisible(); }));
 }
 
 }  // namespace
