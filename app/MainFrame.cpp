@@ -18,6 +18,7 @@
 #include "app/GameCommands.h"
 #include "app/LockKeyIndicators.h"
 #include "app/MenuResource.h"
+#include "app/StayOnTop.h"
 #include "app/ToolbarIcons.h"
 #include "app/WindowPlacement.h"
 #include "dialogs/HelpDialogs.h"
@@ -335,14 +336,7 @@ void CMainFrame::ApplyToolbarStyle() {
 
 void CMainFrame::ToggleStayOnTop() {
     m_stayOnTop = !m_stayOnTop;
-    const bool wasVisible = isVisible();
-    // Changing the window flags hides the window; show it again without taking the focus.
-    setAttribute(Qt::WA_ShowWithoutActivating, true);
-    setWindowFlag(Qt::WindowStaysOnTopHint, m_stayOnTop);
-    if (wasVisible) {
-        show();
-    }
-    setAttribute(Qt::WA_ShowWithoutActivating, false);
+    SetStaysOnTop(*this, m_stayOnTop);
 }
 
 void CMainFrame::ShowMessage(const QString& text) {

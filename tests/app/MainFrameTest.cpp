@@ -7,12 +7,14 @@
 #include <vector>
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTest>
 #include <QToolBar>
+#include <QWindow>
 
 #include "app/FrameCommandIds.h"
 #include "app/GameCommands.h"
@@ -156,6 +158,36 @@ TEST_F(MainFrameTest, ZoomTwiceRestoresMenuBarsAndWindowState) {
     EXPECT_TRUE(frame.statusBar()->isVisible());
     EXPECT_FALSE(frame.findChild<QToolBar*>()->isVisible());
     EXPECT_EQ(game.zoomModes, (std::vector<int>{1, 0}));
+}
+
+TEST_F(MainFrameTest, StayOnTopKeepsTheWindowAndItsKeyboardFocus) {
+    CMainFrame frame;
+    auto* view = new QWidget;
+    view->setFocusPolicy(Qt::StrongFocus);
+    frame.SetView(view, &game);
+    frame.show();
+    frame.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    view->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), view);
+    const QWindow* native = frame.windowHandle();
+    const WId id = frame.winId();
+
+    for (bool on : {true, false}) {
+        frame.ExecuteCommand(Id(FrameCommandId::StayOnTop));
+        EXPECT_EQ(frame.IsStayOnTop(), on);
+        EXPECT_EQ(frame.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint), on);
+        EXPECT_EQ(frame.windowFlags().testFlag(Qt::WindowStaysOnTopHint), on);
+        // The same native window, still active, the keys still going to the game.
+        EXPECT_EQ(frame.windowHandle(), native);
+        EXPECT_EQ(frame.winId(), id);
+        EXPECT_TRUE(frame.isVisible());
+        EXPECT_TRUE(frame.isActiveWindow());
+        EXPECT_EQ(QApplication::focusWidget(), view);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
+    }
+    EXPECT_EQ(game.ran,
+              (std::vector<std::uint32_t>{Id(CommandId::NextPuzzle), Id(CommandId::NextPuzzle)}));
 }
 
 TEST_F(MainFrameTest, StatusBarShowsPromptsAndBereitWhenIdle) {
