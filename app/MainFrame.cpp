@@ -18,6 +18,7 @@
 #include "app/GameCommands.h"
 #include "app/LockKeyIndicators.h"
 #include "app/MenuResource.h"
+#include "app/MenuStyle.h"
 #include "app/StayOnTop.h"
 #include "app/ToolbarIcons.h"
 #include "app/WindowPlacement.h"
@@ -92,8 +93,12 @@ void CMainFrame::CreateActions() {
 }
 
 void CMainFrame::CreateMenus() {
+    // The drop-downs draw their items themselves: picture column, keys column, grey tones.
+    m_menuStyle = new CMenuStyle;
+    m_menuStyle->setParent(this);
     for (const MenuResource& resource : MenuBarResource()) {
         QMenu* menu = menuBar()->addMenu(QString::fromUtf8(resource.title));
+        menu->setStyle(m_menuStyle);
         for (std::uint32_t id : resource.items) {
             if (id == 0) {
                 menu->addSeparator();

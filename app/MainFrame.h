@@ -17,6 +17,7 @@ namespace kelvandor {
 
 class IGameCommands;
 class CLockKeyIndicators;
+class CMenuStyle;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -87,6 +88,7 @@ private:
     QToolBar* m_toolBar = nullptr;
     QLabel* m_messagePane = nullptr;
     CLockKeyIndicators* m_lockKeys = nullptr;
+    CMenuStyle* m_menuStyle = nullptr;
     QTimer* m_idleTimer = nullptr;
 
     bool m_flatMode = true;
