@@ -5,7 +5,10 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPointer>
+#include <QTranslator>
 #include <QWidget>
 
 #include "app/CommandLine.h"
@@ -25,6 +28,9 @@ CKelvandorApp::CKelvandorApp() = default;
 CKelvandorApp::~CKelvandorApp() {
     m_control.reset();
     m_signals.reset();
+    if (m_qtTranslation) {
+        QCoreApplication::removeTranslator(m_qtTranslation.get());
+    }
     if (m_frame) {
         // The view goes first and on its own, while the frame still stands, as closing the
         // window would take it down.
@@ -42,6 +48,7 @@ void CKelvandorApp::SetSettingsHome() {
 
 bool CKelvandorApp::InitInstance(const std::vector<std::string>& arguments) {
     SetSettingsHome();
+    InstallQtTranslation();
     QApplication::setWindowIcon(ProgramIcon());
 
     // The new-document step: frame, view (which reads its settings) and document.
@@ -86,6 +93,20 @@ bool CKelvandorApp::InitInstance(const std::vector<std::string>& arguments) {
     }
     StartControlServer();
     return true;
+}
+
+void CKelvandorApp::InstallQtTranslation() {
+    // The program speaks German, whatever the desktop's language: so do Qt's own dialogs
+    // (the folder picker above all), with German dates. Without the translations installed
+    // the dialogs stay English.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    m_qtTranslation = std::make_unique<QTranslator>();
+    if (m_qtTranslation->load(QStringLiteral("qtbase_de"),
+                              QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(m_qtTranslation.get());
+    } else {
+        m_qtTranslation.reset();
+    }
 }
 
 void CKelvandorApp::StartControlServer() {

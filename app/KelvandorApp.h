@@ -10,6 +10,8 @@
 #include "app/KelvandorDoc.h"
 #include "control/ControlHandler.h"
 
+class QTranslator;
+
 namespace kelvandor {
 
 class CControlServer;
@@ -49,12 +51,14 @@ private:
     bool OpenDocument(const std::string& fullPath) override;
     void SetStatusText(std::uint32_t pane, const std::string& text) override;
     void StartControlServer();
+    void InstallQtTranslation();
 
     std::unique_ptr<CMainFrame> m_frame;
     CViewWindow* m_view = nullptr;  // owned by the frame's widget tree
     CKelvandorDoc m_document;
     std::unique_ptr<CTerminationSignals> m_signals;
     std::unique_ptr<CControlServer> m_control;
+    std::unique_ptr<QTranslator> m_qtTranslation;
 };
 
 }  // namespace kelvandor

@@ -10,10 +10,13 @@
 #include <string>
 
 #include <QAction>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTest>
 
 #include "app/ControlServer.h"
@@ -247,6 +250,50 @@ TEST_F(KelvandorAppTest, FolderPickerChoiceBecomesThePuzzleRoot) {
     app.MainFrame()->ExecuteCommand(Id(CommandId::SetPuzzlePath));
     EXPECT_EQ(answerer.titles, QStringList{QStringLiteral("Pfad mit Texten")});
     EXPECT_EQ(app.View()->View().State().PuzzlePath, chosen);
+}
+
+TEST_F(KelvandorAppTest, FolderPickerSpeaksGermanAndOpensAtTheRootOrAtHome) {
+    struct Seen {
+        QString directory, lookIn, choose, cancel;
+        int sideBarWidth = 0;
+    };
+    auto open = [](CKelvandorApp& app) {
+        Seen seen;
+        test::CDialogAnswerer answerer([&](QDialog& dialog) {
+            auto& picker = static_cast<QFileDialog&>(dialog);
+            seen.directory = picker.directory().absolutePath();
+            seen.lookIn = picker.findChild<QLabel*>(QStringLiteral("lookInLabel"))->text();
+            auto* buttons = picker.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+            seen.choose = buttons->button(QDialogButtonBox::Open)->text();
+            seen.cancel = buttons->button(QDialogButtonBox::Cancel)->text();
+            auto* sideBar = picker.findChild<QWidget*>(QStringLiteral("sidebar"));
+            seen.sideBarWidth = sideBar->isVisible() ? sideBar->width() : 0;
+            dialog.reject();
+        });
+        app.MainFrame()->ExecuteCommand(Id(CommandId::SetPuzzlePath));
+        return seen;
+    };
+    {
+        // A first start has no root: the picker opens at home.
+        CKelvandorApp app;
+        {
+            test::CDialogAnswerer cancelFirstQuestion;
+            Start(app, {});
+            ASSERT_TRUE(
+                test::ProcessEventsUntil([&] { return !cancelFirstQuestion.titles.isEmpty(); }));
+        }
+        EXPECT_EQ(open(app).directory, QDir::homePath());
+    }
+    const std::string root = MakePuzzles();
+    StorePuzzleRoot(root);
+    CKelvandorApp app;
+    Start(app, {});
+    const Seen seen = open(app);
+    EXPECT_EQ(seen.directory, QString::fromStdString(root));
+    EXPECT_EQ(seen.lookIn, QStringLiteral("Suchen in:"));
+    EXPECT_EQ(seen.choose, QStringLiteral("&Auswählen"));
+    EXPECT_EQ(seen.cancel, QStringLiteral("Abbrechen"));
+    EXPECT_GE(seen.sideBarWidth, 120);
 }
 
 TEST_F(KelvandorAppTest, OtherProgramsFindRenameAndEndTheGameThroughItsSocket) {
