@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
 
 #include "app/FrameCommandIds.h"
 #include "app/GameCommands.h"
@@ -161,8 +162,18 @@ bool CMainFrame::RestorePlacement() {
     saved.rect =
         QRect(number("LastPosX"), number("LastPosY"), number("LastSizeX"), number("LastSizeY"));
     saved.monitor = number("LastMonitor");
-    if (const std::optional<QRect> rect = RestoredRect(saved, MonitorRects())) {
-        setGeometry(*rect);
+    const QList<QRect> monitors = MonitorRects();
+    if (const std::optional<QRect> rect = RestoredRect(saved, monitors)) {
+        // The screens may have changed since: a size saved on a larger one is fitted.
+        const QList<QScreen*> screens = QGuiApplication::screens();
+        const int monitor = std::max(MonitorOf(*rect, monitors), 0);
+        const QRect available =
+            monitor < screens.size() ? screens[monitor]->availableGeometry() : QRect();
+        const QRect fitted = FitToScreen(*rect, available);
+        setGeometry(fitted);
+        // The window manager's frame is known only once the window is shown; then the
+        // fitted window is made to fit with it.
+        m_fitFramePending = fitted != *rect;
     }
     return saved.isZoomed;
 }
@@ -366,7 +377,25 @@ bool CMainFrame::event(QEvent* event) {
         ShowMessage(static_cast<QStatusTipEvent*>(event)->tip());
         return true;
     }
-    return QMainWindow::event(event);
+    const bool handled = QMainWindow::event(event);
+    // The frame is known at the latest when the window first paints after being mapped.
+    if (m_fitFramePending && (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
+                              event->type() == QEvent::Paint)) {
+        FitFrameToScreen();
+    }
+    return handled;
+}
+
+void CMainFrame::FitFrameToScreen() {
+    const QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+    if (frame.isNull() || windowState() != Qt::WindowNoState) {
+        return;  // no frame yet, or the window manager places the window itself
+    }
+    m_fitFramePending = false;
+    const QRect fitted = FitToScreen(geometry(), screen()->availableGeometry(), frame);
+    if (fitted != geometry()) {
+        setGeometry(fitted);
+    }
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

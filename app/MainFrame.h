@@ -80,6 +80,7 @@ private:
     void ToggleStayOnTop();
     void ApplyToolbarStyle();
     void ShowMessage(const QString& text);
+    void FitFrameToScreen();
 
     bool IsFrameCommand(std::uint32_t id) const;
 
@@ -98,6 +99,7 @@ private:
     bool m_toolBarWasVisible = false;
     bool m_statusBarWasVisible = false;
     bool m_settingsWritten = false;
+    bool m_fitFramePending = false;  // a restored window was fitted without its frame
 };
 
 }  // namespace kelvandor

@@ -8,8 +8,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTest>
@@ -233,6 +235,23 @@ TEST_F(MainFrameTest, HelpItemsOpenTheirDialogs) {
     EXPECT_EQ(answerer.titles,
               (QStringList{QStringLiteral("Info über Kelvandor"),
                            QStringLiteral("Tastaturbelegung"), QStringLiteral("Dateiformat")}));
+}
+
+TEST_F(MainFrameTest, PlacementSavedOnALargerScreenIsFittedToThisOne) {
+    {
+        QSettings settings;
+        settings.setValue("Settings/IsZoomed", 0);
+        settings.setValue("Settings/LastPosX", 0);
+        settings.setValue("Settings/LastPosY", 0);
+        settings.setValue("Settings/LastSizeX", 3840);
+        settings.setValue("Settings/LastSizeY", 2160);
+    }
+    CMainFrame frame;
+    frame.RestorePlacement();
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    ASSERT_LT(available.width(), 3840);
+    EXPECT_TRUE(available.contains(frame.geometry())) << frame.geometry().width();
+    EXPECT_EQ(frame.geometry().size(), available.size().boundedTo(frame.maximumSize()));
 }
 
 TEST_F(MainFrameTest, ExitWhileZoomedKeepsThePositionAndNextStartIsMaximised) {
