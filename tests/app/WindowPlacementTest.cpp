@@ -39,6 +39,9 @@ TEST(WindowPlacementTest, SizeSavedOnALargerScreenIsFittedToTheSmallerOne) {
     // Too wide for the second screen: the area's width, from the area's left edge.
     EXPECT_EQ(FitToScreen(QRect(2000, 20, 2500, 600), QRect(1920, 0, 1280, 1024)),
               QRect(1920, 20, 1280, 600));
+    // With the window manager's frame, the frame is what must fit.
+    EXPECT_EQ(FitToScreen(QRect(1, 20, 1920, 1080), QRect(0, 0, 1920, 1080), QMargins(1, 20, 1, 5)),
+              QRect(1, 20, 1918, 1055));
     // What fits stays as it is, even when it hangs over an edge.
     EXPECT_EQ(FitToScreen(QRect(-100, 30, 800, 600), available), QRect(-100, 30, 800, 600));
 }
