@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QPointer>
 #include <QTranslator>
 #include <QWidget>
 
@@ -15,7 +14,7 @@
 #include "app/ControlServer.h"
 #include "app/FrameCommandIds.h"
 #include "app/MainFrame.h"
-#include "app/RemoteStatusPane.h"
+#include "app/StatusPanes.h"
 #include "app/TerminationSignals.h"
 #include "app/ToolbarIcons.h"
 #include "app/ViewWindow.h"
@@ -59,12 +58,7 @@ bool CKelvandorApp::InitInstance(const std::vector<std::string>& arguments) {
         return false;
     }
     m_frame->setWindowTitle(m_document.WindowTitle());
-    QPointer<CViewWindow> view = m_view;
-    m_frame->AddStatusPane(new CRemoteStatusPane(
-        [view]() -> std::optional<RemoteStatus> {
-            return view ? view->RemoteReaderStatus() : std::nullopt;
-        },
-        m_frame.get()));
+    AddShowPanes(*m_frame, *m_view);
 
     const std::vector<CommandLineAction> actions =
         ParseCommandLine(arguments, PlatformSlashStartsOption());

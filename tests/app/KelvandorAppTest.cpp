@@ -22,6 +22,7 @@
 #include "app/ControlServer.h"
 #include "app/FrameCommandIds.h"
 #include "app/MainFrame.h"
+#include "app/StatusPanes.h"
 #include "app/ViewWindow.h"
 #include "control/ControlSocket.h"
 #include "game/CommandIds.h"
@@ -250,6 +251,38 @@ TEST_F(KelvandorAppTest, FolderPickerChoiceBecomesThePuzzleRoot) {
     app.MainFrame()->ExecuteCommand(Id(CommandId::SetPuzzlePath));
     EXPECT_EQ(answerer.titles, QStringList{QStringLiteral("Pfad mit Texten")});
     EXPECT_EQ(app.View()->View().State().PuzzlePath, chosen);
+}
+
+TEST_F(KelvandorAppTest, StatusBarShowsTheRootTheNextPuzzleAndTheReceiver) {
+    const std::string root = MakePuzzles();
+    StorePuzzleRoot(root);
+    CKelvandorApp app;
+    Start(app, {});
+    auto pane = [&](const char* name) {
+        auto* label = app.MainFrame()->findChild<QLabel*>(QString::fromLatin1(name));
+        EXPECT_NE(label, nullptr) << name;
+        return label != nullptr ? label->text() : QString();
+    };
+    EXPECT_EQ(pane("PuzzlePane"), PuzzlePaneText(QString::fromStdString(root), 1));
+    QTest::keyClick(app.MainFrame(), Qt::Key_F5);
+    EXPECT_TRUE(test::ProcessEventsUntil(
+        [&] { return pane("PuzzlePane").endsWith(QStringLiteral("weiter ab Game002")); }));
+    EXPECT_TRUE(test::ProcessEventsUntil([&] {
+        return pane("ReceiverPane") == QStringLiteral("Empfänger: nie gehört") &&
+               pane("RemotePane").startsWith(QStringLiteral("COM1 "));
+    }));
+}
+
+TEST(PuzzlePaneTextTest, NamesTheRootAndTheFolderOfTheNextPuzzle) {
+    EXPECT_EQ(PuzzlePaneText(QStringLiteral("/shows/quiz"), 4),
+              QStringLiteral("Rätsel: /shows/quiz – weiter ab Game004"));
+    EXPECT_EQ(PuzzlePaneText(QStringLiteral("/q"), 1000),
+              QStringLiteral("Rätsel: /q – weiter ab Game1000"));
+    EXPECT_EQ(PuzzlePaneText(QString(), 1), QStringLiteral("Rätsel: kein Pfad"));
+    // A long root keeps its start and its end.
+    EXPECT_EQ(
+        PuzzlePaneText(QStringLiteral("/media/quizmaster/USB-STICK/Shows/2024/Finale"), 7, 21),
+        QStringLiteral("Rätsel: /media/qui…024/Finale – weiter ab Game007"));
 }
 
 TEST_F(KelvandorAppTest, FolderPickerSpeaksGermanAndOpensAtTheRootOrAtHome) {
