@@ -6,7 +6,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 PUZZLES    ?= $(CURDIR)/samples/puzzles
 
-.PHONY: all setup configure build run test asan bench format clean
+.PHONY: all setup configure build run test asan bench deb format clean
 
 all: build
 
@@ -40,6 +40,9 @@ asan: setup
 
 bench: build
 	@for b in $(BUILD)/bench/*; do if [ -f "$$b" ] && [ -x "$$b" ]; then "$$b" || exit 1; fi; done
+
+deb: build
+	cd $(BUILD) && cpack -G DEB
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

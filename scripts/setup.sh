@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ make pkg-config ccache
+  dpkg-dev file
   qt6-base-dev qt6-translations-l10n
   libsdl2-dev
   libpng-dev libjpeg62-turbo-dev zlib1g-dev

@@ -7,8 +7,9 @@
 //   build-tools/kelvandor-make-pictures $FONT resources [PREVIEW_DIR]
 //
 // Output under resources/: bitmaps/star-large.bmp, star-medium.bmp, star-small.bmp,
-// digits.bmp, toolbar.bmp and icons/kelvandor.ico; with PREVIEW_DIR also PNGs of each (the
-// toolbar enlarged eight times besides its 1:1 copy).
+// digits.bmp, toolbar.bmp, icons/kelvandor.ico and the icon for the desktop in the hicolor
+// sizes (icons/hicolor/kelvandor-SIZE.png, installed, not embedded); with PREVIEW_DIR also
+// PNGs of each (the toolbar enlarged eight times besides its 1:1 copy).
 //
 // The stars and the digit strip carry alpha, and their colours are already darkened by
 // their alpha (as if laid on black): the game copies both onto its 24-bit screen without
@@ -482,6 +483,11 @@ int main(int argc, char** argv) {
         for (int size : {16, 32, 48, 64})
             icons.push_back(MakeIconImage(size));
         kelvandor::tools::WriteFile(out + "/icons/kelvandor.ico", EncodeIco(icons));
+        // The same icon for the desktop's menus, in the sizes of the hicolor theme.
+        for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+            kelvandor::tools::WritePng(
+                out + "/icons/hicolor/kelvandor-" + std::to_string(size) + ".png",
+                MakeIconImage(size));
         if (!preview.empty()) {
             for (const Canvas& c : icons) {
                 kelvandor::tools::WritePng(preview + "/icon-" + std::to_string(c.width) + ".png",
