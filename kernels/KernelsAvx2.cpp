@@ -11,7 +11,6 @@
 #include <cstring>
 
 #include "kernels/DrawKernels.h"
-#include "kernels/FillLoop.h"
 #include "kernels/KernelTables.h"
 #include "kernels/RowLoops.h"
 
@@ -135,9 +134,13 @@ inline bool CopyOpaque32To24(std::uint8_t* d, const std::uint8_t* s) {
     return true;
 }
 
-// The four blends, each as a block of eight pixels and a run of 32 opaque ones.
+// The four blends, each as a block of eight pixels and a run of 32 opaque ones. A run whose
+// alpha is all 255 is copied, since alpha 255 gives the source itself in every blend.
 
-struct Alpha32 {
+// Onto 4-byte pixels: a block whose alpha is all 0 is skipped, one whose alpha is all 255 is
+// copied, any other goes through the kernel's Mix, which handles every case at once.
+template <typename Kernel>
+struct Onto32 {
     static constexpr std::size_t kBytes = 4;
     static bool Run(std::uint8_t* d, const std::uint8_t* s) { return CopyOpaque32To32(d, s); }
     static void Block(std::uint8_t* d, const std::uint8_t* s) {
@@ -150,8 +153,17 @@ struct Alpha32 {
             Store8(d, sp);
             return;
         }
-        Store8(d, Mix(sp, Load8(d)));
+        Store8(d, Kernel::Mix(sp, Load8(d)));
     }
+};
+
+// Onto 3-byte pixels; the kernel has its own Block.
+struct Onto24 {
+    static constexpr std::size_t kBytes = 3;
+    static bool Run(std::uint8_t* d, const std::uint8_t* s) { return CopyOpaque32To24(d, s); }
+};
+
+struct Alpha32 : Onto32<Alpha32> {
     // Every case at once.
     static __m256i Mix(__m256i sp, __m256i dp) {
         const __m256i alphaMask = AlphaMask();
@@ -163,23 +175,7 @@ struct Alpha32 {
     }
 };
 
-struct Over32 {
-    static constexpr std::size_t kBytes = 4;
-    static bool Run(std::uint8_t* d, const std::uint8_t* s) {
-        return CopyOpaque32To32(d, s);  // alpha 255 gives the source itself
-    }
-    static void Block(std::uint8_t* d, const std::uint8_t* s) {
-        const __m256i alphaMask = AlphaMask();
-        const __m256i sp = Load8(s);
-        if (_mm256_testz_si256(sp, alphaMask)) {
-            return;
-        }
-        if (_mm256_testc_si256(sp, alphaMask)) {
-            Store8(d, sp);
-            return;
-        }
-        Store8(d, Mix(sp, Load8(d)));
-    }
+struct Over32 : Onto32<Over32> {
     // Every case at once.
     static __m256i Mix(__m256i sp, __m256i dp) {
         const __m256i alphaMask = AlphaMask();
@@ -195,9 +191,7 @@ struct Over32 {
     }
 };
 
-struct Alpha24 {
-    static constexpr std::size_t kBytes = 3;
-    static bool Run(std::uint8_t* d, const std::uint8_t* s) { return CopyOpaque32To24(d, s); }
+struct Alpha24 : Onto24 {
     static void Block(std::uint8_t* d, const std::uint8_t* s) {
         const __m256i alphaMask = AlphaMask();
         const __m256i sp = Load8(s);
@@ -213,9 +207,7 @@ struct Alpha24 {
 };
 
 // A 24-bit destination reads as transparent everywhere: every visible pixel is copied.
-struct Over24 {
-    static constexpr std::size_t kBytes = 3;
-    static bool Run(std::uint8_t* d, const std::uint8_t* s) { return CopyOpaque32To24(d, s); }
+struct Over24 : Onto24 {
     static void Block(std::uint8_t* d, const std::uint8_t* s) {
         const __m256i alphaMask = AlphaMask();
         const __m256i sp = Load8(s);
@@ -503,24 +495,16 @@ void HorizontalPaddedAvx2(std::uint8_t* __restrict out, const std::uint32_t* __r
 namespace kelvandor::kernels {
 
 const DrawKernels& Avx2Kernels() {
-    using namespace avx2;
-    static constexpr DrawKernels kTable = {
-        "avx2",
-        FillRow,
-        Opaque32Row,
-        BlendRowAvx2<Alpha32>,
-        BlendRowAvx2<Alpha24>,
-        BlendRowAvx2<Over32>,
-        BlendRowAvx2<Over24>,
-        AccumulateFirst,
-        Accumulate,
-        Normalise,
-        AccumulateAlphaAware,
-        VerticalAlphaAwareNarrow,
-        HorizontalAlphaAwareNarrow,
-        VerticalAvx2,
-        HorizontalPaddedAvx2,
-    };
+    static constexpr DrawKernels kTable = [] {
+        DrawKernels table = avx2::LoopKernels("avx2");
+        table.alpha32To32 = avx2::BlendRowAvx2<avx2::Alpha32>;
+        table.alpha32To24 = avx2::BlendRowAvx2<avx2::Alpha24>;
+        table.over32To32 = avx2::BlendRowAvx2<avx2::Over32>;
+        table.over32To24 = avx2::BlendRowAvx2<avx2::Over24>;
+        table.verticalAlphaAwarePadded = avx2::VerticalAvx2;
+        table.horizontalAlphaAwarePadded = avx2::HorizontalPaddedAvx2;
+        return table;
+    }();
     return kTable;
 }
 

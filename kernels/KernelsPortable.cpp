@@ -9,7 +9,6 @@
 #include <cstring>
 
 #include "kernels/DrawKernels.h"
-#include "kernels/FillLoop.h"
 #include "kernels/KernelTables.h"
 #include "kernels/RowLoops.h"
 
@@ -147,24 +146,14 @@ void OverRow32To24(std::uint8_t* __restrict d, const std::uint8_t* __restrict s,
 namespace kelvandor::kernels {
 
 const DrawKernels& PortableKernels() {
-    using namespace portable;
-    static constexpr DrawKernels kTable = {
-        "portable",
-        FillRow,
-        Opaque32Row,
-        AlphaRow32To32,
-        AlphaRow32To24,
-        OverRow32To32,
-        OverRow32To24,
-        AccumulateFirst,
-        Accumulate,
-        Normalise,
-        AccumulateAlphaAware,
-        VerticalAlphaAwareNarrow,
-        HorizontalAlphaAwareNarrow,
-        nullptr,  // no padded form: the per-row kernels serve
-        nullptr,
-    };
+    static constexpr DrawKernels kTable = [] {
+        DrawKernels table = portable::LoopKernels("portable");
+        table.alpha32To32 = portable::AlphaRow32To32;
+        table.alpha32To24 = portable::AlphaRow32To24;
+        table.over32To32 = portable::OverRow32To32;
+        table.over32To24 = portable::OverRow32To24;
+        return table;  // no padded scaling: the per-row kernels serve
+    }();
     return kTable;
 }
 

@@ -1,8 +1,9 @@
-// The row loops of copying and scaling, written once for the vectoriser and compiled by each
-// kernels file for its own instruction set: a file defines KELVANDOR_KERNELS_NS (its
-// namespace) and includes this header once. Nothing here has external linkage, so no copy
-// compiled for a wider instruction set can stand in for another file's. (No include guard:
-// one inclusion per file by design.)
+// The row loops of filling, copying and scaling, written once for the vectoriser and compiled
+// by each kernels file for its own instruction set: a file defines KELVANDOR_KERNELS_NS (its
+// namespace) and includes this header once. LoopKernels() gives the table entries of these
+// loops; each file adds the kernels it has of its own. Nothing here has external linkage, so no
+// copy compiled for a wider instruction set can stand in for another file's. (No include guard: one
+// inclusion per file by design.)
 //
 // The loops are branch-free over a span, keep their count in a local and take __restrict
 // pointers, so that the compiler vectorises them for whatever the file is compiled for.
@@ -12,6 +13,7 @@
 #include <cstring>
 
 #include "kernels/DrawKernels.h"
+#include "kernels/FillLoop.h"
 #include "kernels/ScaleMath.h"
 
 // Small helpers of the loops are inlined into them, so that they are compiled alike.
@@ -167,6 +169,22 @@ void HorizontalAlphaAwareNarrow(std::uint8_t* __restrict out, const std::uint32_
         p[3] = static_cast<std::uint8_t>(static_cast<std::int32_t>(
             static_cast<std::int32_t>(alphaSum) * columnScale[i] + kQuotientBias));
     }
+}
+
+// A table with the loops above and the fill; the blends and the padded scaling kernels are
+// left null for the including file to set.
+constexpr DrawKernels LoopKernels(const char* name) {
+    DrawKernels table = {};
+    table.name = name;
+    table.fillRow = FillRow;
+    table.opaque32Row = Opaque32Row;
+    table.accumulateFirst = AccumulateFirst;
+    table.accumulate = Accumulate;
+    table.normalise = Normalise;
+    table.accumulateAlphaAware = AccumulateAlphaAware;
+    table.verticalAlphaAware = VerticalAlphaAwareNarrow;
+    table.horizontalAlphaAware = HorizontalAlphaAwareNarrow;
+    return table;
 }
 
 }  // namespace
