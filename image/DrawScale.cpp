@@ -270,8 +270,12 @@ void ScaleRowsPadded(const kernels::DrawKernels& k, CDibImage& dst, const CDibIm
                 partialWeights.push_back(rows.taps[t].weight);
             }
         }
-        const kernels::ScaleRowTaps taps = {full.data(),           full.size(),    partial.data(),
-                                            partialWeights.data(), partial.size(), rows.span[j]};
+        const kernels::ScaleRowTaps taps = {.full = full.data(),
+                                            .fullCount = full.size(),
+                                            .partial = partial.data(),
+                                            .partialWeights = partialWeights.data(),
+                                            .partialCount = partial.size(),
+                                            .span = rows.span[j]};
         std::uint8_t* out = RowOf(dst, j);
         for (std::uint32_t first = 0; first < dst.width; first += kPiece) {
             const std::uint32_t end = std::min(first + kPiece, dst.width);
