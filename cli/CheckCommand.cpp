@@ -515,16 +515,12 @@ void PrintText(const SetReport& report) {
 }  // namespace
 
 int RunCheck(int argc, char** argv) {
-    const std::optional<ScannedArguments> args = ScanArguments("check", argc, argv, {{"--json"}});
-    if (!args) {
-        return 2;
+    const ScannedArguments args = ScanArguments("check", argc, argv, kUsage, {{"--json"}});
+    if (args.exitNow) {
+        return *args.exitNow;
     }
-    if (args->help) {
-        std::cout << kUsage;
-        return 0;
-    }
-    const bool json = args->Has("--json");
-    const std::vector<std::string_view>& positional = args->positional;
+    const bool json = args.Has("--json");
+    const std::vector<std::string_view>& positional = args.positional;
     if (positional.size() != 1 || positional[0].empty()) {
         return UsageError("check: expected one puzzle root (see kelvandor-tool check --help)");
     }

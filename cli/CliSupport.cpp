@@ -67,14 +67,15 @@ std::string_view ScannedArguments::Value(std::string_view name) const {
     return value;
 }
 
-std::optional<ScannedArguments> ScanArguments(std::string_view subcommand, int argc, char** argv,
-                                              std::initializer_list<OptionSpec> known,
-                                              bool (*isPositional)(std::string_view)) {
+ScannedArguments ScanArguments(std::string_view subcommand, int argc, char** argv,
+                               std::string_view usage, std::initializer_list<OptionSpec> known,
+                               bool (*isPositional)(std::string_view)) {
     ScannedArguments scanned;
     for (int i = 0; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (IsHelp(arg)) {
-            scanned.help = true;
+            std::cout << usage;
+            scanned.exitNow = 0;
             return scanned;
         }
         if (arg.size() <= 1 || arg[0] != '-' || (isPositional != nullptr && isPositional(arg))) {
@@ -88,15 +89,16 @@ std::optional<ScannedArguments> ScanArguments(std::string_view subcommand, int a
             }
         }
         if (spec == nullptr) {
-            UsageError(std::string(subcommand) + ": unknown option " + std::string(arg));
-            return std::nullopt;
+            scanned.exitNow =
+                UsageError(std::string(subcommand) + ": unknown option " + std::string(arg));
+            return scanned;
         }
         if (spec->missingValue == nullptr) {
             scanned.options.emplace_back(arg, std::string_view());
         } else if (i + 1 >= argc) {
-            UsageError(std::string(subcommand) + ": " + std::string(arg) + " " +
-                       spec->missingValue);
-            return std::nullopt;
+            scanned.exitNow = UsageError(std::string(subcommand) + ": " + std::string(arg) + " " +
+                                         spec->missingValue);
+            return scanned;
         } else {
             scanned.options.emplace_back(arg, argv[++i]);
         }

@@ -28,7 +28,9 @@ struct OptionSpec {
 };
 
 struct ScannedArguments {
-    bool help = false;  // --help or -h was given; scanning stopped there
+    // Set when the subcommand must end at once with this status: 0 after the usage was
+    // printed for --help or -h, 2 after a usage error was printed.
+    std::optional<int> exitNow;
     std::vector<std::string_view> positional;
     // The options in the order given; flags with an empty value.
     std::vector<std::pair<std::string_view, std::string_view>> options;
@@ -38,12 +40,12 @@ struct ScannedArguments {
     std::string_view Value(std::string_view name) const;
 };
 
-// The arguments of `subcommand` sorted into options and positional words. A word longer than
-// "-" that starts with '-' is an option, unless `isPositional` claims it (negative numbers);
-// an option that is not among `known` is refused. Returns nullopt after printing the usage
-// error (see UsageError).
-std::optional<ScannedArguments> ScanArguments(std::string_view subcommand, int argc, char** argv,
-                                              std::initializer_list<OptionSpec> known,
-                                              bool (*isPositional)(std::string_view) = nullptr);
+// The arguments of `subcommand` sorted into options and positional words. --help or -h
+// prints `usage`. A word longer than "-" that starts with '-' is an option, unless
+// `isPositional` claims it (negative numbers); an option that is not among `known` is
+// refused with a usage error (see UsageError).
+ScannedArguments ScanArguments(std::string_view subcommand, int argc, char** argv,
+                               std::string_view usage, std::initializer_list<OptionSpec> known,
+                               bool (*isPositional)(std::string_view) = nullptr);
 
 }  // namespace kelvandor::cli

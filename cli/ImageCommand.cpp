@@ -56,20 +56,16 @@ bool WritePam(const CDibImage& image, const std::string& path) {
 }  // namespace
 
 int RunImage(int argc, char** argv) {
-    const std::optional<ScannedArguments> args =
-        ScanArguments("image", argc, argv, {{"--out", "needs a file name"}});
-    if (!args) {
-        return 2;
+    const ScannedArguments args =
+        ScanArguments("image", argc, argv, kUsage, {{"--out", "needs a file name"}});
+    if (args.exitNow) {
+        return *args.exitNow;
     }
-    if (args->help) {
-        std::cout << kUsage;
-        return 0;
-    }
-    if (args->positional.size() > 1) {
+    if (args.positional.size() > 1) {
         return UsageError("image: more than one FILE given");
     }
-    const std::string file(args->positional.empty() ? std::string_view() : args->positional[0]);
-    const std::string outPath(args->Value("--out"));
+    const std::string file(args.positional.empty() ? std::string_view() : args.positional[0]);
+    const std::string outPath(args.Value("--out"));
     if (file.empty()) {
         return UsageError("image: FILE is missing");
     }

@@ -103,17 +103,13 @@ int RunPuzzle(int argc, char** argv) {
     const auto isNumber = [](std::string_view arg) {
         return arg.find_first_not_of("0123456789", 1) == std::string_view::npos;
     };
-    const std::optional<ScannedArguments> args =
-        ScanArguments("puzzle", argc, argv, {{"--json"}}, isNumber);
-    if (!args) {
-        return 2;
+    const ScannedArguments args =
+        ScanArguments("puzzle", argc, argv, kUsage, {{"--json"}}, isNumber);
+    if (args.exitNow) {
+        return *args.exitNow;
     }
-    if (args->help) {
-        std::cout << kUsage;
-        return 0;
-    }
-    const bool json = args->Has("--json");
-    const std::vector<std::string_view>& positional = args->positional;
+    const bool json = args.Has("--json");
+    const std::vector<std::string_view>& positional = args.positional;
     if (positional.size() != 2) {
         return UsageError("puzzle: expected ROOT and N (see kelvandor-tool puzzle --help)");
     }

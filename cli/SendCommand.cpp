@@ -19,7 +19,7 @@ namespace {
 // A running game that does not answer within this time counts as none.
 constexpr int kReplyTimeoutMs = 2000;
 
-const char kUsage[] =
+const char* const kUsage =
     "usage: kelvandor-tool send [--socket PATH] REQUEST ...\n"
     "\n"
     "Sends one request to the running game and prints its reply.\n"
@@ -167,21 +167,17 @@ void PrintReply(const ControlRequest& request, const ControlReply& reply) {
 }  // namespace
 
 int RunSend(int argc, char** argv) {
-    const std::optional<ScannedArguments> args = ScanArguments(
-        "send", argc, argv, {{"--socket", "needs a PATH"}, {"--utf16"}}, IsRequestWord);
-    if (!args) {
-        return 2;
+    const ScannedArguments args = ScanArguments(
+        "send", argc, argv, kUsage, {{"--socket", "needs a PATH"}, {"--utf16"}}, IsRequestWord);
+    if (args.exitNow) {
+        return *args.exitNow;
     }
-    if (args->help) {
-        std::cout << kUsage;
-        return 0;
-    }
-    const std::optional<ControlRequest> request = BuildRequest(*args);
+    const std::optional<ControlRequest> request = BuildRequest(args);
     if (!request) {
         return 2;
     }
     const std::string path =
-        args->Has("--socket") ? std::string(args->Value("--socket")) : DefaultControlSocketPath();
+        args.Has("--socket") ? std::string(args.Value("--socket")) : DefaultControlSocketPath();
     const ControlExchange exchange = ExchangeControlRequest(path, *request, kReplyTimeoutMs);
     if (exchange.status != ControlExchange::Status::Replied) {
         std::cerr << "kelvandor-tool: send: no running game answers: " << exchange.error << "\n";

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <limits>
+#include <memory>
+#include <new>
 #include <utility>
 
 namespace kelvandor {
@@ -365,11 +366,34 @@ void PutLe32(std::uint8_t* p, std::uint32_t v) {
 
 constexpr std::uint32_t kPixelsPerMetre = 4705;
 
+// Uninitialised memory (NoFill leaves it so), or null when it cannot be had.
+std::unique_ptr<std::uint8_t[]> Allocate(std::uint64_t bytes) {
+    return std::unique_ptr<std::uint8_t[]>(new (std::nothrow)
+                                               std::uint8_t[static_cast<std::size_t>(bytes)]);
+}
+
+// The pixel part of an empty image: nothing allocated and inert pixel functions, since an
+// empty image is never drawn on.
+DibPixels EmptyPixels() {
+    DibPixels pixels;
+    pixels.getPixel = GetNone;
+    pixels.putPixel = PutNone;
+    pixels.fromRgb = Identity;
+    pixels.rowTo8 = pixels.rowTo24 = pixels.rowTo32 = ConvertNone;
+    pixels.rowCopyTo8 = pixels.rowCopyTo24 = pixels.rowCopyTo32 = ConvertNone;
+    return pixels;
+}
+
+template <typename Part>
+void SwapPart(CDibImage& a, CDibImage& b) noexcept {
+    std::swap(static_cast<Part&>(a), static_cast<Part&>(b));
+}
+
 }  // namespace
 
 CDibImage::CDibImage() {
-    bitmapInfo = new std::uint8_t[kBitmapInfoSize]();
-    palette = reinterpret_cast<std::uint32_t*>(bitmapInfo + 40);
+    bitmapInfo.reset(new std::uint8_t[kBitmapInfoSize]());
+    palette = reinterpret_cast<std::uint32_t*>(bitmapInfo.get() + 40);
     Reset();
 }
 
@@ -390,43 +414,12 @@ CDibImage& CDibImage::operator=(CDibImage&& other) noexcept {
     return *this;
 }
 
-CDibImage::~CDibImage() {
-    Reset();
-    delete[] bitmapInfo;
-}
+CDibImage::~CDibImage() = default;
 
 void CDibImage::Reset() {
-    if (externalBits == 0) {
-        std::free(allocation);  // the line buffer lives inside this allocation
-    } else {
-        std::free(lineBuffer);
-        std::free(platformBitmap);
-    }
-    allocation = nullptr;
-    bits = nullptr;
-    topRow = nullptr;
-    lineBuffer = nullptr;
-    platformBitmap = nullptr;
-    width = 0;
-    height = 0;
-    imageSize = 0;
-    bitsPerPixel = 0;
-    stride = 0;
-    pixelsPerUnitMask = 0;
-    bytesPerUnit = 0;
-    valueMask = 0;
-    depthBit = 0;
-    unitShift = 0;
-    trueColour = 0;
-    paletteSize = 0;
-    colourMask = 0;
-    externalBits = 0;
-    std::memset(bitmapInfo, 0, kBitmapInfoSize);
-    getPixel = GetNone;
-    putPixel = PutNone;
-    fromRgb = Identity;
-    rowTo8 = rowTo24 = rowTo32 = ConvertNone;
-    rowCopyTo8 = rowCopyTo24 = rowCopyTo32 = ConvertNone;
+    // The old pixel part, and with it the memory it owns, is released by the assignment.
+    static_cast<DibPixels&>(*this) = EmptyPixels();
+    std::memset(bitmapInfo.get(), 0, kBitmapInfoSize);
 }
 
 void CDibImage::InstallDepth(std::uint32_t depth) {
@@ -481,32 +474,34 @@ bool CDibImage::Create(std::uint32_t depth, std::uint32_t newWidth, std::uint32_
             lastError = kCreateErrorOutOfMemory;
             return false;
         }
-        allocation = static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(total)));
-        if (allocation == nullptr) {
+        ownedMemory = Allocate(total);
+        if (ownedMemory == nullptr) {
             Reset();
             lastError = kCreateErrorOutOfMemory;
             return false;
         }
+        allocation = ownedMemory.get();
         const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(allocation);
         bits = allocation + ((4 - (start & 3)) & 3);
         lineBuffer = bits + imageSize + stride;
     } else {
         externalBits = external;
-        lineBuffer = static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(lineBytes)));
-        if (lineBuffer == nullptr) {
+        ownedMemory = Allocate(lineBytes);
+        if (ownedMemory == nullptr) {
             Reset();
             lastError = kCreateErrorOutOfMemory;
             return false;
         }
+        lineBuffer = ownedMemory.get();
         if (external == 1) {
             // Stand-in for a display-side bitmap: ordinary memory owned by the image.
-            platformBitmap = std::malloc(std::max<std::size_t>(imageSize, 4));
+            platformBitmap = Allocate(std::max<std::size_t>(imageSize, 4));
             if (platformBitmap == nullptr) {
                 Reset();
                 lastError = kCreateErrorOutOfMemory;
                 return false;
             }
-            allocation = static_cast<std::uint8_t*>(platformBitmap);
+            allocation = platformBitmap.get();
         } else {
             allocation = reinterpret_cast<std::uint8_t*>(external);
         }
@@ -525,7 +520,7 @@ bool CDibImage::Create(std::uint32_t depth, std::uint32_t newWidth, std::uint32_
 }
 
 void CDibImage::WriteHeader() {
-    std::uint8_t* h = bitmapInfo;
+    std::uint8_t* h = bitmapInfo.get();
     const std::uint32_t announced = bitsPerPixel == 15 ? 16 : bitsPerPixel;
     PutLe32(h + 0, 40);
     PutLe32(h + 4, width);
@@ -615,7 +610,7 @@ CDibImage& CDibImage::Assign(const CDibImage& source) {
     if (!Create(source.bitsPerPixel, source.width, source.height, NoFill)) {
         return *this;
     }
-    std::memcpy(bitmapInfo, source.bitmapInfo, kBitmapInfoSize);
+    std::memcpy(bitmapInfo.get(), source.bitmapInfo.get(), kBitmapInfoSize);
     if (imageSize != 0) {
         std::memcpy(bits, source.bits, imageSize);
     }
@@ -626,57 +621,18 @@ void CDibImage::SwapWith(CDibImage& other) noexcept {
     if (this == &other) {
         return;
     }
-    // Every field moves; palette points into bitmapInfo, which moves with it.
-    std::swap(fontData, other.fontData);
-    std::swap(fontHeaderSize, other.fontHeaderSize);
-    std::swap(fontFlags, other.fontFlags);
-    std::swap(fontFirst, other.fontFirst);
-    std::swap(fontLast, other.fontLast);
-    std::swap(alignH, other.alignH);
-    std::swap(alignV, other.alignV);
-    std::swap(baseline, other.baseline);
-    std::swap(lastError, other.lastError);
-    std::swap(fontMetric0, other.fontMetric0);
-    std::swap(fontMetric1, other.fontMetric1);
-    std::swap(fontMetric2, other.fontMetric2);
-    std::swap(charSpacing, other.charSpacing);
-    std::swap(spacingOverride, other.spacingOverride);
-    std::swap(inkColour, other.inkColour);
-    std::swap(backColour, other.backColour);
-    std::swap(inkPen, other.inkPen);
-    std::swap(backPen, other.backPen);
-    std::swap(bitmapInfo, other.bitmapInfo);
-    std::swap(lineBuffer, other.lineBuffer);
-    std::swap(allocation, other.allocation);
-    std::swap(bits, other.bits);
-    std::swap(topRow, other.topRow);
-    std::swap(width, other.width);
-    std::swap(height, other.height);
-    std::swap(imageSize, other.imageSize);
-    std::swap(bitsPerPixel, other.bitsPerPixel);
-    std::swap(stride, other.stride);
-    std::swap(pixelsPerUnitMask, other.pixelsPerUnitMask);
-    std::swap(bytesPerUnit, other.bytesPerUnit);
-    std::swap(valueMask, other.valueMask);
-    std::swap(depthBit, other.depthBit);
-    std::swap(unitShift, other.unitShift);
-    std::swap(trueColour, other.trueColour);
-    std::swap(paletteSize, other.paletteSize);
-    std::swap(colourMask, other.colourMask);
-    std::swap(externalBits, other.externalBits);
-    std::swap(palette, other.palette);
-    std::swap(platformBitmap, other.platformBitmap);
-    std::swap(rowTo8, other.rowTo8);
-    std::swap(rowTo24, other.rowTo24);
-    std::swap(rowTo32, other.rowTo32);
-    std::swap(rowCopyTo8, other.rowCopyTo8);
-    std::swap(rowCopyTo24, other.rowCopyTo24);
-    std::swap(rowCopyTo32, other.rowCopyTo32);
-    std::swap(getPixel, other.getPixel);
-    std::swap(putPixel, other.putPixel);
-    std::swap(fromRgb, other.fromRgb);
-    std::swap(user1, other.user1);
-    std::swap(user2, other.user2);
+    SwapPart<DibTextState>(*this, other);
+    SwapPart<DibOwnerWords>(*this, other);
+    SwapPictureWith(other);
+}
+
+void CDibImage::SwapPictureWith(CDibImage& other) noexcept {
+    if (this == &other) {
+        return;
+    }
+    // The pointers into the pixel memory and the palette pointer move with their buffers.
+    SwapPart<DibPixels>(*this, other);
+    SwapPart<DibPalette>(*this, other);
 }
 
 void CDibImage::SetPaletteEntry(std::uint32_t index, std::uint32_t value) {

@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 namespace kelvandor {
 
@@ -54,7 +55,99 @@ using RowConverter = const std::uint8_t* (*)(const CDibImage& image, const std::
 using PenFunction = void (*)(CDibImage& image, std::int32_t x, std::int32_t y,
                              std::uint32_t colour);
 
-class CDibImage {
+// ---- The parts an image is made of. They are plain structs so that their fields read as the
+// image's own (image.width, image.alignH), and each is moved, copied or kept as one value. ----
+
+// The state of the glyph-font renderer (DrawText.cpp): the selected font and what is derived
+// from it, the anchors, the spacing and the two pens. It belongs to the image's owner, not to
+// its pixels: Create, Free and Assign leave it as it is, and a reader that replaces the
+// picture keeps it.
+struct DibTextState {
+    const std::uint8_t* fontData = nullptr;  // never owned
+    std::uint8_t fontHeaderSize = 0;
+    std::uint8_t fontFlags = 0;
+    std::uint16_t fontFirst = 0;
+    std::uint16_t fontLast = 0;
+    std::uint8_t alignH = 0;
+    std::uint8_t alignV = 0;
+    std::int8_t baseline = 0;
+    std::int32_t fontMetric0 = 0;
+    std::int32_t fontMetric1 = 1;
+    std::int32_t fontMetric2 = 0;
+    std::int32_t charSpacing = 0;
+    std::uint32_t spacingOverride = kSpacingNotSet;
+    std::uint32_t inkColour = 0;
+    std::uint32_t backColour = 0;
+    PenFunction inkPen = nullptr;
+    PenFunction backPen = nullptr;
+};
+
+// Words that belong to the image's owner and, like the text state, outlive the pixels.
+struct DibOwnerWords {
+    // Reason of the last failed Create (kCreateError...); not cleared by a successful one.
+    std::uint8_t lastError = 0;
+    // Two words for the caller; Assign copies them.
+    std::uint32_t user1 = 0;
+    std::uint32_t user2 = 0;
+};
+
+// The bitmap-info block: the 40-byte header followed by the colour table. The block is owned;
+// palette points into it and so moves with it.
+struct DibPalette {
+    std::unique_ptr<std::uint8_t[]> bitmapInfo;  // kBitmapInfoSize bytes
+    std::uint32_t* palette = nullptr;            // bitmapInfo + 40
+};
+
+// The pixels and their format: size, depth and the values that follow from it, the pixel
+// memory, and the pixel functions of the depth. A value-initialised part is an empty image
+// without pixel functions; CDibImage installs inert ones.
+struct DibPixels {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    // stride * height in bytes; 64 bits wide because 32768 x 32768 x 4 does not fit in 32.
+    std::size_t imageSize = 0;
+    std::uint32_t bitsPerPixel = 0;
+    std::uint32_t stride = 0;
+    std::uint32_t pixelsPerUnitMask = 0;  // 7, 3, 1 for 1/2/4 bits, 1 for 12, else 0
+    std::uint32_t bytesPerUnit = 0;       // 1 up to 8 bits, 3 for 12 and 24, 2 for 15/16, 4
+    std::uint32_t valueMask = 0;          // (1 << bitsPerPixel) - 1, all ones for 32
+    std::uint32_t depthBit = 0;           // 1 << (bitsPerPixel - 1)
+    std::uint32_t unitShift = 0;          // log2 of pixels per unit
+    std::uint32_t trueColour = 0;         // 1 for 12 bits and more
+    std::uint32_t paletteSize = 0;        // 2, 4, 16, 256 for 1, 2, 4, 8 bits, else 0
+    std::uint32_t colourMask = 0;
+    // 0 own pixels; 1 platform bitmap; else the address of the caller's memory.
+    std::uintptr_t externalBits = 0;
+
+    // Owned memory: with own pixels the pixel allocation, which also holds a spare row and
+    // the line buffer behind the pixels; otherwise the line buffer alone.
+    std::unique_ptr<std::uint8_t[]> ownedMemory;
+    // The pixel memory of the "platform bitmap" mode (externalBits 1), owned.
+    std::unique_ptr<std::uint8_t[]> platformBitmap;
+    // Views into that memory or the caller's. allocation is the start of the pixel memory
+    // (own allocation, platform bitmap or caller's memory).
+    std::uint8_t* allocation = nullptr;
+    std::uint8_t* bits = nullptr;    // first byte of the bottom row
+    std::uint8_t* topRow = nullptr;  // first byte of row 0
+    // One spare row (at least max(stride, 4 * width) bytes) for conversions and for reads
+    // beyond the last row.
+    std::uint8_t* lineBuffer = nullptr;
+
+    // Row converters: to 8-bit indices (or grey for true colour), to 24-bit, to 32-bit.
+    RowConverter rowTo8 = nullptr;
+    RowConverter rowTo24 = nullptr;
+    RowConverter rowTo32 = nullptr;
+    RowConverter rowCopyTo8 = nullptr;
+    RowConverter rowCopyTo24 = nullptr;
+    RowConverter rowCopyTo32 = nullptr;
+    GetPixelFunction getPixel = nullptr;
+    PutPixelFunction putPixel = nullptr;
+    FromRgbFunction fromRgb = nullptr;
+};
+
+// The image is made of the parts above. Its picture is the pixels and the bitmap-info block;
+// the text state and the owner's words stay with the object when the picture changes.
+class CDibImage : public DibTextState, public DibOwnerWords, public DibPalette, public DibPixels {
 public:
     CDibImage();
     // Deep copy (Assign).
@@ -90,6 +183,11 @@ public:
 
     // Exchanges the complete contents of two images.
     void SwapWith(CDibImage& other) noexcept;
+
+    // Exchanges only the pictures (pixels, format, header and palette) of two images; each
+    // keeps its text state, lastError and user words. A reader that builds the picture in a
+    // second image hands it over this way.
+    void SwapPictureWith(CDibImage& other) noexcept;
 
     // Palette access; the index is taken modulo 256. Entries are 0xAARRGGBB.
     void SetPaletteEntry(std::uint32_t index, std::uint32_t value);
@@ -196,75 +294,10 @@ public:
 
     // ==== End of scaling, copying, blending and text ====
 
-    // ---- Fields. The object is used by value inside other objects, so they are plain. ----
-
-    // Text state used by the glyph-font renderer. fontData is never owned.
-    const std::uint8_t* fontData = nullptr;
-    std::uint8_t fontHeaderSize = 0;
-    std::uint8_t fontFlags = 0;
-    std::uint16_t fontFirst = 0;
-    std::uint16_t fontLast = 0;
-    std::uint8_t alignH = 0;
-    std::uint8_t alignV = 0;
-    std::int8_t baseline = 0;
-    // Reason of the last failed Create (kCreateError...); not cleared by a successful one.
-    std::uint8_t lastError = 0;
-    std::int32_t fontMetric0 = 0;
-    std::int32_t fontMetric1 = 1;
-    std::int32_t fontMetric2 = 0;
-    std::int32_t charSpacing = 0;
-    std::uint32_t spacingOverride = kSpacingNotSet;
-    std::uint32_t inkColour = 0;
-    std::uint32_t backColour = 0;
-    PenFunction inkPen = nullptr;
-    PenFunction backPen = nullptr;
-
-    // Owned block of kBitmapInfoSize bytes: the bitmap-info header, then the colour table.
-    std::uint8_t* bitmapInfo = nullptr;
-    // One spare row (at least max(stride, 4 * width) bytes) for conversions and for reads
-    // beyond the last row.
-    std::uint8_t* lineBuffer = nullptr;
-    // Start of the pixel memory (own allocation, platform bitmap or caller's memory).
-    std::uint8_t* allocation = nullptr;
-    std::uint8_t* bits = nullptr;    // first byte of the bottom row
-    std::uint8_t* topRow = nullptr;  // first byte of row 0
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    // stride * height in bytes; 64 bits wide because 32768 x 32768 x 4 does not fit in 32.
-    std::size_t imageSize = 0;
-    std::uint32_t bitsPerPixel = 0;
-    std::uint32_t stride = 0;
-    std::uint32_t pixelsPerUnitMask = 0;  // 7, 3, 1 for 1/2/4 bits, 1 for 12, else 0
-    std::uint32_t bytesPerUnit = 0;       // 1 up to 8 bits, 3 for 12 and 24, 2 for 15/16, 4
-    std::uint32_t valueMask = 0;          // (1 << bitsPerPixel) - 1, all ones for 32
-    std::uint32_t depthBit = 0;           // 1 << (bitsPerPixel - 1)
-    std::uint32_t unitShift = 0;          // log2 of pixels per unit
-    std::uint32_t trueColour = 0;         // 1 for 12 bits and more
-    std::uint32_t paletteSize = 0;        // 2, 4, 16, 256 for 1, 2, 4, 8 bits, else 0
-    std::uint32_t colourMask = 0;
-    // 0 own pixels; 1 platform bitmap; else the address of the caller's memory.
-    std::uintptr_t externalBits = 0;
-    std::uint32_t* palette = nullptr;  // bitmapInfo + 40
-    void* platformBitmap = nullptr;    // owned pixel memory of the "platform bitmap" mode
-
-    // Row converters: to 8-bit indices (or grey for true colour), to 24-bit, to 32-bit.
-    RowConverter rowTo8 = nullptr;
-    RowConverter rowTo24 = nullptr;
-    RowConverter rowTo32 = nullptr;
-    RowConverter rowCopyTo8 = nullptr;
-    RowConverter rowCopyTo24 = nullptr;
-    RowConverter rowCopyTo32 = nullptr;
-    GetPixelFunction getPixel = nullptr;
-    PutPixelFunction putPixel = nullptr;
-    FromRgbFunction fromRgb = nullptr;
-
-    // Two words for the caller; copied by Assign.
-    std::uint32_t user1 = 0;
-    std::uint32_t user2 = 0;
-
 private:
-    // Releases pixels, clears the size fields and the bitmap-info block and installs inert
-    // pixel functions. Text state, user words and lastError survive.
+    // Replaces the picture by an empty one: releases the pixels, clears the size fields and
+    // the bitmap-info block and installs inert pixel functions. Text state, user words and
+    // lastError survive.
     void Reset();
     void InstallDepth(std::uint32_t depth);
     void WriteHeader();

@@ -1,16 +1,15 @@
 // Copying and alpha blending of one image onto another: Draw, DrawAlpha, DrawAlphaOver.
 //
 // The common cases (same depth; a 32-bit source onto a 24- or 32-bit image) work on whole
-// rows: row copies, and the blend kernels of BlendRows.cpp. Other depth combinations go pixel
+// rows: row copies, and the row kernels of the kernels module. Other depth combinations go pixel
 // by pixel through the images' own getPixel and putPixel.
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 
-#include "image/BlendRows.h"
 #include "image/DibImage.h"
-#include "image/RowKernel.h"
+#include "kernels/DrawKernels.h"
 
 namespace kelvandor {
 
@@ -65,18 +64,6 @@ std::uint32_t BlendColour(std::uint32_t s, std::uint32_t d, std::uint32_t a) {
         out |= BlendChannel((s >> shift) & 0xFF, (d >> shift) & 0xFF, a) << shift;
     }
     return out;
-}
-
-// A row of other pixels made opaque on a 32-bit destination.
-KELVANDOR_ROW_KERNEL void Opaque32Row(std::uint8_t* __restrict d, const std::uint8_t* __restrict s,
-                                      std::uint32_t n) {
-    const std::size_t count = n;
-    for (std::size_t i = 0; i < count; ++i) {
-        d[4 * i + 0] = s[4 * i + 0];
-        d[4 * i + 1] = s[4 * i + 1];
-        d[4 * i + 2] = s[4 * i + 2];
-        d[4 * i + 3] = 0xFF;
-    }
 }
 
 // Bytes per pixel of the depths whose pixels are whole bytes, else 0.
@@ -138,13 +125,14 @@ bool CDibImage::Draw(const CDibImage& source, std::int32_t x, std::int32_t y, st
         }
         return true;
     }
+    const auto opaque32Row = kernels::Kernels().opaque32Row;
     for (std::uint32_t r = c.height; r-- > 0;) {  // bottom row first: forward in memory
         const std::uint8_t* s = RowOf(source, c.srcY + r);
         std::uint8_t* d = RowOf(*this, c.dstY + r);
         if (bitsPerPixel == 32) {
             // Every other depth is opaque on a 32-bit image.
             const std::uint8_t* wide = source.rowTo32(source, s);
-            Opaque32Row(d + 4 * static_cast<std::size_t>(c.dstX),
+            opaque32Row(d + 4 * static_cast<std::size_t>(c.dstX),
                         wide + 4 * static_cast<std::size_t>(c.srcX), c.width);
         } else if (bitsPerPixel == 24) {
             const std::uint8_t* wide = source.rowTo24(source, s);
@@ -182,18 +170,18 @@ bool CDibImage::DrawAlpha(const CDibImage& source, std::int32_t x, std::int32_t 
         return false;
     }
     const bool paletteSource = !source.trueColour;
-    const blend::RowKernels& kernels = blend::Kernels();
+    const kernels::DrawKernels& rows = kernels::Kernels();
     for (std::uint32_t r = c.height; r-- > 0;) {  // bottom row first: forward in memory
         const std::uint8_t* s = RowOf(source, c.srcY + r);
         std::uint8_t* d = RowOf(*this, c.dstY + r);
         if (source.bitsPerPixel == 32 && bitsPerPixel == 32) {
-            kernels.alpha32To32(d + 4 * static_cast<std::size_t>(c.dstX),
-                                s + 4 * static_cast<std::size_t>(c.srcX), c.width);
+            rows.alpha32To32(d + 4 * static_cast<std::size_t>(c.dstX),
+                             s + 4 * static_cast<std::size_t>(c.srcX), c.width);
             continue;
         }
         if (source.bitsPerPixel == 32 && bitsPerPixel == 24) {
-            kernels.alpha32To24(d + 3 * static_cast<std::size_t>(c.dstX),
-                                s + 4 * static_cast<std::size_t>(c.srcX), c.width);
+            rows.alpha32To24(d + 3 * static_cast<std::size_t>(c.dstX),
+                             s + 4 * static_cast<std::size_t>(c.srcX), c.width);
             continue;
         }
         for (std::uint32_t i = 0; i < c.width; ++i) {
@@ -234,18 +222,18 @@ bool CDibImage::DrawAlphaOver(const CDibImage& source, std::int32_t x, std::int3
     if (!ClipSource(*this, source, x, y, c)) {
         return false;
     }
-    const blend::RowKernels& kernels = blend::Kernels();
+    const kernels::DrawKernels& rows = kernels::Kernels();
     for (std::uint32_t r = c.height; r-- > 0;) {  // bottom row first: forward in memory
         const std::uint8_t* s = RowOf(source, c.srcY + r);
         std::uint8_t* d = RowOf(*this, c.dstY + r);
         if (bitsPerPixel == 32) {
-            kernels.over32To32(d + 4 * static_cast<std::size_t>(c.dstX),
-                               s + 4 * static_cast<std::size_t>(c.srcX), c.width);
+            rows.over32To32(d + 4 * static_cast<std::size_t>(c.dstX),
+                            s + 4 * static_cast<std::size_t>(c.srcX), c.width);
             continue;
         }
         if (bitsPerPixel == 24) {
-            kernels.over32To24(d + 3 * static_cast<std::size_t>(c.dstX),
-                               s + 4 * static_cast<std::size_t>(c.srcX), c.width);
+            rows.over32To24(d + 3 * static_cast<std::size_t>(c.dstX),
+                            s + 4 * static_cast<std::size_t>(c.srcX), c.width);
             continue;
         }
         for (std::uint32_t i = 0; i < c.width; ++i) {

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "image/DibImage.h"
-#include "image/RowKernel.h"
+#include "kernels/DrawKernels.h"
 
 namespace kelvandor {
 
@@ -24,41 +24,6 @@ void Span(int start, int extent, std::int64_t& first, std::int64_t& last) {
         first = static_cast<std::int64_t>(start) + extent + 1;
         last = start;
     }
-}
-
-// The pattern period: a multiple of every unit size (1, 2, 3 and 4 bytes) and of the widest
-// store.
-constexpr std::size_t kPatternBytes = 192;
-constexpr std::size_t kStoreBytes = 64;
-
-// 64 bytes that the compiler keeps in as many vector registers as the instruction set needs.
-#if defined(__GNUC__)
-typedef std::uint8_t Block __attribute__((vector_size(kStoreBytes), aligned(1)));
-#else
-struct Block {
-    std::uint8_t bytes[kStoreBytes];
-};
-#endif
-
-// Fills `bytes` bytes at p with the repeated pattern, which holds two periods so that it can
-// start at any phase: a head up to the next 64-byte boundary, then whole aligned blocks held
-// in registers, then the tail.
-KELVANDOR_STORE_KERNEL void FillRow(std::uint8_t* __restrict p,
-                                    const std::uint8_t* __restrict pattern, std::size_t bytes) {
-    std::size_t i = std::min<std::size_t>(
-        (kStoreBytes - reinterpret_cast<std::uintptr_t>(p) % kStoreBytes) % kStoreBytes, bytes);
-    std::memcpy(p, pattern, i);
-    pattern += i;
-    Block a, b, c;
-    std::memcpy(&a, pattern, kStoreBytes);
-    std::memcpy(&b, pattern + kStoreBytes, kStoreBytes);
-    std::memcpy(&c, pattern + 2 * kStoreBytes, kStoreBytes);
-    for (; i + 3 * kStoreBytes <= bytes; i += 3 * kStoreBytes) {
-        std::memcpy(p + i, &a, kStoreBytes);
-        std::memcpy(p + i + kStoreBytes, &b, kStoreBytes);
-        std::memcpy(p + i + 2 * kStoreBytes, &c, kStoreBytes);
-    }
-    std::memcpy(p + i, pattern, bytes - i);
 }
 
 }  // namespace
@@ -88,11 +53,11 @@ bool CDibImage::FillRect(int x, int y, int w, int h, std::uint32_t colour) {
     // 12/15/16 bits are packed, 24 bits drop the alpha byte, 32 bits keep it.
     const std::uint32_t pixelsPerUnit = pixelsPerUnitMask + 1;
     const std::size_t unitBytes = bytesPerUnit;
-    alignas(64) std::uint8_t pattern[2 * kPatternBytes] = {};
+    alignas(64) std::uint8_t pattern[kernels::kFillPatternBytes] = {};
     for (std::uint32_t i = 0; i < pixelsPerUnit; ++i) {
         putPixel(pattern, i, colour);
     }
-    for (std::size_t i = unitBytes; i < 2 * kPatternBytes; ++i) {
+    for (std::size_t i = unitBytes; i < kernels::kFillPatternBytes; ++i) {
         pattern[i] = pattern[i - unitBytes];
     }
 
@@ -105,9 +70,10 @@ bool CDibImage::FillRect(int x, int y, int w, int h, std::uint32_t colour) {
         static_cast<std::size_t>((endWhole - firstWhole) / pixelsPerUnit) * unitBytes;
 
     // Bottom row first: rows lie bottom-up, so the stores run forward through memory.
+    const auto fillRow = kernels::Kernels().fillRow;
     for (std::uint32_t row = y1; row-- > y0;) {
         std::uint8_t* p = topRow - static_cast<std::size_t>(row) * stride;
-        FillRow(p + wholeOffset, pattern, wholeBytes);
+        fillRow(p + wholeOffset, pattern, wholeBytes);
         for (std::uint32_t i = x0; i < std::min(firstWhole, x1); ++i) {
             putPixel(p, i, colour);
         }

@@ -155,31 +155,6 @@ void MarkUsedIndices(const CDibImage& image, bool used[256]) {
     }
 }
 
-// Before `converted` is swapped into `image`: the text state and the user words belong to the
-// caller's object, not to the pixels, so they go with the swap.
-void KeepCallerState(const CDibImage& image, CDibImage& converted) {
-    converted.fontData = image.fontData;
-    converted.fontHeaderSize = image.fontHeaderSize;
-    converted.fontFlags = image.fontFlags;
-    converted.fontFirst = image.fontFirst;
-    converted.fontLast = image.fontLast;
-    converted.alignH = image.alignH;
-    converted.alignV = image.alignV;
-    converted.baseline = image.baseline;
-    converted.lastError = image.lastError;
-    converted.fontMetric0 = image.fontMetric0;
-    converted.fontMetric1 = image.fontMetric1;
-    converted.fontMetric2 = image.fontMetric2;
-    converted.charSpacing = image.charSpacing;
-    converted.spacingOverride = image.spacingOverride;
-    converted.inkColour = image.inkColour;
-    converted.backColour = image.backColour;
-    converted.inkPen = image.inkPen;
-    converted.backPen = image.backPen;
-    converted.user1 = image.user1;
-    converted.user2 = image.user2;
-}
-
 // tRNS on a palette picture: ignored when every used entry stays opaque; otherwise the
 // palette gets its alpha and, unless all used entries equal entry 0, the picture becomes a
 // 32-bit image with the alpha of each pixel's entry.
@@ -218,8 +193,9 @@ void ApplyPaletteTransparency(const PngState& s, CDibImage& image) {
         std::memcpy(converted.Row(y), image.rowTo32(image, image.Row(y)),
                     static_cast<std::size_t>(image.width) * 4);
     }
-    KeepCallerState(image, converted);
-    image.SwapWith(converted);
+    // Only the picture changes hands: the text state and the user words belong to the
+    // caller's object.
+    image.SwapPictureWith(converted);
 }
 
 // Owns the libpng structures for the life of one read.

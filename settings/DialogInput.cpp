@@ -31,30 +31,19 @@ std::optional<std::uint64_t> ReadDigits(std::string_view digits, int base) {
     return run.value;
 }
 
+// The base that a letter of a number names: `hex` for 16 ('x' in a prefix, 'h' in a suffix),
+// 'o' for 8, 'b' for 2; 0 for any other letter.
+int BaseOfLetter(char c, char hex) {
+    c = Lower(c);
+    return c == hex ? 16 : c == 'o' ? 8 : c == 'b' ? 2 : 0;
+}
+
 int PrefixBase(char c) {
-    switch (Lower(c)) {
-        case 'x':
-            return 16;
-        case 'o':
-            return 8;
-        case 'b':
-            return 2;
-        default:
-            return 0;
-    }
+    return BaseOfLetter(c, 'x');
 }
 
 int SuffixBase(char c) {
-    switch (Lower(c)) {
-        case 'h':
-            return 16;
-        case 'o':
-            return 8;
-        case 'b':
-            return 2;
-        default:
-            return 0;
-    }
+    return BaseOfLetter(c, 'h');
 }
 
 std::optional<std::uint64_t> ReadMagnitude(std::string_view body) {
@@ -84,25 +73,11 @@ std::int64_t ReadPortNumber(std::string_view text) {
     }
     int base = 10;
     if (i + 1 < text.size() && text[i] == '0') {
-        switch (Lower(text[i + 1])) {
-            case 'x':
-                base = 16;
-                i += 2;
-                break;
-            case 'd':
-                base = 10;
-                i += 2;
-                break;
-            case 'o':
-                base = 8;
-                i += 2;
-                break;
-            case 'b':
-                base = 2;
-                i += 2;
-                break;
-            default:
-                break;
+        // This box also takes "0d" for decimal.
+        const int prefixed = Lower(text[i + 1]) == 'd' ? 10 : PrefixBase(text[i + 1]);
+        if (prefixed != 0) {
+            base = prefixed;
+            i += 2;
         }
     }
     constexpr std::uint64_t kLimit = INT32_MAX;

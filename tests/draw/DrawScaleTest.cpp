@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "image/DibImage.h"
-#include "image/ScaleKernels.h"
+#include "kernels/DrawKernels.h"
 #include "tests/support/ReferenceDraw.h"
 
 namespace kelvandor {
@@ -149,10 +149,12 @@ CDibImage SoftSource(std::uint32_t w, std::uint32_t h, std::uint32_t seed) {
     return source;
 }
 
-// Restores the default kernels when a test ends.
+// Runs the drawing operations on one kernel table until the test ends.
 struct KernelChoice {
-    explicit KernelChoice(ScaleKernels kernels) { SetScaleKernels(kernels); }
-    ~KernelChoice() { SetScaleKernels(ScaleKernels::Fastest); }
+    explicit KernelChoice(const kernels::DrawKernels* table) {
+        kernels::UseKernelsForTesting(table);
+    }
+    ~KernelChoice() { kernels::UseKernelsForTesting(nullptr); }
 };
 
 ::testing::AssertionResult MatchesReference(const CDibImage& source, std::uint32_t w,
@@ -171,9 +173,9 @@ struct KernelChoice {
     return ::testing::AssertionSuccess();
 }
 
-// The alpha-aware area averaging, with the fastest and the portable kernels, against the plain
-// formulas: whole-number and uneven ratios, enlarging, one-pixel edges, many taps per pixel,
-// widths that are not a multiple of the vector blocks, and random sizes.
+// The alpha-aware area averaging, with every kernel table, against the plain formulas:
+// whole-number and uneven ratios, enlarging, one-pixel edges, many taps per pixel, widths that
+// are not a multiple of the vector blocks, and random sizes.
 TEST(ScaleTest, AlphaAwareSmoothMatchesTheFormulasWithEveryKernel) {
     std::vector<std::array<std::uint32_t, 4>> cases = {
         {30, 9, 10, 3}, {37, 19, 13, 7},   {5, 3, 17, 11},   {1, 7, 3, 2},     {7, 1, 2, 1},
@@ -185,14 +187,13 @@ TEST(ScaleTest, AlphaAwareSmoothMatchesTheFormulasWithEveryKernel) {
     };
     for (int i = 0; i < 12; ++i)
         cases.push_back({upTo(70), upTo(40), upTo(70), upTo(40)});
-    for (ScaleKernels kernels : {ScaleKernels::Fastest, ScaleKernels::Portable}) {
-        const KernelChoice choice(kernels);
+    for (const kernels::DrawKernels* table : kernels::AvailableKernels()) {
+        const KernelChoice choice(table);
         std::uint32_t seed = 1;
         for (const auto& [sw, sh, w, h] : cases) {
             const CDibImage source = SoftSource(sw, sh, seed++);
             ASSERT_EQ(source.AlphaKind(), 2);
-            EXPECT_TRUE(MatchesReference(source, w, h))
-                << (kernels == ScaleKernels::Portable ? "portable" : "fastest");
+            EXPECT_TRUE(MatchesReference(source, w, h)) << table->name;
         }
     }
 }

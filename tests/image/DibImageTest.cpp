@@ -10,7 +10,7 @@ namespace {
 
 std::uint32_t HeaderWord(const CDibImage& image, int offset) {
     std::uint32_t v;
-    std::memcpy(&v, image.bitmapInfo + offset, 4);
+    std::memcpy(&v, image.bitmapInfo.get() + offset, 4);
     return v;
 }
 
@@ -246,23 +246,80 @@ TEST(DibImageTest, AssignCopiesPixelsPaletteAndUserWords) {
     EXPECT_EQ(copy.user1, 0u);
 }
 
+// Text state and owner words that differ from every default, to see where they end up.
+void SetCallerState(CDibImage& image, std::uint8_t tag) {
+    image.alignH = tag;
+    image.spacingOverride = tag;
+    image.inkPen = CDibImage::PenSoft;
+    image.backColour = tag;
+    image.lastError = tag;
+    image.user1 = tag;
+    image.user2 = tag + 1u;
+}
+
+void ExpectCallerState(const CDibImage& image, std::uint8_t tag) {
+    EXPECT_EQ(image.alignH, tag);
+    EXPECT_EQ(image.spacingOverride, tag);
+    EXPECT_EQ(image.inkPen, &CDibImage::PenSoft);
+    EXPECT_EQ(image.backColour, tag);
+    EXPECT_EQ(image.lastError, tag);
+    EXPECT_EQ(image.user1, tag);
+    EXPECT_EQ(image.user2, tag + 1u);
+}
+
 TEST(DibImageTest, SwapAndMoveCarryEveryPointerWithTheContents) {
     CDibImage a, b;
     a.Create(8, 2, 2, 3);
     a.SetPaletteEntry(3, 0xFF123456);
-    a.alignH = 2;
+    SetCallerState(a, 2);
     b.Create(32, 1, 1, 0);
     std::uint8_t* aBits = a.bits;
+    const std::uint8_t* aLine = a.lineBuffer;
     a.SwapWith(b);
     EXPECT_EQ(b.bits, aBits);
+    EXPECT_EQ(b.Row(2), aLine);
     EXPECT_EQ(b.palette[3], 0xFF123456u);
-    EXPECT_EQ(b.alignH, 2);
+    ExpectCallerState(b, 2);
     EXPECT_EQ(a.bitsPerPixel, 32u);
+    EXPECT_EQ(a.inkPen, nullptr);
     EXPECT_EQ(b.getPixel(b.topRow, 0), 3u);
 
     CDibImage moved(std::move(b));
     EXPECT_TRUE(b.IsEmpty());
     EXPECT_EQ(moved.bits, aBits);
+    ExpectCallerState(moved, 2);
+}
+
+TEST(DibImageTest, SwapPictureWithLeavesEachImageItsTextStateAndOwnerWords) {
+    CDibImage a, b;
+    ASSERT_TRUE(a.Create(4, 3, 1, 0));
+    a.SetPixel(2, 0, 9);
+    a.SetPaletteEntry(9, 0x80ABCDEF);
+    SetCallerState(a, 5);
+    ASSERT_TRUE(b.Create(24, 7, 2, 0));
+    SetCallerState(b, 6);
+    std::uint8_t* aBits = a.bits;
+
+    a.SwapPictureWith(b);
+    EXPECT_EQ(a.bitsPerPixel, 24u);
+    EXPECT_EQ(a.width, 7u);
+    EXPECT_EQ(b.bits, aBits);
+    EXPECT_EQ(b.getPixel(b.topRow, 2), 9u);
+    EXPECT_EQ(b.palette[9], 0x80ABCDEFu);
+    EXPECT_EQ(HeaderWord(b, 4), 3u);  // the header went with its pixels
+    ExpectCallerState(a, 5);
+    ExpectCallerState(b, 6);
+}
+
+TEST(DibImageTest, CreateAndFreeKeepTextStateAndOwnerWords) {
+    CDibImage image;
+    SetCallerState(image, 2);  // lastError 2, as after a refused depth
+    ASSERT_TRUE(image.Create(32, 4, 4, 0));
+    ExpectCallerState(image, 2);
+    EXPECT_TRUE(image.Free());
+    ExpectCallerState(image, 2);
+    EXPECT_EQ(image.palette, reinterpret_cast<std::uint32_t*>(image.bitmapInfo.get() + 40));
+    EXPECT_EQ(HeaderWord(image, 0), 0u);  // the header of the freed picture is cleared
 }
 
 TEST(DibImageTest, PaletteAccessWrapsAndKeepsAlpha) {

@@ -126,6 +126,33 @@ TEST(PngReaderTest, PaletteTransparencyDecidesTheDepth) {
     EXPECT_EQ(image.palette[0], 0x00FF0000u);
 }
 
+// The 32-bit picture is built beside the caller's image and handed over; what the caller set
+// on the image itself stays.
+TEST(PngReaderTest, TransparentPaletteConversionKeepsTheCallersTextStateAndWords) {
+    PngPicture picture;
+    picture.width = 2;
+    picture.height = 1;
+    picture.colourType = PNG_COLOR_TYPE_PALETTE;
+    picture.palette = {0xFF0000, 0x00FF00};
+    picture.transparency = {255, 128};
+    picture.rows = {{0, 1}};
+    CDibImage image;
+    image.alignV = 1;
+    image.spacingOverride = 3;
+    image.SetTextPen(CDibImage::PenSoft, 0x123456, false);
+    image.lastError = kCreateErrorDepth;
+    image.user1 = 41;
+    ASSERT_EQ(Load(testimages::PngFile(picture), image), 0) << LastImageError();
+    ASSERT_EQ(image.bitsPerPixel, 32u);
+    EXPECT_EQ(Pixel(image, 1, 0), 0x8000FF00u);
+    EXPECT_EQ(image.alignV, 1);
+    EXPECT_EQ(image.spacingOverride, 3u);
+    EXPECT_EQ(image.inkColour, 0x123456u);
+    EXPECT_NE(image.inkPen, nullptr);
+    EXPECT_EQ(image.lastError, kCreateErrorDepth);
+    EXPECT_EQ(image.user1, 41u);
+}
+
 TEST(PngReaderTest, GreyWithAlphaBecomesThirtyTwoBits) {
     PngPicture picture;
     picture.width = 2;
