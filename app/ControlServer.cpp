@@ -17,6 +17,9 @@ namespace {
 
 // The largest request frame: its length word, three words and the most data.
 constexpr qint64 kMaxFrameBytes = 4 + 12 + static_cast<qint64>(kMaxControlData);
+// Replies a client has not read yet; a client that sends on without reading is cut off
+// before they pile up.
+constexpr qint64 kMaxUnreadReplyBytes = 4 * kMaxFrameBytes;
 
 const char* const kClosingProperty = "kelvandorClosing";
 
@@ -90,6 +93,10 @@ void CControlServer::OnReadable(QLocalSocket* socket) {
                 AnswerAndClose(socket, 0);
                 return;
             case FrameStatus::Complete:
+                if (socket->bytesToWrite() > kMaxUnreadReplyBytes) {
+                    socket->abort();
+                    return;
+                }
                 socket->skip(static_cast<qint64>(parsed.consumed));
                 SendReply(socket, handler_.Handle(parsed.message));
                 if (auto* deadline = socket->findChild<QTimer*>()) {

@@ -15,6 +15,7 @@ constexpr quint32 kX11NumLockMask = 0x10;
 
 QLabel* AddPane(QStatusBar* statusBar, const QString& text) {
     auto* label = new QLabel(text, statusBar);
+    label->setTextFormat(Qt::PlainText);  // other programs may put texts here
     label->setAlignment(Qt::AlignCenter);
     label->setFrameShape(QFrame::Panel);
     label->setFrameShadow(QFrame::Sunken);

@@ -135,6 +135,8 @@ void CMainFrame::CreateToolBars() {
 
 void CMainFrame::CreateStatusBar() {
     m_messagePane = new QLabel(IdlePrompt(), this);
+    // Texts come from prompts and from other programs: shown as they are, never as markup.
+    m_messagePane->setTextFormat(Qt::PlainText);
     statusBar()->addWidget(m_messagePane, 1);
     m_lockKeys = new CLockKeyIndicators(statusBar());
     statusBar()->setSizeGripEnabled(true);

@@ -19,6 +19,7 @@ constexpr int kRefreshMs = 500;
 
 CPolledPane::CPolledPane(std::function<Content()> content, QWidget* parent)
     : QLabel(parent), content_(std::move(content)) {
+    setTextFormat(Qt::PlainText);  // a folder name may contain "<"
     setFrameShape(QFrame::Panel);
     setFrameShadow(QFrame::Sunken);
     auto* timer = new QTimer(this);
