@@ -48,4 +48,32 @@ void CImageReader::CreateImage(CDibImage& image, std::uint32_t depth, std::uint3
     }
 }
 
+bool ReadBlock(CDataStream& stream, std::uint64_t offset, std::uint64_t length,
+               std::vector<std::uint8_t>& block) {
+    const std::uint64_t end = offset + length;
+    // Seeking to the block's end first proves that the bytes are there before they are
+    // allocated.
+    if (end < offset || !stream.Seek(end) || !stream.Seek(offset) || length > SIZE_MAX) {
+        return false;
+    }
+    block.resize(static_cast<std::size_t>(length));
+    return stream.Read(block.data(), block.size()) == block.size();
+}
+
+std::uint64_t ReadEmbedded(CImageReader& inner, std::span<const std::uint8_t> bytes,
+                           CDibImage& image, const std::function<void()>& throwDamaged) {
+    CDataStream stream;
+    stream.OpenMemory(bytes);
+    try {
+        inner.Read(stream, image);
+    } catch (const EGraphicsException& error) {
+        if (error.Code() != 0) {
+            throw;
+        }
+        throwDamaged();
+        throw;
+    }
+    return stream.Position();
+}
+
 }  // namespace kelvandor
