@@ -350,11 +350,11 @@ private:
         return b;
     }
 
-    // A run must lie inside the image and must not pass the right edge. Encoders that keep
-    // every row an even number of pixels long (ImageMagick among them) end the rows of an
-    // odd width one pixel past the edge: that pixel is padding.
+    // A run must lie inside the image and must not pass the right edge. Some encoders
+    // (ImageMagick among them) encode each row with its padding, as many pixels as the
+    // row's 4-byte aligned length holds: the pixels beyond the width are padding.
     void CheckRun(std::uint32_t x, std::uint32_t line, std::uint32_t count) const {
-        const std::uint32_t limit = image_.width + (image_.width & 1);
+        const std::uint32_t limit = image_.stride * 8 / image_.bitsPerPixel;
         if (line >= image_.height || x + count > limit) {
             throw EBmpFileReadError();
         }

@@ -3,7 +3,7 @@
 // created after the format has been recognised, reads one picture from a stream into a
 // CDibImage and is destroyed. Readers report every problem by throwing an exception of the
 // EGraphicsException family (image/ImageErrors.h); the image is then left as far as the
-// reader got (empty when it could not be created).
+// reader got (empty when it could not be created), and LoadImageFile empties it.
 
 #include <cstdint>
 #include <functional>

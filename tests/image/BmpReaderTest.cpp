@@ -281,17 +281,22 @@ TEST(BmpReaderTest, ThirtyTwoBitsWithoutAnyAlphaAreOpaque) {
     EXPECT_EQ(Pixel(image, 0, 0), 0x00FFFFFFu);
 }
 
-TEST(BmpReaderTest, Rle8RowsPaddedToAnEvenLengthLoad) {
-    // Width 3, as ImageMagick writes it: every row encodes 4 pixels. A run one further is
-    // still an error.
+TEST(BmpReaderTest, RleRowsThatEncodeTheirPaddingLoad) {
+    // As ImageMagick writes them: every row encodes as many pixels as its padded length
+    // holds, 4 for a width of 3 (or 2), 8 for 5. A run one further is still an error.
     const Bytes padded = {4, 5, 0, 0, 0, 4, 1, 2, 3, 9, 0, 1};
     CDibImage image;
     ASSERT_EQ(Load(RleBmpFile(8, 3, 2, GreyPalette(16), padded), image), 0) << LastImageError();
     EXPECT_EQ(Pixel(image, 2, 1), 5u);
     EXPECT_EQ(Pixel(image, 0, 0), 1u);
     EXPECT_EQ(Pixel(image, 2, 0), 3u);
+    ASSERT_EQ(Load(RleBmpFile(8, 5, 1, GreyPalette(16), {3, 7, 5, 8, 0, 1}), image), 0);
+    EXPECT_EQ(Pixel(image, 4, 0), 8u);
+    ASSERT_EQ(Load(RleBmpFile(4, 5, 1, GreyPalette(16), {8, 0x12, 0, 1}), image), 0);
+    EXPECT_EQ(Pixel(image, 4, 0), 1u);
     EXPECT_EQ(Load(RleBmpFile(8, 3, 2, GreyPalette(16), {5, 5, 0, 1}), image), -1);
-    EXPECT_EQ(Load(RleBmpFile(8, 4, 2, GreyPalette(16), {5, 5, 0, 1}), image), -1);
+    EXPECT_EQ(Load(RleBmpFile(8, 5, 1, GreyPalette(16), {9, 5, 0, 1}), image), -1);
+    EXPECT_EQ(Load(RleBmpFile(4, 5, 1, GreyPalette(16), {9, 0x12, 0, 1}), image), -1);
 }
 
 TEST(BmpReaderTest, EmbeddedPngOrJpegIsLoadedNotTakenForPixels) {
