@@ -205,8 +205,7 @@ void CreateImageAndPalette(CDataStream& stream, const BmpHeader& bmp, CDibImage&
             ((static_cast<std::uint64_t>(width) * bmp.depth + 31) / 32) * 4;
         const std::uint64_t needed =
             rowBytes * height + static_cast<std::uint64_t>(bmp.paletteCount) * bmp.paletteEntrySize;
-        const std::uint64_t here = stream.Position();
-        if (!stream.Seek(here + needed) || !stream.Seek(here)) {
+        if (!SourceHolds(stream, needed)) {
             throw EBmpFileReadError();
         }
     }

@@ -48,12 +48,16 @@ void CImageReader::CreateImage(CDibImage& image, std::uint32_t depth, std::uint3
     }
 }
 
+bool SourceHolds(CDataStream& stream, std::uint64_t length) {
+    const std::uint64_t here = stream.Position();
+    const std::uint64_t end = here + length;
+    // Seeking to the end proves that the bytes are there.
+    return end >= here && stream.Seek(end) && stream.Seek(here);
+}
+
 bool ReadBlock(CDataStream& stream, std::uint64_t offset, std::uint64_t length,
                std::vector<std::uint8_t>& block) {
-    const std::uint64_t end = offset + length;
-    // Seeking to the block's end first proves that the bytes are there before they are
-    // allocated.
-    if (end < offset || !stream.Seek(end) || !stream.Seek(offset) || length > SIZE_MAX) {
+    if (!stream.Seek(offset) || !SourceHolds(stream, length) || length > SIZE_MAX) {
         return false;
     }
     block.resize(static_cast<std::size_t>(length));

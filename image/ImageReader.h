@@ -67,6 +67,11 @@ private:
     void* progressUser_ = nullptr;
 };
 
+// True when length bytes follow the stream's position, which stays where it is. Readers ask
+// before they allocate for data that a header announces; when the bytes are not there the
+// stream remembers that more was wanted than it has.
+bool SourceHolds(CDataStream& stream, std::uint64_t length);
+
 // Reads length bytes at the absolute position offset into block. False, with nothing
 // allocated, when the source does not hold them all (the stream then remembers that more was
 // wanted than it has).

@@ -88,10 +88,8 @@ void CheckFormat(CDataStream& stream, const XwdHeader& xwd) {
         }
     }
     // Nothing is allocated for rows that are not there.
-    const std::uint64_t end = stream.Position() + std::uint64_t{xwd.colourCount} * kColourSize +
-                              std::uint64_t{xwd.bytesPerLine} * xwd.height;
-    const std::uint64_t here = stream.Position();
-    if (!stream.Seek(end) || !stream.Seek(here)) {
+    if (!SourceHolds(stream, std::uint64_t{xwd.colourCount} * kColourSize +
+                                 std::uint64_t{xwd.bytesPerLine} * xwd.height)) {
         throw EXwdFileReadError();
     }
 }
