@@ -22,6 +22,7 @@ constexpr std::uint32_t kCompressionPng = 5;
 constexpr std::uint32_t kCompressionAlphaBitFields = 6;
 constexpr std::uint32_t kCoreHeaderSize = 12;
 constexpr std::uint32_t kInfoHeaderSize = 40;
+constexpr std::uint32_t kOs2HeaderSize = 64;
 constexpr std::int64_t kMaxSide = 32768;
 
 struct BmpHeader {
@@ -47,8 +48,10 @@ bool HasBitFields(const BmpHeader& bmp) {
            bmp.compression == kCompressionAlphaBitFields;
 }
 
+// OS/2 bitmaps (a 64-byte header) use the same numbers for their own compressions.
 bool IsEmbedded(const BmpHeader& bmp) {
-    return bmp.compression == kCompressionJpeg || bmp.compression == kCompressionPng;
+    return (bmp.compression == kCompressionJpeg || bmp.compression == kCompressionPng) &&
+           bmp.headerSize != kOs2HeaderSize;
 }
 
 void ReadExactly(CDataStream& stream, void* destination, std::size_t n) {

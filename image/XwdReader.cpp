@@ -17,6 +17,7 @@ constexpr std::uint32_t kMaxWindowName = 4096;
 constexpr std::uint32_t kFileVersion = 7;
 constexpr std::uint32_t kZPixmap = 2;
 constexpr std::uint32_t kMsbFirst = 1;
+constexpr std::uint32_t kTrueColour = 4;  // and 5, DirectColor: pixels hold the channels
 constexpr std::uint32_t kMaxColours = 65536;
 constexpr std::size_t kColourSize = 12;
 
@@ -31,6 +32,7 @@ struct XwdHeader {
     std::uint32_t bitmapBitOrder = 0;
     std::uint32_t bitsPerPixel = 0;
     std::uint32_t bytesPerLine = 0;
+    std::uint32_t visualClass = 0;
     std::uint32_t masks[3] = {};  // red, green, blue
     std::uint32_t colourCount = 0;
 };
@@ -52,6 +54,7 @@ XwdHeader ReadHeader(CDataStream& stream) {
     xwd.bitmapBitOrder = field(9);
     xwd.bitsPerPixel = field(11);
     xwd.bytesPerLine = field(12);
+    xwd.visualClass = field(13);
     xwd.masks[0] = field(14);
     xwd.masks[1] = field(15);
     xwd.masks[2] = field(16);
@@ -80,7 +83,11 @@ void CheckFormat(CDataStream& stream, const XwdHeader& xwd) {
     if (xwd.width > kMaxImageSide || xwd.height > kMaxImageSide) {
         throw EGraphicsPicSize();
     }
-    if (bpp > 8) {
+    if (bpp > 8 && xwd.visualClass < kTrueColour) {
+        throw EGraphicsException(
+            image_messages::kFormatNotSupported);  // a colour map of more than 256
+    }
+    if (xwd.visualClass >= kTrueColour) {
         for (const std::uint32_t mask : xwd.masks) {
             if (mask == 0 || !CChannelMask(mask).IsContiguous()) {
                 throw EGraphicsException(image_messages::kFormatNotSupported);
@@ -162,7 +169,7 @@ void CXwdReader::Read(CDataStream& stream, CDibImage& image) {
         std::uint8_t* out = image.Row(y);
         for (std::uint32_t x = 0; x < xwd.width; ++x, out += 3) {
             const std::uint32_t pixel = PixelAt(xwd, row.data(), x);
-            if (xwd.bitsPerPixel <= 8) {
+            if (xwd.visualClass < kTrueColour) {
                 const std::uint32_t colour = colours[pixel];
                 out[0] = static_cast<std::uint8_t>(colour);
                 out[1] = static_cast<std::uint8_t>(colour >> 8);

@@ -340,6 +340,8 @@ TEST(XwdReaderTest, DamagedDumpsGiveXwdMessagesAndNoPicture) {
     shortHeader[3] = 40;  // header size below the 100 bytes of its fields
     Bytes xyPixmap = whole;
     xyPixmap[11] = 1;
+    Bytes noMasks = whole;
+    noMasks[4 * 15 + 2] = 0;  // the green mask
     Bytes tooNarrowRows = whole;
     tooNarrowRows[51] = 4;  // bytes per line for 2 pixels of 32 bits
     struct Case {
@@ -355,6 +357,7 @@ TEST(XwdReaderTest, DamagedDumpsGiveXwdMessagesAndNoPicture) {
         {"short header", shortHeader, "Die Datei ist keine XWD-Datei !"},
         {"rows narrower than the width", tooNarrowRows, "Die Datei ist keine XWD-Datei !"},
         {"XY pixmap", xyPixmap, "Das Format wird nicht unterst\xFCtzt"},
+        {"true colour without masks", noMasks, "Das Format wird nicht unterst\xFCtzt"},
     };
     for (const Case& c : cases) {
         CDibImage image;
@@ -373,6 +376,7 @@ TEST(IcoXwdReaderTest, DamagedVariantsEndWithACode) {
     XwdPicture pseudo;
     pseudo.depth = 8;
     pseudo.bitsPerPixel = 8;
+    pseudo.visualClass = 3;
     pseudo.colourPixels = {1, 2};
     pseudo.colours = {0x102030, 0x405060};
     pseudo.width = 5;
