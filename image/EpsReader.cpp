@@ -1,6 +1,7 @@
 #include "image/EpsReader.h"
 
 #include <cstring>
+#include <span>
 #include <vector>
 
 #include "base/LittleEndian.h"
@@ -19,15 +20,17 @@ constexpr std::uint8_t kDosSignature[4] = {0xC5, 0xD0, 0xD3, 0xC6};
 void CEpsReader::Read(CDataStream& stream, CDibImage& image) {
     ReportProgress(0);
     const std::uint64_t start = stream.Position();
-    std::uint8_t header[kDosHeaderSize];
-    const std::size_t got = stream.Read(header, sizeof header);
-    if (got >= 2 && header[0] == '%' && header[1] == '!') {
+    // Looked at, not read: a short PostScript file is not one that was cut short.
+    const std::span<const std::uint8_t> signature = stream.Peek(sizeof kDosSignature);
+    if (signature.size() >= 2 && signature[0] == '%' && signature[1] == '!') {
         throw EEpsNotSupported();  // PostScript without a preview
     }
-    if (got < sizeof kDosSignature || std::memcmp(header, kDosSignature, 4) != 0) {
+    if (signature.size() < sizeof kDosSignature ||
+        std::memcmp(signature.data(), kDosSignature, sizeof kDosSignature) != 0) {
         throw EEpsNotAEpsFile();
     }
-    if (got != sizeof header) {
+    std::uint8_t header[kDosHeaderSize];
+    if (stream.Read(header, sizeof header) != sizeof header) {
         throw EEpsFileReadError();
     }
     // The header names three sections: PostScript, a WMF preview and a TIFF preview.

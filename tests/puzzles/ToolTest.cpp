@@ -181,7 +181,8 @@ TEST(ToolTest, CheckSaysWhatARefusedPictureIsAndWhatToDo) {
     const std::string png = ReadWhole(SamplesRoot() + "/Game003/polen.png");
     ASSERT_GT(png.size(), 200u);
     root.Write("Game001/Game.txt",
-               "Bilder\nA||foto.heic\nB||karte.svg\nC||kurz.png\nD||text.png\nE||ok.png\n");
+               "Bilder\nA||foto.heic\nB||karte.svg\nC||kurz.png\nD||text.png\nE||ok.png\n"
+               "F||logo.eps\n");
     root.Write("Game001/foto.heic", std::string("\0\0\0\x18"
                                                 "ftypheic\0\0\0\0mif1heic",
                                                 24) +
@@ -191,6 +192,7 @@ TEST(ToolTest, CheckSaysWhatARefusedPictureIsAndWhatToDo) {
     root.Write("Game001/kurz.png", png.substr(0, png.size() / 2));
     root.Write("Game001/text.png", "Hallo");
     root.Write("Game001/ok.png", png);
+    root.Write("Game001/logo.eps", "%!PS-Adobe-3.0 EPSF-3.0\n");
     const RunResult r = RunTool("check " + ShellQuote(root.Path()));
     EXPECT_EQ(r.status, 1);
     for (const char* words :
@@ -200,7 +202,8 @@ TEST(ToolTest, CheckSaysWhatARefusedPictureIsAndWhatToDo) {
           "\"kurz.png\" of answer 3 (\"C\") does not load: PNG cut short: the file is damaged, "
           "copy it again.",
           "\"text.png\" of answer 4 (\"D\") does not load: not a picture format the game knows",
-          "1 of 5 pictures loaded"}) {
+          "\"logo.eps\" of answer 6 (\"F\") does not load: EPS drawing the game cannot show",
+          "1 of 6 pictures loaded"}) {
         EXPECT_NE(r.out.find(words), std::string::npos) << words << "\n" << r.out;
     }
     // The tool's image command keeps the loader's own words.
