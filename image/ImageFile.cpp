@@ -88,13 +88,9 @@ constexpr RecognitionTest kSignatures[] = {
                                         size == 64 || size == 108 || size == 124);
      }},
     {ImageFormat::Tiff,
-     [](const Header& h) {
-         return StartsWith(h, {"II*\0", 4});
-     }},
+     [](const Header& h) { return StartsWith(h, std::string_view("II*\0", 4)); }},
     {ImageFormat::Tiff,
-     [](const Header& h) {
-         return StartsWith(h, {"MM\0*", 4});
-     }},
+     [](const Header& h) { return StartsWith(h, std::string_view("MM\0*", 4)); }},
     {ImageFormat::Webp,
      [](const Header& h) { return StartsWith(h, "RIFF") && std::memcmp(&h[8], "WEBP", 4) == 0; }},
     {ImageFormat::Eps, [](const Header& h) { return StartsWith(h, "\xC5\xD0\xD3\xC6"); }},
@@ -112,12 +108,19 @@ std::unique_ptr<CImageReader> Make() {
     return std::make_unique<Reader>();
 }
 
+// One row per line, in the order of recognition.
+// clang-format off
 constexpr ReaderEntry kReaders[] = {
-    {ImageFormat::Bmp, Make<CBmpReader>},   {ImageFormat::Png, Make<CPngReader>},
-    {ImageFormat::Jpeg, Make<CJpegReader>}, {ImageFormat::Tiff, Make<CTiffReader>},
-    {ImageFormat::Ico, Make<CIcoReader>},   {ImageFormat::Xwd, Make<CXwdReader>},
-    {ImageFormat::Eps, Make<CEpsReader>},   {ImageFormat::Webp, Make<CWebpReader>},
+    {ImageFormat::Bmp, Make<CBmpReader>},
+    {ImageFormat::Ico, Make<CIcoReader>},
+    {ImageFormat::Tiff, Make<CTiffReader>},
+    {ImageFormat::Png, Make<CPngReader>},
+    {ImageFormat::Jpeg, Make<CJpegReader>},
+    {ImageFormat::Eps, Make<CEpsReader>},
+    {ImageFormat::Xwd, Make<CXwdReader>},
+    {ImageFormat::Webp, Make<CWebpReader>},
 };
+// clang-format on
 
 std::unique_ptr<CImageReader> CreateReader(ImageFormat format) {
     for (const ReaderEntry& entry : kReaders) {
