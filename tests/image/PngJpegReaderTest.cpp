@@ -343,10 +343,11 @@ TEST(JpegReaderTest, ColourAndGreyBecomeTwentyFourBits) {
     ExpectNear(p, 0x010101u * grey[12 * 16 + 12], 3);
 }
 
-TEST(JpegReaderTest, CmykBecomesColoursWithAdobesInvertedInks) {
+TEST(JpegReaderTest, CmykAndYcckBecomeColoursWithAdobesInvertedInks) {
     // Cyan and yellow ink with a little black: green. Adobe's files store 255 - ink.
     const std::uint8_t inks[4] = {255, 0, 255, 51};
-    for (const bool adobe : {true, false}) {
+    for (const int kind : {0, 1, 2}) {
+        const bool adobe = kind != 1;
         Bytes samples;
         for (int i = 0; i < 64; ++i) {
             for (const std::uint8_t ink : inks) {
@@ -355,6 +356,7 @@ TEST(JpegReaderTest, CmykBecomesColoursWithAdobesInvertedInks) {
         }
         testimages::JpegExtras extras;
         extras.adobeMarker = adobe;
+        extras.ycck = kind == 2;
         CDibImage image;
         ASSERT_EQ(Load(testimages::JpegFileWith(8, 8, 4, samples, extras), image), 0)
             << LastImageError();

@@ -264,6 +264,9 @@ Bytes WriteJpeg(int width, int height, int components, const Bytes& samples, int
     encoder.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 3 ? JCS_RGB : JCS_CMYK;
     jpeg_set_defaults(&encoder);
     jpeg_set_quality(&encoder, quality, TRUE);
+    if (components == 4 && extras.ycck) {
+        jpeg_set_colorspace(&encoder, JCS_YCCK);
+    }
     if (components == 4 && !extras.adobeMarker) {
         encoder.write_Adobe_marker = FALSE;
     }

@@ -58,11 +58,13 @@ Bytes JpegFile(int width, int height, int components, const Bytes& samples, int 
                const std::vector<std::string>& comments = {}, bool progressive = false);
 
 // What else a JPEG may carry: an Exif block with an orientation (0: none), and for CMYK
-// whether Adobe's marker (which says the inks are stored inverted) is written.
+// whether Adobe's marker (which says the inks are stored inverted) is written and whether the
+// inks are coded as YCCK.
 struct JpegExtras {
     int orientation = 0;
     bool bigEndianExif = false;
     bool adobeMarker = true;
+    bool ycck = false;  // CMYK stored as YCCK, as print workflows do
 };
 Bytes JpegFileWith(int width, int height, int components, const Bytes& samples,
                    const JpegExtras& extras, int quality = 100);
