@@ -31,20 +31,9 @@ const Upright kUpright[] = {
 };
 
 std::uint32_t ColourOf(char cell) {
-    switch (cell) {
-        case 'a':
-            return 0xFF0000;
-        case 'b':
-            return 0x00FF00;
-        case 'c':
-            return 0x0000FF;
-        case 'd':
-            return 0xFFFFFF;
-        case 'e':
-            return 0x000000;
-        default:
-            return 0xFFFF00;
-    }
+    static constexpr std::uint32_t kColours[] = {0xFF0000, 0x00FF00, 0x0000FF,
+                                                 0xFFFFFF, 0x000000, 0xFFFF00};
+    return kColours[cell - 'a'];
 }
 
 // The cell whose colour is nearest to the pixel.
