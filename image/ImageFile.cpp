@@ -9,10 +9,14 @@
 #include "base/LittleEndian.h"
 #include "image/BmpReader.h"
 #include "image/DataStream.h"
+#include "image/GifReader.h"
 #include "image/ImageErrors.h"
 #include "image/ImageReader.h"
 #include "image/JpegReader.h"
 #include "image/PngReader.h"
+#include "image/PnmReader.h"
+#include "image/TlsReader.h"
+#include "image/XpmReader.h"
 
 namespace kelvandor {
 
@@ -84,6 +88,10 @@ constexpr ReaderEntry kReaders[] = {
     {ImageFormat::Bmp, Make<CBmpReader>},
     {ImageFormat::Png, Make<CPngReader>},
     {ImageFormat::Jpeg, Make<CJpegReader>},
+    {ImageFormat::Gif, Make<CGifReader>},
+    {ImageFormat::Tls, Make<CTlsReader>},
+    {ImageFormat::Xpm, Make<CXpmReader>},
+    {ImageFormat::Pnm, Make<CPnmReader>},
 };
 
 std::unique_ptr<CImageReader> CreateReader(ImageFormat format) {

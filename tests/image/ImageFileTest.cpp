@@ -70,10 +70,8 @@ TEST(LoadImageFileTest, SourcesThatCannotBeOpenedOrRecognised) {
 }
 
 TEST(LoadImageFileTest, RecognisedFormatsWithoutAReaderAreRefused) {
-    const Bytes samples[] = {Text("GIF89a"sv, 64), Text("P6\n1 1\n255\n\0\0\0"sv),
-                             Text("TLSP"sv, 64),   Text("/* XPM */"sv),
-                             Text("II*\0"sv, 64),  Text("\0\0\0\x64\0\0\0\x07"sv, 64),
-                             Text("%!PS"sv, 64),   Text("\0\0\1\0\1\0"sv, 64)};
+    const Bytes samples[] = {Text("II*\0"sv, 64), Text("\0\0\0\x64\0\0\0\x07"sv, 64),
+                             Text("%!PS"sv, 64), Text("\0\0\1\0\1\0"sv, 64)};
     int n = 0;
     for (const Bytes& sample : samples) {
         CDibImage image;
