@@ -28,20 +28,21 @@ bool IsBlank(char c) {
     throw EXpmError(xpm_messages::kColourFormatNotSupported);
 }
 
-// "#" followed by red, green and blue of one to four hexadecimal digits each; each channel's
-// most significant eight bits are kept, and a single digit is the top four of them.
+// "#" followed by red, green and blue of one to four hexadecimal digits each; each channel
+// is scaled from its own range to 0..255 (so "#F00" is full red, and the 16-bit channels of
+// "#RRRRGGGGBBBB" are rounded to 8 bits).
 std::uint32_t HexColour(std::string_view digits) {
     const std::size_t count = ReadDigitRun(digits, 16, UINT64_MAX).length;
     if (count == 0 || count % 3 != 0 || count > 12) {
         Refuse();
     }
     const std::size_t per = count / 3;
+    const std::uint32_t most = (1u << (4 * per)) - 1;
     std::uint32_t value = 0;
     for (std::size_t channel = 0; channel < 3; ++channel) {
         const auto v = static_cast<std::uint32_t>(
             ReadDigitRun(digits.substr(channel * per, per), 16, 0xFFFF).value);
-        const std::uint32_t top = per == 1 ? v << 4 : v >> (4 * per - 8);
-        value = (value << 8) | top;
+        value = (value << 8) | ((v * 255 + most / 2) / most);
     }
     return value;
 }

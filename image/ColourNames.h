@@ -36,9 +36,9 @@ struct XpmColour {
 // Parses one colour line of an XPM picture: after any blanks and line ends a quoted string
 // that starts with the pixel code (charsPerPixel characters), then a key and its value. The
 // key must be 'c', 'g' or 's'; the value is "None" in any case (transparent), '#' with 3, 6,
-// 9 or 12 hexadecimal digits (red, green and blue take a third each, most significant bits
-// first as in X11, so "#F00" is 0xF00000), or a name of the table, which runs to the first
-// tab, line end, quote, comma or semicolon. Returns false when the text does not start with
+// 9 or 12 hexadecimal digits (red, green and blue take a third each, scaled to 8 bits, so
+// "#F00" is 0xFF0000 and "#FFFF00000000" too), or a name of the table, which runs to the
+// first tab, line end, quote, comma or semicolon. Returns false when the text does not start with
 // a quote; throws EXpmError "Nicht unterstütztes Farbformat" for any other definition it
 // cannot take.
 bool ParseXpmColour(std::string_view line, std::size_t charsPerPixel, XpmColour& colour);

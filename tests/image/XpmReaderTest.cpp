@@ -81,9 +81,11 @@ TEST(ColourNamesTest, ColourLinesAndTheirRefusals) {
     EXPECT_EQ(Colour("\"ab c NONE m None\"", 2), "ab=FFFFFFFF");
     EXPECT_EQ(Colour("\"a c #ff0000\""), "a=00FF0000");
     EXPECT_EQ(Colour("\"a c #ff0000 m black\""), "a=00FF0000");
-    // Hex digits are a third per channel, most significant bits first, as X11 reads them.
-    EXPECT_EQ(Colour("\"a c #F00\""), "a=00F00000");
+    // Hex digits are a third per channel, each scaled from its range to 8 bits: short forms
+    // are not dark, and 16-bit channels are not taken for transparent.
+    EXPECT_EQ(Colour("\"a c #F00\""), "a=00FF0000");
     EXPECT_EQ(Colour("\"a c #FFFFFFFFFFFF\""), "a=00FFFFFF");
+    EXPECT_EQ(Colour("\"a c #80807F7F0101\""), "a=00807F01");
     EXPECT_EQ(Colour("\"a c #123456789\""), "a=00124578");
     EXPECT_EQ(Colour("\"a c Red\""), "a=00FF0000");
     EXPECT_EQ(Colour("\"a c LightGoldenrod\""), "a=00EEDD82");
