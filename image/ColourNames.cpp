@@ -61,9 +61,10 @@ std::optional<std::uint32_t> FindColourName(std::string_view name) {
     std::transform(name.begin(), name.end(), folded, LowerAscii);
     const std::string_view key(folded, name.size());
     const auto* const end = std::end(kColourNames);
-    const auto* const found = std::lower_bound(
-        std::begin(kColourNames), end, key,
-        [](const ColourName& entry, std::string_view k) { return std::string_view(entry.name) < k; });
+    const auto* const found = std::lower_bound(std::begin(kColourNames), end, key,
+                                               [](const ColourName& entry, std::string_view k) {
+                                                   return std::string_view(entry.name) < k;
+                                               });
     if (found == end || std::string_view(found->name) != key) {
         return std::nullopt;
     }

@@ -25,7 +25,7 @@ constexpr std::uint8_t kGraphicControlLabel = 0xF9;
 constexpr std::uint64_t kMostPixelsPerByte = 8 * (kMaxCodes / kMaxCodeWidth + 1);
 
 struct ColourTable {
-    std::uint32_t count = 0;           // 0: no table
+    std::uint32_t count = 0;              // 0: no table
     std::array<std::uint8_t, 768> rgb{};  // red, green, blue per entry
 };
 
@@ -373,8 +373,8 @@ struct CGifReader::State {
                                  0);
         }
         for (std::uint32_t i = first.count; i < global.count; ++i) {
-            image.SetPaletteRgba(i, global.rgb[3 * i], global.rgb[3 * i + 1],
-                                 global.rgb[3 * i + 2], 0);
+            image.SetPaletteRgba(i, global.rgb[3 * i], global.rgb[3 * i + 1], global.rgb[3 * i + 2],
+                                 0);
         }
     }
 
@@ -406,7 +406,8 @@ struct CGifReader::State {
             return;
         }
         for (std::uint32_t i = 0; i < 256; ++i) {
-            image.palette[i] = (image.palette[i] & 0x00FFFFFF) | (i == transparent ? 0 : 0xFF000000);
+            image.palette[i] =
+                (image.palette[i] & 0x00FFFFFF) | (i == transparent ? 0 : 0xFF000000);
         }
         ExpandPaletteToArgb(image);
     }
@@ -433,7 +434,8 @@ struct CGifReader::State {
             throw EGraphicsPicSize();
         }
         if (stream->Size() != UINT64_MAX) {
-            const std::uint64_t left = stream->Size() - std::min(stream->Size(), stream->Position());
+            const std::uint64_t left =
+                stream->Size() - std::min(stream->Size(), stream->Position());
             if (std::uint64_t{picture.width} * picture.height > left * kMostPixelsPerByte) {
                 throw EGifCorruptFile();
             }

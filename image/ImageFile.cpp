@@ -88,8 +88,8 @@ constexpr ReaderEntry kReaders[] = {
     {ImageFormat::Bmp, Make<CBmpReader>},
     {ImageFormat::Png, Make<CPngReader>},
     {ImageFormat::Jpeg, Make<CJpegReader>},
-    {ImageFormat::Gif, Make<CGifReader>},
-    {ImageFormat::Tls, Make<CTlsReader>},
+    {ImageFormat::Gif, Make<CGifReader>},  // the first picture of a stream
+    {ImageFormat::Tls, Make<CTlsReader>},  // picture 0 of a sequence
     {ImageFormat::Xpm, Make<CXpmReader>},
     {ImageFormat::Pnm, Make<CPnmReader>},
 };

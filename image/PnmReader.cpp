@@ -27,9 +27,8 @@ struct PnmHeader {
     }
     std::uint32_t BytesPerSample() const { return maxValue > 255 ? 2 : 1; }
     std::uint64_t RawRowBytes() const {
-        return form == PnmForm::Bitmap
-                   ? (std::uint64_t{width} + 7) / 8
-                   : std::uint64_t{width} * Channels() * BytesPerSample();
+        return form == PnmForm::Bitmap ? (std::uint64_t{width} + 7) / 8
+                                       : std::uint64_t{width} * Channels() * BytesPerSample();
     }
 };
 

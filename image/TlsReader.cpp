@@ -101,7 +101,8 @@ void FoldValues(const TlsBlock& block, CDibImage& image) {
             const std::uint8_t green = (i & 0x20) ? 255 : 0;
             const std::uint8_t blue = (i & 0x10) ? 255 : 0;
             const std::uint32_t folded = i < kFoldedPositions ? FoldValue(block, i) << 4 : 0;
-            image.SetPaletteRgba(i, red, green, blue, static_cast<std::uint8_t>((i & 0x8F) | folded));
+            image.SetPaletteRgba(i, red, green, blue,
+                                 static_cast<std::uint8_t>((i & 0x8F) | folded));
         }
         return;
     }
@@ -140,9 +141,8 @@ void CTlsReader::ReadPicture(CDataStream& stream, CDibImage& image, std::uint32_
     ReportProgress(0);
     // A sequence whose header promises more rows than the data hold is refused before the
     // picture is allocated.
-    if (stream.Size() != UINT64_MAX &&
-        stream.Size() - std::min(stream.Size(), stream.Position()) <
-            header.BytesAfterFirstBlock()) {
+    if (stream.Size() != UINT64_MAX && stream.Size() - std::min(stream.Size(), stream.Position()) <
+                                           header.BytesAfterFirstBlock()) {
         throw ETlsCorruptFile();
     }
     if (!image.Create(header.depth, header.width, header.height, NoFill)) {

@@ -75,7 +75,8 @@ bool WriteTlsFile(const std::string& path, std::span<const TlsPicture> pictures)
         return false;
     }
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    file.write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     file.close();
     return static_cast<bool>(file);
 }

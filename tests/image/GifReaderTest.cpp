@@ -25,7 +25,8 @@ Bytes Indices(int count, int modulo, std::uint32_t seed = 1) {
     std::uint32_t state = seed;
     for (int i = 0; i < count; ++i) {
         state = state * 1103515245u + 12345u;
-        out.push_back(static_cast<std::uint8_t>((state >> 16) % static_cast<std::uint32_t>(modulo)));
+        out.push_back(
+            static_cast<std::uint8_t>((state >> 16) % static_cast<std::uint32_t>(modulo)));
     }
     return out;
 }
@@ -274,8 +275,7 @@ TEST(GifReaderTest, BadStreamsAreRefusedWithTheirMessages) {
         {"not a GIF", Bytes{'G', 'I', 'F', '8', '8', 'a', 0, 0, 0, 0, 0, 0, 0},
          "Stream is not in GIF format"},
         {"header cut", Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 0}, "Error reading from GIF file"},
-        {"global table cut", Bytes(file.begin(), file.begin() + 20),
-         "Error reading from GIF file"},
+        {"global table cut", Bytes(file.begin(), file.begin() + 20), "Error reading from GIF file"},
         {"trailer only", with([](GifStream& gif) { gif.pictures.clear(); }),
          "No more images in the GIF stream"},
         {"nothing after the header", with([](GifStream& gif) {
@@ -284,7 +284,10 @@ TEST(GifReaderTest, BadStreamsAreRefusedWithTheirMessages) {
          }),
          kCorrupt},
         {"unknown block", with([](GifStream& gif) { gif.beforePictures = {0x99}; }), kCorrupt},
-        {"wider than the screen", with([](GifStream& gif) { gif.screenWidth = 3; gif.screenHeight = 2; }),
+        {"wider than the screen", with([](GifStream& gif) {
+             gif.screenWidth = 3;
+             gif.screenHeight = 2;
+         }),
          kCorrupt},
         {"below the screen", with([](GifStream& gif) {
              gif.screenWidth = 4;
@@ -292,19 +295,32 @@ TEST(GifReaderTest, BadStreamsAreRefusedWithTheirMessages) {
              gif.pictures[0].top = 1;
          }),
          kCorrupt},
-        {"no pixels", with([](GifStream& gif) { gif.pictures[0] = Picture(0, 2, {}); gif.screenWidth = 4; gif.screenHeight = 2; }),
+        {"no pixels", with([](GifStream& gif) {
+             gif.pictures[0] = Picture(0, 2, {});
+             gif.screenWidth = 4;
+             gif.screenHeight = 2;
+         }),
          kCorrupt},
-        {"code size 13", with([](GifStream& gif) { gif.pictures[0].data = {13, 1, 0, 0}; }),
+        {"code size 13", with([](GifStream& gif) {
+             gif.pictures[0].data = {13, 1, 0, 0};
+         }),
          kCorrupt},
-        {"code size 12", with([](GifStream& gif) { gif.pictures[0].data = {12, 1, 0, 0}; }),
+        {"code size 12", with([](GifStream& gif) {
+             gif.pictures[0].data = {12, 1, 0, 0};
+         }),
          kCorrupt},
-        {"code size 0", with([](GifStream& gif) { gif.pictures[0].data = {0, 1, 0, 0}; }),
+        {"code size 0", with([](GifStream& gif) {
+             gif.pictures[0].data = {0, 1, 0, 0};
+         }),
          kCorrupt},
         {"code beyond the dictionary", codes({{4, 3}, {1, 3}, {7, 3}, {5, 3}}), kCorrupt},
         {"dictionary code first", codes({{4, 3}, {6, 3}, {5, 3}}), kCorrupt},
         {"end before the last pixel", codes({{4, 3}, {1, 3}, {2, 3}, {5, 3}}), kCorrupt},
         {"data cut", cutInData, kCorrupt},
-        {"no data at all", with([](GifStream& gif) { gif.pictures[0].data = {2, 0}; }), kCorrupt},
+        {"no data at all", with([](GifStream& gif) {
+             gif.pictures[0].data = {2, 0};
+         }),
+         kCorrupt},
         {"too large", with([](GifStream& gif) {
              gif.screenWidth = 40000;
              gif.screenHeight = 2;

