@@ -14,6 +14,7 @@
 #include "base/TextCodec.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "cli/PictureAdvice.h"
 #include "cli/PuzzleToolSupport.h"
 #include "puzzles/LoadPuzzle.h"
 #include "puzzles/PuzzleFiles.h"
@@ -287,11 +288,9 @@ void CheckPictures(const std::string& root, std::int32_t number, const PuzzleCon
         const CDibImage& image = content.ElementPictures[i];
         const PictureLoadRecord* record = recorder.Find(&image);
         if (record == nullptr || record->code != 0) {
-            std::string reason = record != nullptr ? record->message : "it was not read";
-            if (reason.empty() || reason.back() != '.') {
-                reason += '.';
-            }
-            report.findings.problems.push_back(which + " does not load: " + reason);
+            const std::string reason =
+                record != nullptr ? PictureAdvice(*record) : std::string("it was not read");
+            report.findings.problems.push_back(which + " does not load: " + reason + ".");
             continue;
         }
         if (image.width == 0 || image.height == 0) {

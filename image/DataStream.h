@@ -52,6 +52,20 @@ public:
     bool ReadLe32(std::uint32_t& value);
     // Reads one text line without its line end ("\n" or "\r\n"). False at the end of data.
     bool ReadLine(std::string& line);
+    // The next byte without consuming it, or -1 at the end of the data; GetByte also consumes
+    // it. For readers that scan text a byte at a time: both stay inside the buffer until it
+    // runs out.
+    int PeekByte() {
+        if (bufferPos_ == dataLength_ && !Fill()) {
+            return -1;
+        }
+        return data_[bufferPos_];
+    }
+    int GetByte() {
+        const int c = PeekByte();
+        bufferPos_ += c >= 0 ? 1 : 0;
+        return c;
+    }
 
     // Up to n of the next bytes without consuming them (n is capped at the buffer size);
     // fewer only at the end of the data.
@@ -65,6 +79,9 @@ public:
     // Total length of the data.
     std::uint64_t Size() const { return size_; }
     bool AtEnd() const { return Position() >= size_; }
+    // True once a read, skip or seek asked for bytes beyond the end of the data (peeking does
+    // not count). A reader that fails after that has met a source that was cut short.
+    bool WantedPastEnd() const { return wantedPastEnd_; }
 
 private:
     // Refills the buffer so that it starts at the current position; keeps unread bytes.
@@ -78,6 +95,7 @@ private:
     std::size_t bufferPos_ = 0;      // read position within data_
     std::uint64_t bufferStart_ = 0;  // stream position of data_[0]
     std::uint64_t size_ = 0;
+    bool wantedPastEnd_ = false;
 };
 
 }  // namespace kelvandor

@@ -1,5 +1,7 @@
 #include "image/ImageReader.h"
 
+#include <cstring>
+
 #include "image/ImageErrors.h"
 
 namespace kelvandor {
@@ -9,6 +11,12 @@ void CImageReader::ReadFile(const std::string& path, CDibImage& image) {
     if (!stream.Open(path)) {
         ThrowOpenError();
     }
+    Read(stream, image);
+}
+
+void CImageReader::ReadBytes(std::span<const std::uint8_t> bytes, CDibImage& image) {
+    CDataStream stream;
+    stream.OpenMemory(bytes);
     Read(stream, image);
 }
 
@@ -46,6 +54,52 @@ void CImageReader::CreateImage(CDibImage& image, std::uint32_t depth, std::uint3
         default:
             throw EGraphicsException();
     }
+}
+
+bool SourceHolds(CDataStream& stream, std::uint64_t length) {
+    const std::uint64_t here = stream.Position();
+    const std::uint64_t end = here + length;
+    // Seeking to the end proves that the bytes are there.
+    return end >= here && stream.Seek(end) && stream.Seek(here);
+}
+
+bool ReadBlock(CDataStream& stream, std::uint64_t offset, std::uint64_t length,
+               std::vector<std::uint8_t>& block) {
+    if (!stream.Seek(offset) || !SourceHolds(stream, length) || length > SIZE_MAX) {
+        return false;
+    }
+    block.resize(static_cast<std::size_t>(length));
+    return stream.Read(block.data(), block.size()) == block.size();
+}
+
+std::uint64_t ReadEmbedded(CImageReader& inner, std::span<const std::uint8_t> bytes,
+                           CDibImage& image, const std::function<void()>& throwDamaged) {
+    CDataStream stream;
+    stream.OpenMemory(bytes);
+    try {
+        inner.Read(stream, image);
+    } catch (const EGraphicsException& error) {
+        if (error.Code() != 0) {
+            throw;
+        }
+        throwDamaged();
+        throw;
+    }
+    return stream.Position();
+}
+
+void CImageReader::ExpandPaletteToArgb(CDibImage& image) {
+    CDibImage converted;
+    if (!converted.Create(32, image.width, image.height, NoFill)) {
+        throw EGraphicsMemory();
+    }
+    for (std::uint32_t y = 0; y < image.height; ++y) {
+        std::memcpy(converted.Row(y), image.rowTo32(image, image.Row(y)),
+                    static_cast<std::size_t>(image.width) * 4);
+    }
+    // Only the picture changes hands: the text state and the user words belong to the
+    // caller's object.
+    image.SwapPictureWith(converted);
 }
 
 }  // namespace kelvandor

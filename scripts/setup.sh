@@ -8,10 +8,11 @@ packages=(
   dpkg-dev file
   qt6-base-dev qt6-translations-l10n
   libsdl2-dev
-  libpng-dev libjpeg62-turbo-dev zlib1g-dev
+  libpng-dev libjpeg62-turbo-dev zlib1g-dev libtiff-dev libwebp-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libfreetype-dev fonts-dejavu-core
   xvfb xauth
+  imagemagick
 )
 
 missing=()
