@@ -60,6 +60,16 @@ class MainFrameTest : public ::testing::Test {
 protected:
     void SetUp() override { test::ResetSettings(); }
 
+    // A normal window's placement as the last run left it.
+    static void StorePlacement(const QRect& rect) {
+        QSettings settings;
+        settings.setValue("Settings/IsZoomed", 0);
+        settings.setValue("Settings/LastPosX", rect.x());
+        settings.setValue("Settings/LastPosY", rect.y());
+        settings.setValue("Settings/LastSizeX", rect.width());
+        settings.setValue("Settings/LastSizeY", rect.height());
+    }
+
     QMenu* Menu(CMainFrame& frame, const QString& title) {
         for (QAction* action : frame.menuBar()->actions()) {
             if (action->text() == title) {
@@ -238,14 +248,7 @@ TEST_F(MainFrameTest, HelpItemsOpenTheirDialogs) {
 }
 
 TEST_F(MainFrameTest, PlacementSavedOnALargerScreenIsFittedToThisOne) {
-    {
-        QSettings settings;
-        settings.setValue("Settings/IsZoomed", 0);
-        settings.setValue("Settings/LastPosX", 0);
-        settings.setValue("Settings/LastPosY", 0);
-        settings.setValue("Settings/LastSizeX", 3840);
-        settings.setValue("Settings/LastSizeY", 2160);
-    }
+    StorePlacement(QRect(0, 0, 3840, 2160));
     CMainFrame frame;
     frame.RestorePlacement();
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
@@ -255,14 +258,7 @@ TEST_F(MainFrameTest, PlacementSavedOnALargerScreenIsFittedToThisOne) {
 }
 
 TEST_F(MainFrameTest, ExitWhileZoomedKeepsThePositionAndNextStartIsMaximised) {
-    {
-        QSettings settings;
-        settings.setValue("Settings/IsZoomed", 0);
-        settings.setValue("Settings/LastPosX", 40);
-        settings.setValue("Settings/LastPosY", 30);
-        settings.setValue("Settings/LastSizeX", 600);
-        settings.setValue("Settings/LastSizeY", 400);
-    }
+    StorePlacement(QRect(40, 30, 600, 400));
     {
         CMainFrame frame;
         EXPECT_FALSE(frame.RestorePlacement());
