@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QLibraryInfo>
-#include <QLocale>
 #include <QTranslator>
 #include <QWidget>
 
@@ -94,9 +93,7 @@ bool CKelvandorApp::InitInstance(const std::vector<std::string>& arguments) {
 
 void CKelvandorApp::InstallQtTranslation() {
     // The program speaks German, whatever the desktop's language: so do Qt's own dialogs
-    // (the folder picker above all), with German dates. Without the translations installed
-    // the dialogs stay English.
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    // (the folder picker above all). Without the translations installed they stay English.
     m_qtTranslation = std::make_unique<QTranslator>();
     if (m_qtTranslation->load(QStringLiteral("qtbase_de"),
                               QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
