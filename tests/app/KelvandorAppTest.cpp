@@ -20,6 +20,7 @@
 #include "app/ViewWindow.h"
 #include "game/CommandIds.h"
 #include "game/KelvandorView.h"
+#include "game/ScreenLayout.h"
 #include "tests/app/QtTestSupport.h"
 
 namespace kelvandor {
@@ -244,6 +245,16 @@ TEST_F(KelvandorAppTest, FolderPickerChoiceBecomesThePuzzleRoot) {
     app.MainFrame()->ExecuteCommand(Id(CommandId::SetPuzzlePath));
     EXPECT_EQ(answerer.titles, QStringList{QStringLiteral("Pfad mit Texten")});
     EXPECT_EQ(app.View()->View().State().PuzzlePath, chosen);
+}
+
+TEST_F(KelvandorAppTest, TheWindowKeepsRoomForTheWholeBoard) {
+    CKelvandorApp app;
+    Start(app, {MakePuzzles()});
+    app.MainFrame()->resize(300, 200);
+    test::ProcessEventsFor(50);
+    EXPECT_GE(app.View()->width(), kMinimumViewWidth);
+    EXPECT_GE(app.View()->height(), kMinimumViewHeight);
+    EXPECT_GE(app.View()->View().Screen().ViewWidth, kMinimumViewWidth);
 }
 
 }  // namespace
