@@ -356,11 +356,13 @@ void CheckPictureShapes(const PuzzleContent& content, const CPictureRecorder& re
                                            fullHdRoom.pictureHeight);
         if (big.height > kMostEnlargement * picture.height ||
             big.width > kMostEnlargement * picture.width) {
-            const std::uint32_t times = std::max(big.height / picture.height,
-                                                 big.width / picture.width);
+            // In tenths, rounded down: "4.2 times".
+            const std::uint64_t tenths = std::max(std::uint64_t{big.height} * 10 / picture.height,
+                                                  std::uint64_t{big.width} * 10 / picture.width);
             report.findings.problems.push_back(
                 which + " is only " + size + " pixels: at 1920x1080 the game enlarges it " +
-                std::to_string(times) + " times (to " + SizeText(big.width, big.height) +
+                std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " times (to " +
+                SizeText(big.width, big.height) +
                 "), which looks blurred. Use a picture of at least " +
                 SizeText(big.width, big.height) + " pixels.");
         }

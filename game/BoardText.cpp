@@ -53,11 +53,13 @@ QuestionLines FitQuestion(const ScreenLayout& layout, const std::string& questio
     const ScreenScale s = layout.Scale;
     std::array<FontChoice, std::size(kQuestionFonts)> fonts{};
     for (std::size_t i = 0; i < fonts.size(); ++i) {
-        fonts[i] = {FontForCellHeight(s(kQuestionFonts[i].cellHeight)), 0};
+        const std::int32_t cell = s(kQuestionFonts[i].cellHeight);
+        fonts[i] = {FontForCellHeight(cell), cell};
     }
     const std::int32_t bandWidth = layout.ViewWidth - 2 * layout.AreaLeft();
     QuestionLines out;
-    out.fit = FitTexts(std::span(&question, 1), fonts, bandWidth - s(kQuestionMargin), 0);
+    out.fit = FitTexts(std::span(&question, 1), fonts, bandWidth - s(kQuestionMargin),
+                       layout.BandHeight);
     for (std::size_t i = 0; i < fonts.size(); ++i) {
         if (fonts[i].font == out.fit.font) {
             out.top[0] = s(kQuestionFonts[i].top);

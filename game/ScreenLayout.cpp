@@ -33,46 +33,80 @@ ScreenScale ScaleForView(std::int32_t width, std::int32_t height) {
     return {height, kDesignHeight};
 }
 
-ScreenLayout ComputeScreenLayout(std::int32_t width, std::int32_t height, std::int32_t elementCount,
-                                 std::int32_t starPanelWidth, std::int32_t starCellHeight) {
+namespace {
+
+// The layout of a screen of width x height in the lengths of the 1080p design.
+ScreenLayout DesignLayout(std::int32_t width, std::int32_t height, std::int32_t n,
+                          std::int32_t starPanelWidth, std::int32_t starCellHeight) {
     ScreenLayout l;
-    const ScreenScale s = ScaleForView(width, height);
-    const std::int32_t n = std::max(elementCount, 1);
     l.ViewWidth = width;
     l.ViewHeight = height;
-    l.Scale = s;
-    l.PanelWidth = s(starPanelWidth);
-    l.StarCellHeight = s(starCellHeight);
-    l.BevelWidth = s(kBevel);
-    l.BandHeight = s(kBand);
+    l.PanelWidth = starPanelWidth;
+    l.StarCellHeight = starCellHeight;
+    l.BevelWidth = kBevel;
+    l.BandHeight = kBand;
     l.PlayAreaTop = l.BandHeight + l.BevelWidth;
     l.AreaWidth = std::max(width - 2 * (l.PanelWidth + l.BevelWidth), 0);
     l.AreaHeight = std::max(height - l.PlayAreaTop, 0);
 
-    const std::int32_t side = s(kSideMargin);
-    std::int32_t columnGap = s(kColumnGap);
-    std::int32_t rowGap = s(kRowGap);
-    l.TileWidth = std::clamp((l.AreaWidth - 2 * side - columnGap) / 2, s(kMinTileWidth),
-                             s(kMaxTileWidth));
-    l.TileHeight =
-        std::clamp((l.AreaHeight - rowGap) / n - rowGap, s(kMinTileHeight), s(kMaxTileHeight));
+    std::int32_t columnGap = kColumnGap;
+    std::int32_t rowGap = kRowGap;
+    l.TileWidth =
+        std::clamp((l.AreaWidth - 2 * kSideMargin - columnGap) / 2, kMinTileWidth, kMaxTileWidth);
+    l.TileHeight = std::clamp((l.AreaHeight - rowGap) / n - rowGap, kMinTileHeight, kMaxTileHeight);
     // Tiles of the smallest size that overflow the play area: the gaps give way first.
-    if (2 * side + 2 * l.TileWidth + columnGap > l.AreaWidth) {
-        const std::int32_t fitting = l.AreaWidth - 2 * side - 2 * l.TileWidth;
-        if (fitting >= s(kSmallestColumnGap)) {
+    if (2 * kSideMargin + 2 * l.TileWidth + columnGap > l.AreaWidth) {
+        const std::int32_t fitting = l.AreaWidth - 2 * kSideMargin - 2 * l.TileWidth;
+        if (fitting >= kSmallestColumnGap) {
             columnGap = fitting;
         }
     }
     if (n * l.TileHeight + (n - 1) * rowGap > l.AreaHeight) {
         const std::int32_t fitting = (l.AreaHeight - n * l.TileHeight) / (n + 1);
-        if (fitting >= s(kSmallestRowGap)) {
+        if (fitting >= kSmallestRowGap) {
             rowGap = fitting;
         }
     }
     l.ColumnStep = l.TileWidth + columnGap;
     l.RowStep = l.TileHeight + rowGap;
-    l.BoardOriginX = l.AreaLeft() + side;
+    l.BoardOriginX = l.AreaLeft() + kSideMargin;
     l.BoardOriginY = (l.AreaHeight - l.RowStep * n + rowGap) / 2 + l.PlayAreaTop;
+    return l;
+}
+
+}  // namespace
+
+ScreenLayout ComputeScreenLayout(std::int32_t width, std::int32_t height, std::int32_t elementCount,
+                                 std::int32_t starPanelWidth, std::int32_t starCellHeight) {
+    const ScreenScale s = ScaleForView(width, height);
+    const std::int32_t n = std::max(elementCount, 1);
+    if (s.IsOne()) {
+        return DesignLayout(width, height, n, starPanelWidth, starCellHeight);
+    }
+    // A larger screen is the design's screen of its size shrunk by the scale, grown back:
+    // every length of that layout grown, the play area whatever lies between the bevels.
+    const auto shrunk = [&](std::int32_t length) {
+        return static_cast<std::int32_t>(std::int64_t{length} * s.den / s.num);
+    };
+    const ScreenLayout d =
+        DesignLayout(shrunk(width), shrunk(height), n, starPanelWidth, starCellHeight);
+    ScreenLayout l;
+    l.ViewWidth = width;
+    l.ViewHeight = height;
+    l.Scale = s;
+    l.PanelWidth = s(d.PanelWidth);
+    l.StarCellHeight = s(d.StarCellHeight);
+    l.BevelWidth = s(d.BevelWidth);
+    l.BandHeight = s(d.BandHeight);
+    l.PlayAreaTop = l.BandHeight + l.BevelWidth;
+    l.AreaWidth = std::max(width - 2 * (l.PanelWidth + l.BevelWidth), 0);
+    l.AreaHeight = std::max(height - l.PlayAreaTop, 0);
+    l.TileWidth = s(d.TileWidth);
+    l.TileHeight = s(d.TileHeight);
+    l.ColumnStep = s(d.ColumnStep);
+    l.RowStep = s(d.RowStep);
+    l.BoardOriginX = s(d.BoardOriginX);
+    l.BoardOriginY = s(d.BoardOriginY);
     return l;
 }
 

@@ -61,11 +61,12 @@ struct ScreenLayout {
 // is assumed) and star panels of the given 1080p width and cell height.
 //
 // Tiles: two columns, (AreaWidth - 172) / 2 wide within 200 .. 999 and (AreaHeight - 16) / n
-// - 16 high within 40 .. 256 (lengths of a 1080p screen), 140 apart and 16 from each other
-// and from the play area's edges. When the smallest tiles do not fit that way (a small
-// window, many answers) the gaps between them shrink, down to 40 between the columns and 4
-// between the rows, so that the board stays inside the play area at every size from
-// kMinimumViewWidth x kMinimumViewHeight up.
+// - 16 high within 40 .. 256, 140 apart and 16 from each other and from the play area's
+// edges. When the smallest tiles do not fit that way (a small window, many answers) the gaps
+// between them shrink, down to 40 between the columns and 4 between the rows, so that the
+// board stays inside the play area at every size from kMinimumViewWidth x kMinimumViewHeight
+// up. A screen larger than 1920 x 1080 gets the layout of its size shrunk by its scale, with
+// every length grown back by it: 3840 x 2160 is exactly the 1080p layout at twice the size.
 ScreenLayout ComputeScreenLayout(std::int32_t width, std::int32_t height, std::int32_t elementCount,
                                  std::int32_t starPanelWidth, std::int32_t starCellHeight);
 

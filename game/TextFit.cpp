@@ -1,8 +1,10 @@
 #include "game/TextFit.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "image/DibImage.h"
+#include "image/GlyphFonts.h"
 
 namespace kelvandor {
 
@@ -69,25 +71,22 @@ std::int32_t TextWidth(const std::uint8_t* font, std::string_view text) {
     return measure(text);
 }
 
-FittedText WrapOnTwoLines(const std::uint8_t* font, const std::string& text, std::int32_t width) {
-    CMeasure measure(font);
-    FittedText out;
-    if (text.empty() || measure(text) <= width) {
-        out.first = text;
-        return out;
-    }
-    out.wrapped = true;
-    // The break that makes the longer line shortest, among those that fit.
+namespace {
+
+// `text` broken onto two lines at the blank (or after the hyphen) that makes the longer line
+// shortest, both lines within `width`; false when no break does that.
+bool BreakInTwo(CMeasure& measure, const std::string& text, std::int32_t width, FittedText& out) {
     std::int32_t best = -1;
-    std::size_t firstFitting = 0;  // the longest first line of whole words that fits
     for (const std::size_t end : BreakPoints(text)) {
         const std::string_view first = TrimBlanks(std::string_view(text).substr(0, end));
         const std::string_view second = TrimBlanks(std::string_view(text).substr(end));
-        const std::int32_t w1 = measure(first);
-        if (w1 > width || first.empty()) {
+        if (first.empty() || second.empty()) {
             continue;
         }
-        firstFitting = end;
+        const std::int32_t w1 = measure(first);
+        if (w1 > width) {
+            break;  // later breaks only make the first line longer
+        }
         const std::int32_t w2 = measure(second);
         if (w2 <= width && (best < 0 || std::max(w1, w2) < best)) {
             best = std::max(w1, w2);
@@ -95,13 +94,37 @@ FittedText WrapOnTwoLines(const std::uint8_t* font, const std::string& text, std
             out.second.assign(second);
         }
     }
-    if (best >= 0) {
+    out.wrapped = best >= 0;
+    return out.wrapped;
+}
+
+}  // namespace
+
+FittedText WrapOnTwoLines(const std::uint8_t* font, const std::string& text, std::int32_t width) {
+    CMeasure measure(font);
+    FittedText out;
+    if (text.empty() || measure(text) <= width) {
+        out.first = text;
         return out;
     }
-    // Two lines cannot hold it: fill the first line, and cut the second.
-    std::size_t end = firstFitting;
+    if (BreakInTwo(measure, text, width, out)) {
+        return out;
+    }
+    // Two lines cannot hold it: the first takes as many whole words as fit (as many
+    // characters when not even the first word does), the second is cut where it runs over.
+    out.wrapped = true;
+    std::size_t end = 0;
+    for (const std::size_t point : BreakPoints(text)) {
+        const std::string_view first = TrimBlanks(std::string_view(text).substr(0, point));
+        if (first.empty()) {
+            continue;
+        }
+        if (measure(first) > width) {
+            break;
+        }
+        end = point;
+    }
     if (end == 0) {
-        // Not even the first word fits: break within it.
         end = 1;
         while (end < text.size() && measure(std::string_view(text).substr(0, end + 1)) <= width) {
             ++end;
@@ -125,18 +148,26 @@ FittedTexts FitTexts(std::span<const std::string> texts, std::span<const FontCho
         if (choice.font == nullptr || choice.minimumRoomHeight > roomHeight) {
             continue;
         }
+        // A second line needs one cell more than the first.
+        const std::int32_t cell = CellHeightOf(choice.font);
+        const bool twoLines = cell > 0 && choice.minimumRoomHeight + cell <= roomHeight;
         CMeasure measure(choice.font);
-        const bool allFit = std::all_of(texts.begin(), texts.end(), [&](const std::string& text) {
-            return measure(text) <= width;
-        });
+        std::vector<FittedText> fitted(texts.size());
+        bool allFit = true;
+        for (std::size_t i = 0; i < texts.size() && allFit; ++i) {
+            if (measure(texts[i]) <= width) {
+                fitted[i].first = texts[i];
+            } else {
+                allFit = twoLines && BreakInTwo(measure, texts[i], width, fitted[i]);
+            }
+        }
         if (allFit) {
             out.font = choice.font;
-            break;
+            out.texts = std::move(fitted);
+            return out;
         }
     }
-    if (out.font == nullptr) {
-        out.font = fonts.back().font;
-    }
+    out.font = fonts.back().font;
     out.texts.reserve(texts.size());
     for (const std::string& text : texts) {
         out.texts.push_back(WrapOnTwoLines(out.font, text, width));

@@ -411,6 +411,81 @@ TEST_F(ScreenTest, SolutionTextsAppearBesideTheTilesOnceTheRoundIsOver) {
     EXPECT_EQ(ink().second, x + expected.second);
 }
 
+// The play area as the plain recipe composes it from the places each element was last drawn
+// at: cleared, then every element's state tile and image blended, in drawing order.
+CDibImage ComposedBoard(const CTestView& view, const CDibImage& back) {
+    const ScreenState& screen = view.Screen();
+    const GameState& state = view.State();
+    CDibImage expected(back);
+    expected.FillRect(screen.AreaLeft(), screen.PlayAreaTop, screen.AreaWidth, screen.AreaHeight,
+                      0xFF000000u);
+    std::vector<std::size_t> order;
+    std::size_t selected = kMaxElements;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(view.ElementCount()); ++i) {
+        if (state.ElementState[i] == kStateSelected && selected == kMaxElements) {
+            selected = i;
+        } else {
+            order.push_back(i);
+        }
+    }
+    if (selected != kMaxElements) {
+        order.push_back(selected);
+    }
+    for (std::size_t i : order) {
+        const std::int32_t x = screen.BoardOriginX + screen.ShownAt[i].x;
+        const std::int32_t y = screen.BoardOriginY + screen.ShownAt[i].y;
+        expected.DrawAlphaOver(view.Images().StateTiles[state.ElementState[i]], x, y);
+        expected.DrawAlphaOver(view.Images().ElementImages[i], x, y);
+    }
+    return expected;
+}
+
+TEST_F(ScreenTest, EveryTickOfARoundDrawsTheBoardAsAWholeAndNamesWhatChanged) {
+    CPuzzleFolder folder;
+    folder.Write(1, "Vier\nAlpha\nBeta\nGamma\nDelta\n");
+    folder.Write(2, "F\xFCnf\nA\nB\nC\nD\nE\n");
+    folder.Write(3, "Sechs\nA\nB\nC\nD\nE\nF\n");
+    view->SetPuzzlePathFromCommandLine(folder.Path());
+    Resize(1920, 1080);
+    const ScreenState& screen = view->Screen();
+    const auto checkTicks = [&](int ticks, const std::string& what) {
+        for (int t = 0; t < ticks; ++t) {
+            const CDibImage before(Back());
+            host.TakeInvalidated();
+            host.RunTicks(1);
+            const std::vector<Area> named = host.TakeInvalidated();
+            const CDibImage expected = ComposedBoard(*view, Back());
+            int wrong = 0, unnamed = 0;
+            for (std::int32_t y = screen.PlayAreaTop; y < 1080; ++y) {
+                for (std::int32_t x = screen.AreaLeft(); x < screen.AreaLeft() + screen.AreaWidth;
+                     ++x) {
+                    const std::uint32_t now = Pixel(x, y);
+                    wrong += now != PixelOf(expected, x, y);
+                    if (now != PixelOf(before, x, y) &&
+                        std::none_of(named.begin(), named.end(), [&](const Area& a) {
+                            return x >= a.x && x < a.x + a.w && y >= a.y && y < a.y + a.h;
+                        })) {
+                        ++unnamed;
+                    }
+                }
+            }
+            ASSERT_EQ(wrong, 0) << what << ", tick " << t << ": a trail or a second copy";
+            ASSERT_EQ(unnamed, 0) << what << ", tick " << t << ": changed but not refreshed";
+        }
+    };
+    for (int round = 1; round <= 3; ++round) {
+        view->StartNextPuzzle();
+        ASSERT_EQ(view->State().GameNumber, round);
+        checkTicks(60, "deal " + std::to_string(round));
+        Key(ArrowKey::Left);  // the selected answer crosses into the left column
+        checkTicks(30, "crossing " + std::to_string(round));
+        Key(ArrowKey::Down);  // and hops past its neighbour there
+        checkTicks(40, "hop " + std::to_string(round));
+        view->ClearBoard();
+        host.RunTicks(1);
+    }
+}
+
 // The state tile as its recipe has it: drawn three times larger and averaged down. On a
 // 1080p screen the border is 4 pixels and the corner radius 12 (`grow` 1); a larger screen
 // grows both.
