@@ -274,8 +274,9 @@ std::string PictureLoadFailure(const PictureLoadRecord* record) {
             reason = "the picture is too large (more than 32768 pixels on a side)";
             break;
         case kLoadWrongColour:
-            reason = "the game cannot show its colour format (a PNG with 16 bits per channel, "
-                     "for instance)";
+            reason =
+                "the game cannot show its colour format (a PNG with 16 bits per channel, "
+                "for instance)";
             break;
         case kLoadOutOfMemory:
             reason = "there was not enough memory to load it";
@@ -337,10 +338,11 @@ void CheckPictureShapes(const PuzzleContent& content, const CPictureRecorder& re
                                   " of answer " + std::to_string(i + 1) + " (" +
                                   Quote(content.AnswerTexts.Text(i)) + ")";
         const std::string size = SizeText(picture.width, picture.height);
-        const PictureSize shown = FitPicture(picture.width, picture.height,
-                                             smallRoom.pictureWidth, smallRoom.pictureHeight);
+        const PictureSize shown = FitPicture(picture.width, picture.height, smallRoom.pictureWidth,
+                                             smallRoom.pictureHeight);
         // Held to the column's width, it loses more than a third of the column's height.
-        if (3 * std::uint64_t{shown.height} < 2 * static_cast<std::uint64_t>(smallRoom.pictureHeight)) {
+        if (3 * std::uint64_t{shown.height} <
+            2 * static_cast<std::uint64_t>(smallRoom.pictureHeight)) {
             report.findings.problems.push_back(
                 which + " is very wide (" + size +
                 "): it may take only half of the tile, so at 1280x720 it shows at " +
@@ -348,9 +350,10 @@ void CheckPictureShapes(const PuzzleContent& content, const CPictureRecorder& re
                 " pixels, and every answer's text moves right to make room for it. Crop it "
                 "nearer to 3:2 or 4:3.");
         } else if (std::uint64_t{picture.width} * kTallestAspect < picture.height) {
-            report.findings.problems.push_back(
-                which + " is very tall and narrow (" + size + "): at 1280x720 it shows as a strip " +
-                SizeText(shown.width, shown.height) + " pixels. Crop it nearer to square.");
+            report.findings.problems.push_back(which + " is very tall and narrow (" + size +
+                                               "): at 1280x720 it shows as a strip " +
+                                               SizeText(shown.width, shown.height) +
+                                               " pixels. Crop it nearer to square.");
         }
         const PictureSize big = FitPicture(picture.width, picture.height, fullHdRoom.pictureWidth,
                                            fullHdRoom.pictureHeight);
@@ -384,8 +387,9 @@ void CheckTextsFit(const PuzzleContent& content, PuzzleReport& report) {
         return;
     }
     const ScreenLayout small = LayoutFor(kSmallScreenWidth, kSmallScreenHeight, content);
-    const std::string advice = " at 1280x720, even on two lines in the smallest font: the game "
-                               "cuts it short, so that it ends in ";
+    const std::string advice =
+        " at 1280x720, even on two lines in the smallest font: the game "
+        "cuts it short, so that it ends in ";
     const QuestionLines question = FitQuestion(small, content.QuestionText);
     if (question.fit.texts[0].cut) {
         report.findings.problems.push_back("The question is too long for its band" + advice +
@@ -394,10 +398,10 @@ void CheckTextsFit(const PuzzleContent& content, PuzzleReport& report) {
     const FittedTexts answers = FitAnswerTexts(small, content);
     for (std::size_t i = 0; i < answers.texts.size(); ++i) {
         if (answers.texts[i].cut) {
-            report.findings.problems.push_back(
-                "Answer " + std::to_string(i + 1) + " (" + Quote(content.AnswerTexts.Text(i)) +
-                ") is too long for its tile" + advice + ShownEnd(answers.texts[i]) +
-                ". Shorten it.");
+            report.findings.problems.push_back("Answer " + std::to_string(i + 1) + " (" +
+                                               Quote(content.AnswerTexts.Text(i)) +
+                                               ") is too long for its tile" + advice +
+                                               ShownEnd(answers.texts[i]) + ". Shorten it.");
         }
     }
     const FittedTexts solutions = FitSolutionTexts(small, content);
@@ -405,8 +409,10 @@ void CheckTextsFit(const PuzzleContent& content, PuzzleReport& report) {
         if (solutions.texts[i].cut) {
             report.findings.problems.push_back(
                 "The solution text of answer " + std::to_string(i + 1) + " (" +
-                Quote(content.AnswerTexts.Text(i)) + ") is too long for the room beside the "
-                "tiles" + advice + ShownEnd(solutions.texts[i]) + ". Shorten it.");
+                Quote(content.AnswerTexts.Text(i)) +
+                ") is too long for the room beside the "
+                "tiles" +
+                advice + ShownEnd(solutions.texts[i]) + ". Shorten it.");
         }
     }
 }
@@ -447,8 +453,8 @@ void CheckPictures(const std::string& root, std::int32_t number, const PuzzleCon
         const CDibImage& image = content.ElementPictures[i];
         const PictureLoadRecord* record = recorder.Find(&image);
         if (record == nullptr || record->code != 0) {
-            report.findings.problems.push_back(which + " does not load: " +
-                                               PictureLoadFailure(record));
+            report.findings.problems.push_back(which +
+                                               " does not load: " + PictureLoadFailure(record));
             continue;
         }
         if (image.width == 0 || image.height == 0) {

@@ -58,8 +58,8 @@ QuestionLines FitQuestion(const ScreenLayout& layout, const std::string& questio
     }
     const std::int32_t bandWidth = layout.ViewWidth - 2 * layout.AreaLeft();
     QuestionLines out;
-    out.fit = FitTexts(std::span(&question, 1), fonts, bandWidth - s(kQuestionMargin),
-                       layout.BandHeight);
+    out.fit =
+        FitTexts(std::span(&question, 1), fonts, bandWidth - s(kQuestionMargin), layout.BandHeight);
     for (std::size_t i = 0; i < fonts.size(); ++i) {
         if (fonts[i].font == out.fit.font) {
             out.top[0] = s(kQuestionFonts[i].top);

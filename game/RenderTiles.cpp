@@ -68,10 +68,10 @@ void DrawTileShape(CDibImage& work, std::int32_t ox, std::int32_t oy, std::int32
                    std::int32_t st, const TileShape& shape, const TileColours& c) {
     const std::int32_t b = shape.border, r = shape.radius;
     work.FillRect(b - ox, b - oy, sw - 2 * b, st - 2 * b, c.fill);
-    work.FillRect(r - 1 - ox, -oy, sw - 2 * r + 1, b, c.border);             // top
-    work.FillRect(r - 1 - ox, st - b - oy, sw - 2 * r + 1, b, c.border);     // bottom
-    work.FillRect(-ox, r - 1 - oy, b, st - 2 * r + 1, c.border);             // left
-    work.FillRect(sw - b - ox, r - 1 - oy, b, st - 2 * r + 1, c.border);     // right
+    work.FillRect(r - 1 - ox, -oy, sw - 2 * r + 1, b, c.border);          // top
+    work.FillRect(r - 1 - ox, st - b - oy, sw - 2 * r + 1, b, c.border);  // bottom
+    work.FillRect(-ox, r - 1 - oy, b, st - 2 * r + 1, c.border);          // left
+    work.FillRect(sw - b - ox, r - 1 - oy, b, st - 2 * r + 1, c.border);  // right
     DrawCorner(work, r - 1 - ox, r - 1 - oy, false, false, shape, c);
     DrawCorner(work, sw - r - ox, r - 1 - oy, true, false, shape, c);
     DrawCorner(work, r - 1 - ox, st - r - oy, false, true, shape, c);
@@ -261,7 +261,8 @@ void CGameRenderer::RenderElementImage(std::int32_t index, const AnswerRoom& roo
         CDibImage picture;
         if (AnswerPicture(i, size.width, size.height, picture)) {
             const std::int32_t m = screen_.TileMargin();
-            const std::int32_t y = m + (room.pictureHeight - static_cast<std::int32_t>(size.height)) / 2;
+            const std::int32_t y =
+                m + (room.pictureHeight - static_cast<std::int32_t>(size.height)) / 2;
             if (picture.bitsPerPixel == 32) {
                 image.DrawAlphaOver(picture, m, y);  // keeps its alpha on the clear image
             } else {

@@ -128,8 +128,8 @@ AnswerRoom AnswerRoomFor(const ScreenLayout& layout, std::int32_t pictureAspect)
     return room;
 }
 
-PictureSize FitPicture(std::uint32_t sourceWidth, std::uint32_t sourceHeight,
-                       std::int32_t boxWidth, std::int32_t boxHeight) {
+PictureSize FitPicture(std::uint32_t sourceWidth, std::uint32_t sourceHeight, std::int32_t boxWidth,
+                       std::int32_t boxHeight) {
     if (sourceWidth == 0 || sourceHeight == 0 || boxWidth <= 0 || boxHeight <= 0) {
         return {};
     }

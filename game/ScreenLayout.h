@@ -90,7 +90,7 @@ AnswerRoom AnswerRoomFor(const ScreenLayout& layout, std::int32_t pictureAspect)
 struct PictureSize {
     std::uint32_t width = 0, height = 0;
 };
-PictureSize FitPicture(std::uint32_t sourceWidth, std::uint32_t sourceHeight,
-                       std::int32_t boxWidth, std::int32_t boxHeight);
+PictureSize FitPicture(std::uint32_t sourceWidth, std::uint32_t sourceHeight, std::int32_t boxWidth,
+                       std::int32_t boxHeight);
 
 }  // namespace kelvandor

@@ -19,7 +19,7 @@ constexpr std::size_t kFontCount = std::size(kGlyphFontCellHeights);
 // The fonts in the order of kGlyphFontCellHeights.
 const std::array<const std::uint8_t*, kFontCount>& AllFonts() {
     static const std::array<const std::uint8_t*, kFontCount> fonts = {
-        FindFont("FONTTINY"), FindFont("FONTSMALL"),  FindFont("FONT32"), FindFont("FONTMEDIUM"),
+        FindFont("FONTTINY"), FindFont("FONTSMALL"), FindFont("FONT32"), FindFont("FONTMEDIUM"),
         FindFont("FONT48"),   FindFont("FONTLARGE"), FindFont("FONT72"), FindFont("FONT110"),
     };
     return fonts;

@@ -49,14 +49,12 @@ struct FontTarget {
 // (4/3) wants the four at 73, 48, 32 and 24 pixels and 3840 x 2160 (2) at 110, 72, 48 and 36.
 // The ones already there (24, 36) and near enough (72 for 73) serve twice.
 constexpr FontTarget kFonts[] = {
-    {"FontLarge", 55, 32, 27, 13, 48},
-    {"FontMedium", 36, 21, 18, 9, 32},
-    {"FontSmall", 24, 13, 12, 6, 21},
-    {"FontTiny", 18, 11, 9, 4, 15},
-    {"Font32", 32, 17, 16, 8, 28},    // FontSmall x 4/3
-    {"Font48", 48, 28, 24, 12, 43},   // FontMedium x 4/3, FontSmall x 2
-    {"Font72", 72, 42, 36, 18, 64},   // FontMedium x 2, FontLarge x 4/3
-    {"Font110", 110, 64, 54, 26, 96}, // FontLarge x 2
+    {"FontLarge", 55, 32, 27, 13, 48}, {"FontMedium", 36, 21, 18, 9, 32},
+    {"FontSmall", 24, 13, 12, 6, 21},  {"FontTiny", 18, 11, 9, 4, 15},
+    {"Font32", 32, 17, 16, 8, 28},     // FontSmall x 4/3
+    {"Font48", 48, 28, 24, 12, 43},    // FontMedium x 4/3, FontSmall x 2
+    {"Font72", 72, 42, 36, 18, 64},    // FontMedium x 2, FontLarge x 4/3
+    {"Font110", 110, 64, 54, 26, 96},  // FontLarge x 2
 };
 
 std::uint32_t Cp1252ToUnicode(int code) {

@@ -26,8 +26,8 @@ using test::ShellQuote;
 using test::TempFolder;
 
 constexpr std::uint32_t kBevel[6] = {0xDEDEDE, 0xBCBCBC, 0x858585, 0x858585, 0x585858, 0x2C2C2C};
-constexpr std::int32_t kAnswers = 4;      // in each puzzle of the material
-constexpr std::int32_t kStarPanel = 136;  // the default star size's panel and cell
+constexpr std::int32_t kAnswers = 4;                    // in each puzzle of the material
+constexpr std::int32_t kStarPanel = 136;                // the default star size's panel and cell
 constexpr std::int32_t kWidestAspect = 200 * 256 / 20;  // Game001's 10:1 picture
 
 std::string MaterialRoot() {
@@ -65,9 +65,9 @@ protected:
     Picture Screen(std::int32_t w, std::int32_t h, int game, const char* what) {
         const std::string out = folder_.Path() + "/" + std::to_string(w) + "x" + std::to_string(h);
         if (!std::filesystem::exists(out)) {
-            const RunResult r = RunTool("preview " + ShellQuote(MaterialRoot()) + " --size " +
-                                        std::to_string(w) + "x" + std::to_string(h) +
-                                        " --seed 3 --out " + ShellQuote(out));
+            const RunResult r =
+                RunTool("preview " + ShellQuote(MaterialRoot()) + " --size " + std::to_string(w) +
+                        "x" + std::to_string(h) + " --seed 3 --out " + ShellQuote(out));
             EXPECT_EQ(r.status, 0) << r.out;
         }
         char name[32];
@@ -111,8 +111,9 @@ TEST_F(ShowMaterialTest, DealtBoardShowsEachAnswerOnceWithNothingBesideTheTiles)
             int stray = 0;
             for (std::int32_t y = l.PlayAreaTop; y < h; ++y) {
                 for (std::int32_t x = l.AreaLeft(); x < l.AreaLeft() + l.AreaWidth; ++x) {
-                    const bool inTile = std::any_of(tiles.begin(), tiles.end(),
-                                                    [&](const Rect& t) { return t.Contains(x, y); });
+                    const bool inTile = std::any_of(tiles.begin(), tiles.end(), [&](const Rect& t) {
+                        return t.Contains(x, y);
+                    });
                     stray += !inTile && p.At(x, y) != 0;
                 }
             }
@@ -290,8 +291,7 @@ TEST(ShowMaterialWordsTest, CheckAndPreviewSayWhatWouldLookBad) {
           "The solution text of answer 1"}) {
         EXPECT_NE(check.out.find(words), std::string::npos) << words << "\n" << check.out;
     }
-    EXPECT_EQ(check.out.find("The question is too long"), std::string::npos)
-        << "two lines hold it";
+    EXPECT_EQ(check.out.find("The question is too long"), std::string::npos) << "two lines hold it";
 
     TempFolder root;
     root.Write("Game001/Game.txt", "Erste\nA\nB\nC\n");
@@ -300,8 +300,8 @@ TEST(ShowMaterialWordsTest, CheckAndPreviewSayWhatWouldLookBad) {
     root.MakeFolder("Game005");
     root.Write("Game006/Game.txt", "Letzte\nA\nB\nC\n");
     root.Write("Game008/Game.txt", "");
-    const RunResult preview = RunTool("preview " + ShellQuote(root.Path()) + " --size 800x600 --out " +
-                                      ShellQuote(root.Path() + "/out"));
+    const RunResult preview = RunTool("preview " + ShellQuote(root.Path()) +
+                                      " --size 800x600 --out " + ShellQuote(root.Path() + "/out"));
     EXPECT_EQ(preview.status, 0) << preview.out;
     for (const char* words :
          {"Game002: skipped: there is no folder Game002", "Game003: skipped: its Game.txt is empty",

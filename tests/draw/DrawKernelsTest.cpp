@@ -55,10 +55,9 @@ TEST(DrawKernelsTest, PortableComesFirstTheBestLastAndTestsCanChoose) {
     EXPECT_EQ(&kernels::Kernels(), tables.back());
     for (const DrawKernels* table : tables) {
         EXPECT_TRUE(table->fillRow && table->opaque32Row && table->alpha32To32 &&
-                    table->alpha32To24 && table->over32To32 &&
-                    table->accumulateFirst && table->accumulate && table->normalise &&
-                    table->accumulateAlphaAware && table->verticalAlphaAware &&
-                    table->horizontalAlphaAware)
+                    table->alpha32To24 && table->over32To32 && table->accumulateFirst &&
+                    table->accumulate && table->normalise && table->accumulateAlphaAware &&
+                    table->verticalAlphaAware && table->horizontalAlphaAware)
             << table->name << " lacks a kernel";
         // A table has both padded kernels or neither.
         EXPECT_EQ(table->verticalAlphaAwarePadded == nullptr,

@@ -526,8 +526,8 @@ TEST_F(ScreenTest, StateTilesAreTheSupersampledShapeAveragedDown) {
         view->OnSize(w, h);
         const std::int32_t tw = view->Screen().TileWidth, th = view->Screen().TileHeight;
         for (std::size_t state = 0; state < 4; ++state) {
-            const CDibImage expected = SupersampledTile(
-                tw, th, 0xFF000000u | kFill[state], 0xFF000000u | kBorder[state], grow);
+            const CDibImage expected = SupersampledTile(tw, th, 0xFF000000u | kFill[state],
+                                                        0xFF000000u | kBorder[state], grow);
             const CDibImage& tile = view->Images().StateTiles[state];
             ASSERT_EQ(tile.width, expected.width);
             ASSERT_EQ(tile.height, expected.height);

@@ -43,7 +43,8 @@ TEST(TextFitTest, ARoomHighEnoughForTwoLinesBreaksBetweenWordsBeforeShrinking) {
         << "one line of FontLarge is all that 98 pixels hold";
     // A single word is not broken as long as a smaller font holds it.
     const std::string word = "Donaudampfschifffahrt";
-    const FittedTexts one = FitTexts(std::vector{word}, Fonts(), TextWidth(FontMedium(), word), 200);
+    const FittedTexts one =
+        FitTexts(std::vector{word}, Fonts(), TextWidth(FontMedium(), word), 200);
     EXPECT_EQ(one.font, FontMedium());
     EXPECT_FALSE(one.texts[0].wrapped);
 }
@@ -72,7 +73,8 @@ TEST(TextFitTest, TheSmallestFontWrapsAnyTextAndCutsWhatTwoLinesCannotHold) {
     EXPECT_LE(TextWidth(FontTiny(), cut.second), width);
     EXPECT_EQ(cut.first.back(), 't') << "the first line ends with a whole word";
 
-    const FittedTexts group = FitTexts(std::vector{sentence, std::string("kurz")}, Fonts(), width, 40);
+    const FittedTexts group =
+        FitTexts(std::vector{sentence, std::string("kurz")}, Fonts(), width, 40);
     EXPECT_EQ(group.font, FontTiny());
     EXPECT_TRUE(group.texts[0].cut);
     EXPECT_FALSE(group.texts[1].wrapped);
