@@ -14,6 +14,7 @@
 #include "base/TextCodec.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "cli/PictureAdvice.h"
 #include "cli/PuzzleToolSupport.h"
 #include "game/BoardText.h"
 #include "game/GameState.h"
@@ -257,42 +258,6 @@ void CheckLines(const PuzzleText& text, Findings& findings) {
     }
 }
 
-// Why a picture did not load, in plain words, and what to do about it.
-std::string PictureLoadFailure(const PictureLoadRecord* record) {
-    std::string reason;
-    switch (record != nullptr ? record->code : kLoadCannotOpen) {
-        case kLoadCannotOpen:
-            reason = "the file cannot be opened (is it readable for everyone?)";
-            break;
-        case kLoadUnknownFormat:
-            reason = "the file is not a picture the game knows";
-            break;
-        case kLoadReaderError:
-            reason = "the file is damaged or cut short";
-            break;
-        case kLoadPictureTooLarge:
-            reason = "the picture is too large (more than 32768 pixels on a side)";
-            break;
-        case kLoadWrongColour:
-            reason =
-                "the game cannot show its colour format (a PNG with 16 bits per channel, "
-                "for instance)";
-            break;
-        case kLoadOutOfMemory:
-            reason = "there was not enough memory to load it";
-            break;
-        default:
-            reason = "the picture reader failed";
-            break;
-    }
-    if (record != nullptr && !record->message.empty()) {
-        reason += " (\"" + record->message + "\")";
-    }
-    return reason +
-           ". The game shows the answer without a picture. Open the picture in an image "
-           "editor and save it as PNG or JPEG.";
-}
-
 // ---- how the puzzle looks on the screen ---------------------------------------------------
 
 // The sizes the checks judge by: the smallest screen a show runs on (a projector at 1280x720)
@@ -453,8 +418,9 @@ void CheckPictures(const std::string& root, std::int32_t number, const PuzzleCon
         const CDibImage& image = content.ElementPictures[i];
         const PictureLoadRecord* record = recorder.Find(&image);
         if (record == nullptr || record->code != 0) {
-            report.findings.problems.push_back(which +
-                                               " does not load: " + PictureLoadFailure(record));
+            const std::string reason =
+                record != nullptr ? PictureAdvice(*record) : std::string("it was not read");
+            report.findings.problems.push_back(which + " does not load: " + reason + ".");
             continue;
         }
         if (image.width == 0 || image.height == 0) {

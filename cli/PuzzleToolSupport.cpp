@@ -8,27 +8,20 @@
 #include "puzzles/PuzzleFiles.h"
 
 namespace kelvandor::cli {
-namespace {
-
-// The image library's reader, the one the game uses; its German message is turned into UTF-8
-// for printing.
-int LoadPicture(const std::string& path, CDibImage& image, std::string& message) {
-    const int code = LoadImageFile(path, image);
-    message = code == 0 ? std::string() : Windows1252ToUtf8(LastImageError());
-    return code;
-}
-
-}  // namespace
 
 PictureLoader CPictureRecorder::Bind() {
     return [this](const std::string& path, CDibImage& image) {
+        // The image library's reader, the one the game uses; its German message is turned
+        // into UTF-8 for printing.
+        const ImageLoadResult result = LoadImageFileDetailed(path, image);
         PictureLoadRecord record;
         record.slot = &image;
         record.path = path;
-        record.code = LoadPicture(path, image, record.message);
-        if (record.code == 0) {
-            record.message.clear();
-        }
+        record.code = result.code;
+        record.message = result.code == 0 ? std::string() : Windows1252ToUtf8(result.message);
+        record.format = result.format;
+        record.foreign = result.foreign;
+        record.cutShort = result.cutShort;
         records_.push_back(std::move(record));
         return records_.back().code;
     };

@@ -8,15 +8,19 @@
 #include <string_view>
 #include <vector>
 
+#include "image/ImageFile.h"
 #include "puzzles/PuzzleContent.h"
 
 namespace kelvandor::cli {
 
 struct PictureLoadRecord {
-    const CDibImage* slot = nullptr;  // the picture slot the load went to
-    std::string path;                 // the path as passed to the loader
-    int code = 0;                     // 0 success, negative on failure
-    std::string message;              // the loader's message, UTF-8; empty on success
+    const CDibImage* slot = nullptr;              // the picture slot the load went to
+    std::string path;                             // the path as passed to the loader
+    int code = 0;                                 // 0 success, negative on failure
+    std::string message;                          // the loader's message, UTF-8; empty on success
+    ImageFormat format = ImageFormat::None;       // what the loader recognised
+    ForeignFormat foreign = ForeignFormat::None;  // for unknown formats: what it is instead
+    bool cutShort = false;                        // the file ended before the picture did
 };
 
 class CPictureRecorder {

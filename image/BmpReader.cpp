@@ -4,7 +4,10 @@
 #include <functional>
 
 #include "base/LittleEndian.h"
+#include "image/ChannelMask.h"
 #include "image/ImageErrors.h"
+#include "image/JpegReader.h"
+#include "image/PngReader.h"
 
 namespace kelvandor {
 
@@ -14,8 +17,12 @@ constexpr std::uint32_t kCompressionNone = 0;
 constexpr std::uint32_t kCompressionRle8 = 1;
 constexpr std::uint32_t kCompressionRle4 = 2;
 constexpr std::uint32_t kCompressionBitFields = 3;
+constexpr std::uint32_t kCompressionJpeg = 4;
+constexpr std::uint32_t kCompressionPng = 5;
+constexpr std::uint32_t kCompressionAlphaBitFields = 6;
 constexpr std::uint32_t kCoreHeaderSize = 12;
 constexpr std::uint32_t kInfoHeaderSize = 40;
+constexpr std::uint32_t kOs2HeaderSize = 64;
 constexpr std::int64_t kMaxSide = 32768;
 
 struct BmpHeader {
@@ -30,7 +37,22 @@ struct BmpHeader {
     std::uint32_t coloursUsed = 0;
     std::uint32_t paletteCount = 0;
     std::uint32_t paletteEntrySize = 4;
+    std::uint32_t imageBytes = 0;  // the info header's image size; 0 when not given
+    // Bit fields of 16- and 32-bit pixels: red, green, blue, alpha.
+    std::uint32_t masks[4] = {};
+    bool hasMasks = false;
 };
+
+bool HasBitFields(const BmpHeader& bmp) {
+    return bmp.compression == kCompressionBitFields ||
+           bmp.compression == kCompressionAlphaBitFields;
+}
+
+// OS/2 bitmaps (a 64-byte header) use the same numbers for their own compressions.
+bool IsEmbedded(const BmpHeader& bmp) {
+    return (bmp.compression == kCompressionJpeg || bmp.compression == kCompressionPng) &&
+           bmp.headerSize != kOs2HeaderSize;
+}
 
 void ReadExactly(CDataStream& stream, void* destination, std::size_t n) {
     if (stream.Read(destination, n) != n) {
@@ -81,8 +103,24 @@ void ReadInfoHeader(CDataStream& stream, BmpHeader& bmp) {
     bmp.height = static_cast<std::int32_t>(Le32(info + 4));
     bmp.depth = Le16(info + 10);
     bmp.compression = Le32(info + 12);
+    bmp.imageBytes = Le32(info + 16);
     bmp.coloursUsed = Le32(info + 28);
-    if (!stream.Skip(size - kInfoHeaderSize)) {
+    // The bit-field masks follow a 40-byte header (three, or four with alpha) and are part of
+    // the longer headers (three from 52 bytes on, the alpha mask from 56).
+    const std::uint32_t maskCount = size > kInfoHeaderSize
+                                        ? std::min<std::uint32_t>((size - kInfoHeaderSize) / 4, 4)
+                                    : bmp.compression == kCompressionAlphaBitFields ? 4
+                                    : bmp.compression == kCompressionBitFields      ? 3
+                                                                                    : 0;
+    std::uint8_t masks[16] = {};
+    ReadExactly(stream, masks, maskCount * 4);
+    if (HasBitFields(bmp)) {
+        for (std::uint32_t i = 0; i < maskCount; ++i) {
+            bmp.masks[i] = Le32(masks + 4 * i);
+        }
+        bmp.hasMasks = true;
+    }
+    if (size > kInfoHeaderSize && !stream.Skip(size - kInfoHeaderSize - maskCount * 4)) {
         throw EBmpFileReadError();
     }
     // Top-down bitmaps (negative height) are ordinary files; they are read row for row.
@@ -90,17 +128,13 @@ void ReadInfoHeader(CDataStream& stream, BmpHeader& bmp) {
         bmp.height = -bmp.height;
         bmp.topDown = true;
     }
-    // Without a file header nothing says where the pixels start; bit-field masks that follow
-    // a plain 40-byte header would otherwise be taken for pixels.
-    if (bmp.compression == kCompressionBitFields && size == kInfoHeaderSize) {
-        if (!stream.Skip(12)) {
-            throw EBmpFileReadError();
-        }
-    }
 }
 
 // Step 3: the depths and compressions that can be read, and the palette's length.
 void CheckFormat(BmpHeader& bmp) {
+    if (IsEmbedded(bmp)) {
+        return;  // a JPEG or PNG file inside; its own reader judges it
+    }
     bool supported = false;
     switch (bmp.depth) {
         case 1:
@@ -112,12 +146,28 @@ void CheckFormat(BmpHeader& bmp) {
         case 8:
             supported = bmp.compression == kCompressionNone || bmp.compression == kCompressionRle8;
             break;
-        case 24:
+        case 16:
         case 32:
-            supported = true;
+            supported = bmp.compression == kCompressionNone || HasBitFields(bmp);
+            break;
+        case 24:
+            supported = bmp.compression == kCompressionNone;
             break;
         default:
             break;
+    }
+    if (bmp.depth == 16 && !bmp.hasMasks) {
+        // Without masks a 16-bit bitmap holds 5 bits per colour.
+        bmp.masks[0] = 0x7C00;
+        bmp.masks[1] = 0x03E0;
+        bmp.masks[2] = 0x001F;
+        bmp.hasMasks = true;
+    }
+    for (const std::uint32_t mask : bmp.masks) {
+        if (bmp.hasMasks &&
+            (!CChannelMask(mask).IsContiguous() || (bmp.depth == 16 && mask > 0xFFFF))) {
+            throw EBmpCorruptFile();
+        }
     }
     // RLE bitmaps are bottom-up by definition.
     if (!supported || (bmp.topDown && bmp.compression != kCompressionNone && bmp.depth <= 8)) {
@@ -137,6 +187,14 @@ bool IsRle(const BmpHeader& bmp) {
     return bmp.depth <= 8 && bmp.compression != kCompressionNone;
 }
 
+// Masked pixels become 32 bits when they carry alpha, else 24.
+std::uint32_t ImageDepth(const BmpHeader& bmp) {
+    if (!bmp.hasMasks) {
+        return bmp.depth;
+    }
+    return bmp.depth == 32 || bmp.masks[3] != 0 ? 32 : 24;
+}
+
 // Step 4: the image and its palette.
 void CreateImageAndPalette(CDataStream& stream, const BmpHeader& bmp, CDibImage& image) {
     if (bmp.width > kMaxSide || bmp.height > kMaxSide || bmp.width < 0) {
@@ -150,12 +208,12 @@ void CreateImageAndPalette(CDataStream& stream, const BmpHeader& bmp, CDibImage&
             ((static_cast<std::uint64_t>(width) * bmp.depth + 31) / 32) * 4;
         const std::uint64_t needed =
             rowBytes * height + static_cast<std::uint64_t>(bmp.paletteCount) * bmp.paletteEntrySize;
-        if (stream.Size() - std::min(stream.Size(), stream.Position()) < needed) {
+        if (!SourceHolds(stream, needed)) {
             throw EBmpFileReadError();
         }
     }
     // RLE pictures may skip pixels, which then show palette entry 0.
-    if (!image.Create(bmp.depth, width, height, IsRle(bmp) ? 0 : NoFill)) {
+    if (!image.Create(ImageDepth(bmp), width, height, IsRle(bmp) ? 0 : NoFill)) {
         throw EBmpUnknownError();
     }
     for (std::uint32_t i = 0; i < bmp.paletteCount; ++i) {
@@ -195,11 +253,37 @@ public:
                     const std::function<void(int)>& progress)
         : stream_(stream), bmp_(bmp), image_(image), progress_(progress) {}
 
-    // Uncompressed rows: the file's row size equals the image's stride at every depth read.
+    // Uncompressed rows: the file's row size equals the image's stride at every depth read
+    // as it is.
     void ReadRows() {
         for (std::uint32_t line = 0; line < image_.height; ++line) {
             progress_(static_cast<int>(line * 100ull / image_.height));
             ReadExactly(stream_, RowOfLine(bmp_, image_, line), image_.stride);
+        }
+    }
+
+    // 16- and 32-bit pixels whose channels the masks give; without an alpha mask the
+    // picture is opaque.
+    void ReadMaskedRows() {
+        const CChannelMask red(bmp_.masks[0]), green(bmp_.masks[1]), blue(bmp_.masks[2]),
+            alpha(bmp_.masks[3]);
+        const std::uint32_t bytesPerPixel = bmp_.depth / 8;
+        const std::uint32_t outBytes = image_.bitsPerPixel / 8;
+        std::vector<std::uint8_t> row(((std::size_t{image_.width} * bmp_.depth + 31) / 32) * 4);
+        for (std::uint32_t line = 0; line < image_.height; ++line) {
+            progress_(static_cast<int>(line * 100ull / image_.height));
+            ReadExactly(stream_, row.data(), row.size());
+            std::uint8_t* out = RowOfLine(bmp_, image_, line);
+            for (std::uint32_t x = 0; x < image_.width; ++x, out += outBytes) {
+                const std::uint8_t* in = row.data() + std::size_t{x} * bytesPerPixel;
+                const std::uint32_t pixel = bytesPerPixel == 2 ? Le16(in) : Le32(in);
+                out[0] = blue.Extract(pixel);
+                out[1] = green.Extract(pixel);
+                out[2] = red.Extract(pixel);
+                if (outBytes == 4) {
+                    out[3] = alpha.IsEmpty() ? 255 : alpha.Extract(pixel);
+                }
+            }
         }
     }
 
@@ -214,10 +298,10 @@ public:
             if (count != 0) {
                 CheckRun(x, line, count);
                 std::uint8_t* row = RowOfLine(bmp_, image_, line);
-                for (std::uint32_t i = 0; i < count; ++i) {
+                for (std::uint32_t i = 0; i < count; ++i, ++x) {
                     const std::uint32_t index =
                         fourBits ? ((i & 1) ? value & 0x0F : value >> 4) : value;
-                    image_.putPixel(row, x++, index);
+                    PutInside(row, x, index);
                 }
                 continue;
             }
@@ -247,11 +331,11 @@ public:
                     std::uint8_t literal[256];
                     // Literal runs are padded to an even number of bytes.
                     ReadExactly(stream_, literal, bytes + (bytes & 1));
-                    for (std::uint32_t i = 0; i < value; ++i) {
+                    for (std::uint32_t i = 0; i < value; ++i, ++x) {
                         const std::uint32_t index =
                             fourBits ? ((i & 1) ? literal[i / 2] & 0x0F : literal[i / 2] >> 4)
                                      : literal[i];
-                        image_.putPixel(row, x++, index);
+                        PutInside(row, x, index);
                     }
                     break;
                 }
@@ -268,10 +352,19 @@ private:
         return b;
     }
 
-    // A run must lie inside the image and must not pass the right edge.
+    // A run must lie inside the image and must not pass the right edge. Some encoders
+    // (ImageMagick among them) encode each row with its padding, as many pixels as the
+    // row's 4-byte aligned length holds: the pixels beyond the width are padding.
     void CheckRun(std::uint32_t x, std::uint32_t line, std::uint32_t count) const {
-        if (line >= image_.height || x + count > image_.width) {
+        const std::uint32_t limit = image_.stride * 8 / image_.bitsPerPixel;
+        if (line >= image_.height || x + count > limit) {
             throw EBmpFileReadError();
+        }
+    }
+
+    void PutInside(std::uint8_t* row, std::uint32_t x, std::uint32_t index) const {
+        if (x < image_.width) {
+            image_.putPixel(row, x, index);
         }
     }
 
@@ -281,6 +374,38 @@ private:
     const std::function<void(int)>& progress_;
 };
 
+// 32-bit pixels whose alpha bytes are all 0 come from programs that leave the fourth byte
+// unused (screenshots are saved so): such a picture is opaque, not invisible.
+void MakeOpaqueWhenAlphaIsUnused(CDibImage& image) {
+    if (image.bitsPerPixel != 32 || image.HasAlpha()) {
+        return;
+    }
+    for (std::size_t i = 3; i < image.imageSize; i += 4) {
+        image.bits[i] = 255;
+    }
+}
+
+// Compression 4 and 5: the pixel data are a whole JPEG or PNG file, image size bytes long
+// (or up to the end when the header leaves the size 0).
+void ReadEmbeddedPicture(CDataStream& stream, const BmpHeader& bmp, CDibImage& image) {
+    const std::uint64_t start =
+        bmp.pixelOffset != 0 ? bmp.start + bmp.pixelOffset : stream.Position();
+    const std::uint64_t length =
+        bmp.imageBytes != 0 ? bmp.imageBytes : stream.Size() - std::min(stream.Size(), start);
+    std::vector<std::uint8_t> block;
+    if (length == 0 || !ReadBlock(stream, start, length, block)) {
+        throw EBmpFileReadError();
+    }
+    const auto damaged = []() { throw EBmpCorruptFile(); };
+    if (bmp.compression == kCompressionJpeg) {
+        CJpegReader reader;
+        ReadEmbedded(reader, block, image, damaged);
+    } else {
+        CPngReader reader;
+        ReadEmbedded(reader, block, image, damaged);
+    }
+}
+
 }  // namespace
 
 void CBmpReader::Read(CDataStream& stream, CDibImage& image) {
@@ -289,6 +414,11 @@ void CBmpReader::Read(CDataStream& stream, CDibImage& image) {
     ReadFileHeader(stream, bmp);
     ReadInfoHeader(stream, bmp);
     CheckFormat(bmp);
+    if (IsEmbedded(bmp)) {
+        ReadEmbeddedPicture(stream, bmp, image);
+        ReportProgress(100);
+        return;
+    }
     CreateImageAndPalette(stream, bmp, image);
     SeekToPixels(stream, bmp);
     const std::function<void(int)> progress = [this](int percent) { ReportProgress(percent); };
@@ -297,9 +427,12 @@ void CBmpReader::Read(CDataStream& stream, CDibImage& image) {
         pixels.ReadRle(false);
     } else if (bmp.depth == 4 && bmp.compression == kCompressionRle4) {
         pixels.ReadRle(true);
+    } else if (bmp.hasMasks) {
+        pixels.ReadMaskedRows();
     } else {
         pixels.ReadRows();
     }
+    MakeOpaqueWhenAlphaIsUnused(image);
     ReportProgress(100);
 }
 

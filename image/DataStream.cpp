@@ -126,6 +126,7 @@ bool CDataStream::Open(const std::string& path, std::size_t bufferSize) {
     dataLength_ = 0;
     bufferPos_ = 0;
     bufferStart_ = 0;
+    wantedPastEnd_ = false;
     open_ = true;
     return true;
 }
@@ -137,6 +138,7 @@ void CDataStream::OpenMemory(std::span<const std::uint8_t> bytes) {
     size_ = bytes.size();
     bufferPos_ = 0;
     bufferStart_ = 0;
+    wantedPastEnd_ = false;
     open_ = true;
 }
 
@@ -216,6 +218,9 @@ std::size_t CDataStream::Read(void* destination, std::size_t n) {
         bufferPos_ += take;
         done += take;
     }
+    if (done < n) {
+        wantedPastEnd_ = true;
+    }
     return done;
 }
 
@@ -280,9 +285,11 @@ bool CDataStream::Seek(std::uint64_t position) {
     }
     if (position >= bufferStart_ && position <= bufferStart_ + dataLength_) {
         bufferPos_ = static_cast<std::size_t>(position - bufferStart_);
+        wantedPastEnd_ = wantedPastEnd_ || position > size_;
         return position <= size_;
     }
     if (fd_ < 0 || position > size_) {
+        wantedPastEnd_ = true;
         // Memory streams, and files whose size is known: a position beyond the end fails and
         // leaves the stream at its end, so that further reads come back short.
         if (fd_ < 0) {

@@ -65,6 +65,9 @@ public:
     // Total length of the data.
     std::uint64_t Size() const { return size_; }
     bool AtEnd() const { return Position() >= size_; }
+    // True once a read, skip or seek asked for bytes beyond the end of the data (peeking does
+    // not count). A reader that fails after that has met a source that was cut short.
+    bool WantedPastEnd() const { return wantedPastEnd_; }
 
 private:
     // Refills the buffer so that it starts at the current position; keeps unread bytes.
@@ -78,6 +81,7 @@ private:
     std::size_t bufferPos_ = 0;      // read position within data_
     std::uint64_t bufferStart_ = 0;  // stream position of data_[0]
     std::uint64_t size_ = 0;
+    bool wantedPastEnd_ = false;
 };
 
 }  // namespace kelvandor

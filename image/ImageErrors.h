@@ -103,6 +103,22 @@ KELVANDOR_GRAPHICS_ERROR(EXwdNotAXwdFile, EGraphicsException, "Die Datei ist kei
 KELVANDOR_GRAPHICS_ERROR(EXwdFileReadError, EGraphicsException, "Fehler beim Lesen der XWD-Datei !",
                          0);
 
+// WebP came after the other formats; its messages follow the pattern of the BMP family.
+KELVANDOR_GRAPHICS_ERROR(EWebpFileOpenError, EGraphicsException,
+                         "Fehler beim \xD6"
+                         "ffnen der WebP-Datei !",
+                         0);
+KELVANDOR_GRAPHICS_ERROR(EWebpNotAWebpFile, EGraphicsException, "Die Datei ist keine WebP-Datei !",
+                         0);
+KELVANDOR_GRAPHICS_ERROR(EWebpNotSupported, EGraphicsException,
+                         "Das Format der WebP-Datei wird nicht unterst\xFCtzt !", 0);
+KELVANDOR_GRAPHICS_ERROR(EWebpCorruptFile, EGraphicsException,
+                         "Besch\xE4"
+                         "digte WebP-Datei !",
+                         0);
+KELVANDOR_GRAPHICS_ERROR(EWebpFileReadError, EGraphicsException,
+                         "Fehler beim Lesen der WebP-Datei !", 0);
+
 KELVANDOR_GRAPHICS_ERROR(EPnmFileOpenError, EGraphicsException,
                          "Fehler beim \xD6"
                          "ffnen der PNM-Datei !",

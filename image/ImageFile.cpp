@@ -9,10 +9,15 @@
 #include "base/LittleEndian.h"
 #include "image/BmpReader.h"
 #include "image/DataStream.h"
+#include "image/EpsReader.h"
+#include "image/IcoReader.h"
 #include "image/ImageErrors.h"
 #include "image/ImageReader.h"
 #include "image/JpegReader.h"
 #include "image/PngReader.h"
+#include "image/TiffReader.h"
+#include "image/WebpReader.h"
+#include "image/XwdReader.h"
 
 namespace kelvandor {
 
@@ -68,6 +73,29 @@ constexpr RecognitionTest kRecognitionTests[] = {
      }},
 };
 
+// File signatures, tested on the raw bytes after the tests above: a file that starts with
+// one is that format whatever text its first bytes carry (a PNG's text chunk may well contain
+// "char"). The bitmap's "BM" counts only with a known header size behind it.
+constexpr RecognitionTest kSignatures[] = {
+    {ImageFormat::Png, [](const Header& h) { return StartsWith(h, "\x89PNG\r\n\x1A\n"); }},
+    {ImageFormat::Jpeg, [](const Header& h) { return StartsWith(h, "\xFF\xD8\xFF"); }},
+    {ImageFormat::Gif, [](const Header& h) { return StartsWith(h, "GIF87a"); }},
+    {ImageFormat::Gif, [](const Header& h) { return StartsWith(h, "GIF89a"); }},
+    {ImageFormat::Bmp,
+     [](const Header& h) {
+         const std::uint32_t size = Le32(h.data() + 14);
+         return StartsWith(h, "BM") && (size == 12 || size == 40 || size == 52 || size == 56 ||
+                                        size == 64 || size == 108 || size == 124);
+     }},
+    {ImageFormat::Tiff,
+     [](const Header& h) { return StartsWith(h, std::string_view("II*\0", 4)); }},
+    {ImageFormat::Tiff,
+     [](const Header& h) { return StartsWith(h, std::string_view("MM\0*", 4)); }},
+    {ImageFormat::Webp,
+     [](const Header& h) { return StartsWith(h, "RIFF") && std::memcmp(&h[8], "WEBP", 4) == 0; }},
+    {ImageFormat::Eps, [](const Header& h) { return StartsWith(h, "\xC5\xD0\xD3\xC6"); }},
+};
+
 // The reader of each format. A format without a reader is recognised but refused with
 // "Das Format wird nicht unterstützt".
 struct ReaderEntry {
@@ -80,11 +108,19 @@ std::unique_ptr<CImageReader> Make() {
     return std::make_unique<Reader>();
 }
 
+// One row per line, in the order of recognition.
+// clang-format off
 constexpr ReaderEntry kReaders[] = {
     {ImageFormat::Bmp, Make<CBmpReader>},
+    {ImageFormat::Ico, Make<CIcoReader>},
+    {ImageFormat::Tiff, Make<CTiffReader>},
     {ImageFormat::Png, Make<CPngReader>},
     {ImageFormat::Jpeg, Make<CJpegReader>},
+    {ImageFormat::Eps, Make<CEpsReader>},
+    {ImageFormat::Xwd, Make<CXwdReader>},
+    {ImageFormat::Webp, Make<CWebpReader>},
 };
+// clang-format on
 
 std::unique_ptr<CImageReader> CreateReader(ImageFormat format) {
     for (const ReaderEntry& entry : kReaders) {
@@ -128,37 +164,64 @@ ImageFormat RecogniseImageFormat(const std::uint8_t* bytes, std::size_t length) 
                h[4] >= 1 && h[4] <= 32) {
         format = ImageFormat::Ico;
     }
+    const Header raw = h;
     std::replace(h.begin(), h.end(), std::uint8_t{0}, std::uint8_t{' '});
     for (const RecognitionTest& test : kRecognitionTests) {
         if (test.matches(h)) {
             format = test.format;
         }
     }
+    for (const RecognitionTest& signature : kSignatures) {
+        if (signature.matches(raw)) {
+            return signature.format;
+        }
+    }
     return format;
 }
 
 int LoadImageFile(const std::string& path, CDibImage& image, std::string* commentOut) {
+    return LoadImageFileDetailed(path, image, commentOut).code;
+}
+
+ImageLoadResult LoadImageFileDetailed(const std::string& path, CDibImage& image,
+                                      std::string* commentOut) {
+    ImageLoadResult result;
+    const auto finish = [&result](int code) {
+        result.code = code;
+        result.message = gLastImageError;
+        return result;
+    };
     if (commentOut != nullptr) {
         commentOut->clear();
     }
     CDataStream stream;
     if (!stream.Open(path)) {
         SetLastError(kMessageCannotOpen);
-        return kLoadCannotOpen;
+        return finish(kLoadCannotOpen);
     }
-    std::uint8_t header[kHeaderLength];
-    const std::size_t got = stream.Read(header, sizeof header);
+    // Not more than the source holds: a read past its end would mark it as cut short.
+    std::uint8_t header[kForeignHeaderLength];
+    const std::size_t got = stream.Read(
+        header, static_cast<std::size_t>(std::min<std::uint64_t>(sizeof header, stream.Size())));
     gLastImageError.clear();
-    const ImageFormat format = RecogniseImageFormat(header, got);
-    if (format == ImageFormat::None) {
+    result.format = RecogniseImageFormat(header, std::min(got, kHeaderLength));
+    if (result.format == ImageFormat::None) {
+        result.foreign = RecogniseForeignFormat(header, got);
         SetLastError(kMessageUnknownFormat);
-        return kLoadUnknownFormat;
+        return finish(kLoadUnknownFormat);
     }
+    // Every failure of a reader leaves the image empty, whichever step it reached: a picture
+    // decoded in part (grey rows, a missing palette) must never be shown as if it were whole.
+    const auto failed = [&](int code) {
+        image.Free();
+        result.cutShort = stream.WantedPastEnd();
+        return finish(code);
+    };
     try {
         if (!stream.Seek(0)) {
             throw EGraphicsException(image_messages::kInternalError);
         }
-        std::unique_ptr<CImageReader> reader = CreateReader(format);
+        std::unique_ptr<CImageReader> reader = CreateReader(result.format);
         if (!reader) {
             throw EGraphicsException(image_messages::kFormatNotSupported);
         }
@@ -167,13 +230,13 @@ int LoadImageFile(const std::string& path, CDibImage& image, std::string* commen
             *commentOut = reader->Comment();
         }
         gLastGifTransparentIndex = reader->TransparentIndex();
-        return kLoadOk;
+        return finish(kLoadOk);
     } catch (const EGraphicsException& error) {
         SetLastError(error.Message());
-        return CodeForException(error);
+        return failed(CodeForException(error));
     } catch (...) {
         SetLastError(kMessageUnexpected);
-        return kLoadUnexpected;
+        return failed(kLoadUnexpected);
     }
 }
 

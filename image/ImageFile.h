@@ -5,6 +5,7 @@
 #include <string>
 
 #include "image/DibImage.h"
+#include "image/ForeignFormats.h"
 
 namespace kelvandor {
 
@@ -19,18 +20,36 @@ constexpr int kLoadOutOfMemory = -6;
 constexpr int kLoadUnexpected = -7;  // "Unbekannter Fehler"
 
 // The formats that the first 64 bytes of a source can be recognised as.
-enum class ImageFormat { None, Bmp, Ico, Tiff, Gif, Png, Tls, Jpeg, Xpm, Eps, Pnm, Xwd };
+enum class ImageFormat { None, Bmp, Ico, Tiff, Gif, Png, Tls, Jpeg, Xpm, Eps, Pnm, Xwd, Webp };
 
 // Recognises a format from the first bytes of a source (up to 64 are looked at; a shorter
-// header is taken as padded with zero bytes). Later tests win over earlier ones.
+// header is taken as padded with zero bytes). Later tests win over earlier ones, except that
+// a file signature at the start (PNG, JPEG, GIF, BMP, TIFF, RIFF/WEBP, DOS EPS) always wins
+// over the text tests that look for "XPM", "char" or "JFIF" anywhere in the header.
 ImageFormat RecogniseImageFormat(const std::uint8_t* header, std::size_t length);
+
+// What a load found out, for callers that explain a failure in their own words.
+struct ImageLoadResult {
+    int code = kLoadOk;                      // as LoadImageFile returns it
+    std::string message;                     // as LastImageError() holds it (German, Windows-1252)
+    ImageFormat format = ImageFormat::None;  // the recognised format
+    ForeignFormat foreign = ForeignFormat::None;  // for kLoadUnknownFormat: what it is instead
+    // The reader failed after asking for more bytes than the source has: the file was cut
+    // short (copied or downloaded only in part).
+    bool cutShort = false;
+};
 
 // Loads the picture at path (a file, or a res:// path into the program's resources; see
 // image/DataStream.h) into image. Returns 0 on success, else a negative kLoad... code, and
-// LastImageError() says why in German (Windows-1252). The image is left as far as the reader
-// got when reading failed. When commentOut is given it is cleared, and after a successful
-// read receives the picture's comment. Never throws for bad input.
+// LastImageError() says why in German (Windows-1252). When a reader fails the image is left
+// empty: no partly decoded picture reaches the caller. A source that cannot be opened or is
+// not recognised leaves the image untouched. When commentOut is given it is cleared, and
+// after a successful read receives the picture's comment. Never throws for bad input.
 int LoadImageFile(const std::string& path, CDibImage& image, std::string* commentOut = nullptr);
+
+// LoadImageFile, telling in addition which format was found and how the load failed.
+ImageLoadResult LoadImageFileDetailed(const std::string& path, CDibImage& image,
+                                      std::string* commentOut = nullptr);
 
 // The message of the last failed LoadImageFile on this thread; empty after a success.
 std::string LastImageError();

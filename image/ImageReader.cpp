@@ -48,4 +48,36 @@ void CImageReader::CreateImage(CDibImage& image, std::uint32_t depth, std::uint3
     }
 }
 
+bool SourceHolds(CDataStream& stream, std::uint64_t length) {
+    const std::uint64_t here = stream.Position();
+    const std::uint64_t end = here + length;
+    // Seeking to the end proves that the bytes are there.
+    return end >= here && stream.Seek(end) && stream.Seek(here);
+}
+
+bool ReadBlock(CDataStream& stream, std::uint64_t offset, std::uint64_t length,
+               std::vector<std::uint8_t>& block) {
+    if (!stream.Seek(offset) || !SourceHolds(stream, length) || length > SIZE_MAX) {
+        return false;
+    }
+    block.resize(static_cast<std::size_t>(length));
+    return stream.Read(block.data(), block.size()) == block.size();
+}
+
+std::uint64_t ReadEmbedded(CImageReader& inner, std::span<const std::uint8_t> bytes,
+                           CDibImage& image, const std::function<void()>& throwDamaged) {
+    CDataStream stream;
+    stream.OpenMemory(bytes);
+    try {
+        inner.Read(stream, image);
+    } catch (const EGraphicsException& error) {
+        if (error.Code() != 0) {
+            throw;
+        }
+        throwDamaged();
+        throw;
+    }
+    return stream.Position();
+}
+
 }  // namespace kelvandor

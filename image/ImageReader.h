@@ -3,15 +3,23 @@
 // created after the format has been recognised, reads one picture from a stream into a
 // CDibImage and is destroyed. Readers report every problem by throwing an exception of the
 // EGraphicsException family (image/ImageErrors.h); the image is then left as far as the
-// reader got (empty when it could not be created).
+// reader got (empty when it could not be created), and LoadImageFile empties it.
 
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "image/DataStream.h"
 #include "image/DibImage.h"
 
 namespace kelvandor {
+
+// The most pixels a reader decodes whose library allocates beside the picture (libtiff,
+// libwebp): a file of a few bytes can claim a picture of gigabytes, and such a claim is
+// refused as too large before anything is allocated for it.
+constexpr std::uint64_t kMaxDecodedPixels = std::uint64_t{1} << 28;
 
 class CImageReader {
 public:
@@ -58,5 +66,24 @@ private:
     ProgressCallback progress_ = nullptr;
     void* progressUser_ = nullptr;
 };
+
+// True when length bytes follow the stream's position, which stays where it is. Readers ask
+// before they allocate for data that a header announces; when the bytes are not there the
+// stream remembers that more was wanted than it has.
+bool SourceHolds(CDataStream& stream, std::uint64_t length);
+
+// Reads length bytes at the absolute position offset into block. False, with nothing
+// allocated, when the source does not hold them all (the stream then remembers that more was
+// wanted than it has).
+bool ReadBlock(CDataStream& stream, std::uint64_t offset, std::uint64_t length,
+               std::vector<std::uint8_t>& block);
+
+// Reads a picture that another file carries inside it (the PNG of an icon, the JPEG of a
+// bitmap, the TIFF preview of an EPS file) with inner. When the inner picture is damaged or
+// unreadable, throwDamaged throws the outer format's exception; the exceptions with a code of
+// their own (size, colour format, memory, abort) pass as they are. Returns how many of the
+// bytes the inner reader read.
+std::uint64_t ReadEmbedded(CImageReader& inner, std::span<const std::uint8_t> bytes,
+                           CDibImage& image, const std::function<void()>& throwDamaged);
 
 }  // namespace kelvandor

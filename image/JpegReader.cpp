@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <span>
 #include <vector>
 
 #include <jerror.h>
 #include <jpeglib.h>
 
 #include "image/ImageErrors.h"
+#include "image/Orientation.h"
 
 namespace kelvandor {
 
@@ -16,6 +18,7 @@ namespace {
 
 constexpr std::size_t kInputBufferSize = 32768;
 constexpr unsigned kCommentLimit = 4096;
+constexpr unsigned kExifLimit = 0xFFFF;  // an APP1 marker holds at most this much
 constexpr JDIMENSION kRowsPerCall = 16;
 constexpr long kDecoderMemoryBudget = 1L << 30;
 
@@ -57,7 +60,13 @@ void OnInitSource(j_decompress_ptr) {}
 
 boolean OnFillInput(j_decompress_ptr decoder) {
     auto* state = static_cast<JpegState*>(decoder->client_data);
-    const std::size_t got = state->stream->Read(state->buffer, kInputBufferSize);
+    // Asking for no more than is left keeps the stream's mark of a source that ended too
+    // early for files that end where they should.
+    CDataStream& stream = *state->stream;
+    const std::uint64_t left = stream.Size() - std::min(stream.Size(), stream.Position());
+    const std::size_t want =
+        left == 0 ? 1 : static_cast<std::size_t>(std::min<std::uint64_t>(left, kInputBufferSize));
+    const std::size_t got = stream.Read(state->buffer, want);
     if (got == 0) {
         // Supply an end marker, as the decoder's own sources do: when only the marker was
         // missing the picture is whole; when pixel data were missing, the decoder says so
@@ -113,13 +122,17 @@ void CreateStep(JpegState& s) {
     // this budget the decoder fails instead of exhausting the machine.
     s.decoder.mem->max_memory_to_use = kDecoderMemoryBudget;
     jpeg_save_markers(&s.decoder, JPEG_COM, kCommentLimit);
+    jpeg_save_markers(&s.decoder, JPEG_APP0 + 1, kExifLimit);
 }
 
-// Grey and colour pictures are decoded straight into blue-green-red order.
+// Grey and colour pictures are decoded straight into blue-green-red order; CMYK and YCCK
+// pictures (from print workflows) as CMYK, which ConvertCmykRow turns into colours.
 void ReadHeaderStep(JpegState& s) {
     jpeg_read_header(&s.decoder, TRUE);
     if (s.decoder.num_components == 1 || s.decoder.num_components == 3) {
         s.decoder.out_color_space = JCS_EXT_BGR;
+    } else if (s.decoder.jpeg_color_space == JCS_CMYK || s.decoder.jpeg_color_space == JCS_YCCK) {
+        s.decoder.out_color_space = JCS_CMYK;
     }
 }
 
@@ -147,6 +160,34 @@ std::string CommentOf(const JpegState& s) {
         }
     }
     return comment;
+}
+
+// The orientation of the first Exif block; 1 when there is none.
+int OrientationOf(const JpegState& s) {
+    for (jpeg_saved_marker_ptr marker = s.decoder.marker_list; marker != nullptr;
+         marker = marker->next) {
+        if (marker->marker == JPEG_APP0 + 1 && marker->data != nullptr) {
+            const std::span<const std::uint8_t> block(marker->data, marker->data_length);
+            if (block.size() >= 6 && std::equal(block.begin(), block.begin() + 6, "Exif\0")) {
+                return ExifOrientation(block);
+            }
+        }
+    }
+    return 1;
+}
+
+// CMYK samples to blue, green, red. Adobe's programs store the inks inverted (0 is full
+// ink) and mark such files with their APP14 marker; without it the samples are plain ink
+// amounts.
+void ConvertCmykRow(const std::uint8_t* cmyk, std::uint8_t* bgr, std::uint32_t width,
+                    bool inverted) {
+    for (std::uint32_t x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+        const std::uint32_t k = inverted ? cmyk[3] : 255u - cmyk[3];
+        for (int channel = 0; channel < 3; ++channel) {
+            const std::uint32_t ink = inverted ? cmyk[channel] : 255u - cmyk[channel];
+            bgr[2 - channel] = static_cast<std::uint8_t>((ink * k + 127) / 255);
+        }
+    }
 }
 
 // Owns the decoder for the life of one read.
@@ -198,8 +239,14 @@ void CJpegReader::Read(CDataStream& stream, CDibImage& image) {
         fail();
     }
     const int components = state.decoder.out_color_components;
-    if (state.decoder.out_color_space == JCS_EXT_BGR && components == 3) {
-        CreateImage(image, 24, state.decoder.output_width, state.decoder.output_height, NoFill);
+    const bool bgr = state.decoder.out_color_space == JCS_EXT_BGR && components == 3;
+    const bool cmyk = state.decoder.out_color_space == JCS_CMYK && components == 4;
+    if (bgr || cmyk) {
+        const JDIMENSION width = state.decoder.output_width;
+        CreateImage(image, 24, width, state.decoder.output_height, NoFill);
+        // CMYK rows land in a buffer of their own and are converted from there.
+        std::vector<std::uint8_t> cmykRows(cmyk ? std::size_t{width} * 4 * kRowsPerCall : 0);
+        const bool inverted = state.decoder.saw_Adobe_marker != 0;
         JSAMPROW rows[kRowsPerCall];
         while (state.decoder.output_scanline < state.decoder.output_height) {
             const JDIMENSION first = state.decoder.output_scanline;
@@ -210,14 +257,18 @@ void CJpegReader::Read(CDataStream& stream, CDibImage& image) {
             const JDIMENSION count =
                 std::min<JDIMENSION>(kRowsPerCall, state.decoder.output_height - first);
             for (JDIMENSION i = 0; i < count; ++i) {
-                rows[i] = image.Row(first + i);
+                rows[i] = cmyk ? &cmykRows[std::size_t{width} * 4 * i] : image.Row(first + i);
             }
             JDIMENSION got = 0;
             if (!RunGuarded(state, RowsStep{rows, count, &got})) {
                 fail();
             }
+            for (JDIMENSION i = 0; cmyk && i < got; ++i) {
+                ConvertCmykRow(rows[i], image.Row(first + i), width, inverted);
+            }
         }
     }
+    const int orientation = OrientationOf(state);
     if (!RunGuarded(state, FinishStep)) {
         fail();
     }
@@ -228,6 +279,7 @@ void CJpegReader::Read(CDataStream& stream, CDibImage& image) {
         fail();
     }
     handles.Release();
+    ApplyOrientation(image, orientation);
     ReportProgress(100);
 }
 

@@ -29,6 +29,9 @@ struct PngState {
     int colourType = 0;
     int interlaceType = 0;
     int passes = 1;
+    // Set by SetTransformsStep: the rows as they are handed out.
+    int outColourType = 0;
+    int outBitDepth = 0;
 };
 
 void OnError(png_structp png, png_const_charp message) {
@@ -63,17 +66,28 @@ void ReadInfoStep(PngState& s) {
                  nullptr, nullptr);
 }
 
-// The transformations: blue-green-red order for colour pictures, grey widened to three
-// channels for grey with alpha (so that it fills a 32-bit image), interlace handling.
+// The transformations: 16-bit samples rounded to 8 bits (as editors and scanners save them);
+// a tRNS colour key of a grey or colour picture turned into an alpha channel; grey widened to
+// three channels where it gains alpha (so that it fills a 32-bit image); blue-green-red order
+// for colour rows; interlace handling.
 void SetTransformsStep(PngState& s) {
-    if (s.colourType == PNG_COLOR_TYPE_RGB || s.colourType == PNG_COLOR_TYPE_RGB_ALPHA) {
-        png_set_bgr(s.png);
+    const bool colourKey =
+        s.colourType != PNG_COLOR_TYPE_PALETTE && png_get_valid(s.png, s.info, PNG_INFO_tRNS) != 0;
+    if (s.bitDepth == 16) {
+        png_set_scale_16(s.png);
     }
-    if (s.colourType == PNG_COLOR_TYPE_GRAY_ALPHA) {
+    if (colourKey) {
+        png_set_tRNS_to_alpha(s.png);
+    }
+    if (s.colourType == PNG_COLOR_TYPE_GRAY_ALPHA ||
+        (s.colourType == PNG_COLOR_TYPE_GRAY && colourKey)) {
         png_set_gray_to_rgb(s.png);
     }
+    png_set_bgr(s.png);  // no effect on grey and palette rows
     s.passes = png_set_interlace_handling(s.png);
     png_read_update_info(s.png, s.info);
+    s.outColourType = png_get_color_type(s.png, s.info);
+    s.outBitDepth = png_get_bit_depth(s.png, s.info);
 }
 
 struct RowStep {
@@ -81,19 +95,16 @@ struct RowStep {
     void operator()(PngState& s) const { png_read_row(s.png, row, nullptr); }
 };
 
-// The image depth for the picture, or 0 when it is refused.
+// The image depth for the rows as transformed, or 0 when they fit no image depth.
 std::uint32_t DepthFor(const PngState& s) {
-    switch (s.colourType) {
+    switch (s.outColourType) {
         case PNG_COLOR_TYPE_GRAY:
         case PNG_COLOR_TYPE_PALETTE:
-            // 16-bit grey would land in a 5:6:5 image as noise.
-            return s.bitDepth <= 8 ? static_cast<std::uint32_t>(s.bitDepth) : 0;
-        case PNG_COLOR_TYPE_GRAY_ALPHA:
-            return s.bitDepth == 8 ? 32 : 0;
+            return s.outBitDepth <= 8 ? static_cast<std::uint32_t>(s.outBitDepth) : 0;
         case PNG_COLOR_TYPE_RGB:
-            return static_cast<std::uint32_t>(s.bitDepth) * 3;  // 48 is refused by Create
+            return s.outBitDepth == 8 ? 24 : 0;
         case PNG_COLOR_TYPE_RGB_ALPHA:
-            return static_cast<std::uint32_t>(s.bitDepth) * 4;  // 64 is refused by Create
+            return s.outBitDepth == 8 ? 32 : 0;
         default:
             throw EGraphicsException(image_messages::kFormatNotSupported);
     }
@@ -233,18 +244,18 @@ void CPngReader::Read(CDataStream& stream, CDibImage& image) {
         throw EGraphicsException(state.message);
     }
     comment_ = CommentOf(state);
+    if (state.width > kMaxImageSide || state.height > kMaxImageSide) {
+        throw EGraphicsPicSize();
+    }
+    if (!RunGuarded(state, SetTransformsStep)) {
+        throw EGraphicsException(state.message);
+    }
     const std::uint32_t depth = DepthFor(state);
     if (depth == 0) {
         throw EGraphicsWrongColor();
     }
-    if (state.width > kMaxImageSide || state.height > kMaxImageSide) {
-        throw EGraphicsPicSize();
-    }
     CreateImage(image, depth, state.width, state.height, NoFill);
     CopyPalette(state, image);
-    if (!RunGuarded(state, SetTransformsStep)) {
-        throw EGraphicsException(state.message);
-    }
     if (png_get_rowbytes(state.png, state.info) > image.stride) {
         throw EGraphicsException(image_messages::kFormatNotSupported);
     }

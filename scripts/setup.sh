@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ make pkg-config ccache
   qt6-base-dev
   libsdl2-dev
-  libpng-dev libjpeg62-turbo-dev zlib1g-dev
+  libpng-dev libjpeg62-turbo-dev zlib1g-dev libtiff-dev libwebp-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libfreetype-dev fonts-dejavu-core
   xvfb xauth

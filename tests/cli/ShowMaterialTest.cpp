@@ -285,8 +285,9 @@ TEST(ShowMaterialWordsTest, CheckAndPreviewSayWhatWouldLookBad) {
           "\"tall10.png\" of answer 3 (\"Blau\") is very tall and narrow",
           "\"halfwhite.png\" of answer 4 (\"Wei\xC3\x9F\") is only 40 x 40 pixels: at 1920x1080 "
           "the game enlarges it 5.3 times",
-          "\"cut.png\" of answer 2 (\"PNG\") does not load: the file is damaged or cut short",
-          "\"cut.bmp\" of answer 4 (\"BMP\") does not load", "save it as PNG or JPEG",
+          "\"cut.png\" of answer 2 (\"PNG\") does not load: PNG cut short",
+          "\"cut.jpg\" of answer 3 (\"JPEG\") does not load: JPEG cut short",
+          "\"cut.bmp\" of answer 4 (\"BMP\") does not load: BMP cut short",
           "Answer 4 (\"Einf\xC3\xBChrung des Euro", "too long for its tile at 1280x720",
           "The solution text of answer 1"}) {
         EXPECT_NE(check.out.find(words), std::string::npos) << words << "\n" << check.out;

@@ -48,6 +48,35 @@ TEST(RecogniseImageFormatTest, SignaturesInTheirOrderWithLaterMatchesWinning) {
     EXPECT_EQ(Recognise(Bytes{}), ImageFormat::None);
 }
 
+// A file signature at the start wins over the text tests that look anywhere in the header:
+// a PNG whose text chunk says "char" is no XPM picture.
+TEST(RecogniseImageFormatTest, FileSignaturesWinOverTheTextTests) {
+    testimages::PngPicture png;
+    png.rows = {{1, 2, 3}};
+    png.texts = {{"Comment", "char"}};
+    Bytes pngWithText = testimages::PngFile(png);
+    pngWithText.resize(64);
+    std::memcpy(pngWithText.data() + 40, "char JFIF", 9);
+    Bytes bmp = testimages::BmpFile(24, 1, 1, {}, {0});
+    bmp.resize(64, 0);
+    std::memcpy(bmp.data() + 56, "char", 4);
+    const std::pair<Bytes, ImageFormat> cases[] = {
+        {pngWithText, ImageFormat::Png},
+        {bmp, ImageFormat::Bmp},
+        {Text("GIF89a static char"sv, 64), ImageFormat::Gif},
+        {Text("II*\0\x08\0\0\0 char XPM"sv, 64), ImageFormat::Tiff},
+        {Text("MM\0*\0\0\0\x08 char"sv, 64), ImageFormat::Tiff},
+        {Text("RIFF\x40\0\0\0WEBPVP8L char"sv, 64), ImageFormat::Webp},
+        {Text("\xFF\xD8\xFF\xE0\0\x10JFIF char"sv, 64), ImageFormat::Jpeg},
+        {Text("\xC5\xD0\xD3\xC6\x1E\0\0\0 char"sv, 64), ImageFormat::Eps},
+    };
+    for (const auto& [bytes, format] : cases) {
+        EXPECT_EQ(Recognise(bytes), format) << static_cast<int>(format);
+    }
+    // Without a plausible header behind it, "BM" is only a text's first letters.
+    EXPECT_EQ(Recognise(Text("BMW static char"sv, 64)), ImageFormat::Xpm);
+}
+
 TEST(RecogniseImageFormatTest, BareInfoHeaderIsABitmap) {
     Bytes header = Text("\x28\0\0\0\x40\x01\0\0\xF0\0\0\0\1\0\x20\0"sv, 40);
     EXPECT_EQ(Recognise(header), ImageFormat::Bmp);
@@ -71,9 +100,7 @@ TEST(LoadImageFileTest, SourcesThatCannotBeOpenedOrRecognised) {
 
 TEST(LoadImageFileTest, RecognisedFormatsWithoutAReaderAreRefused) {
     const Bytes samples[] = {Text("GIF89a"sv, 64), Text("P6\n1 1\n255\n\0\0\0"sv),
-                             Text("TLSP"sv, 64),   Text("/* XPM */"sv),
-                             Text("II*\0"sv, 64),  Text("\0\0\0\x64\0\0\0\x07"sv, 64),
-                             Text("%!PS"sv, 64),   Text("\0\0\1\0\1\0"sv, 64)};
+                             Text("TLSP"sv, 64), Text("/* XPM */"sv)};
     int n = 0;
     for (const Bytes& sample : samples) {
         CDibImage image;
@@ -81,6 +108,106 @@ TEST(LoadImageFileTest, RecognisedFormatsWithoutAReaderAreRefused) {
             testimages::WriteTempFile("unsupported" + std::to_string(n++), sample);
         EXPECT_EQ(LoadImageFile(path, image), -1) << n;
         EXPECT_EQ(LastImageError(), "Das Format wird nicht unterst\xFCtzt");
+    }
+}
+
+// Whatever step a reader reached, a failed load hands back an empty image, also when the
+// image held a picture before.
+TEST(LoadImageFileTest, AFailedReadLeavesNoPartlyDecodedPicture) {
+    testimages::PngPicture png;
+    png.width = 64;
+    png.height = 64;
+    png.rows.assign(64, Bytes(192, 0x77));
+    testimages::TiffPicture tiff;
+    tiff.width = 16;
+    tiff.height = 16;
+    tiff.rows.assign(16, Bytes(48, 0x55));
+    Bytes samples(48 * 32 * 3);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        samples[i] = static_cast<std::uint8_t>(i * 31);
+    }
+    const std::vector<std::uint32_t> pixels(24 * 24, 0xFF336699);
+    const std::pair<const char*, Bytes> files[] = {
+        {"png", testimages::PngFile(png)},
+        {"jpeg", testimages::JpegFile(48, 32, 3, samples, 90)},
+        {"bmp", testimages::BmpFile(24, 24, 24, {}, pixels)},
+        {"tiff", testimages::TiffFile(tiff)},
+        {"webp", testimages::WebpFile(24, 24, pixels, true, false)},
+    };
+    for (const auto& [name, whole] : files) {
+        // Cut where the pixels are: the picture has been created and is partly filled.
+        const Bytes cut(whole.begin(), whole.begin() + static_cast<long>(whole.size() * 3 / 4));
+        CDibImage image;
+        ASSERT_TRUE(image.Create(24, 5, 5, 0));
+        image.user1 = 3;
+        const ImageLoadResult result =
+            LoadImageFileDetailed(testimages::WriteTempFile("cut", cut), image);
+        EXPECT_EQ(result.code, -1) << name;
+        EXPECT_EQ(result.message, LastImageError()) << name;
+        EXPECT_TRUE(result.cutShort) << name;
+        EXPECT_TRUE(image.IsEmpty()) << name;
+        EXPECT_EQ(image.width, 0u) << name;
+        EXPECT_EQ(image.user1, 3u) << name;
+    }
+}
+
+TEST(LoadImageFileTest, DetailsNameTheFormatAndWhetherTheFileWasCutShort) {
+    testimages::PngPicture png;
+    png.width = 8;
+    png.height = 8;
+    png.rows.assign(8, Bytes(24, 0x33));
+    Bytes damaged = testimages::PngFile(png);
+    damaged[damaged.size() / 2] ^= 0x55;  // a bad checksum; every byte is still there
+    CDibImage image;
+    ImageLoadResult result =
+        LoadImageFileDetailed(testimages::WriteTempFile("bad.png", damaged), image);
+    EXPECT_EQ(result.code, -1);
+    EXPECT_EQ(result.format, ImageFormat::Png);
+    EXPECT_FALSE(result.cutShort);
+
+    // A small JPEG is read in one go; an error in its data is not a cut.
+    Bytes jpeg = testimages::JpegFile(16, 16, 3, Bytes(16 * 16 * 3, 90));
+    for (std::size_t i = 2; i + 1 < jpeg.size(); ++i) {
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC4) {
+            jpeg[i + 5] = 0xFF;  // a Huffman table that cannot be
+            jpeg[i + 6] = 0xFF;
+            break;
+        }
+    }
+    result = LoadImageFileDetailed(testimages::WriteTempFile("bad.jpg", jpeg), image);
+    EXPECT_EQ(result.code, -1);
+    EXPECT_FALSE(result.cutShort) << result.message;
+
+    const std::pair<std::string_view, ForeignFormat> foreign[] = {
+        {"\0\0\0\x18"
+         "ftypheic\0\0\0\0mif1heic"sv,
+         ForeignFormat::Heif},
+        {"\0\0\0\x1C"
+         "ftypMiHE\0\0\0\0MiHEmif1heic"sv,
+         ForeignFormat::Heif},
+        {"\0\0\0\x20"
+         "ftypavif\0\0\0\0avifmif1miafMA1B"sv,
+         ForeignFormat::Avif},
+        {"\0\0\0\x18"
+         "ftypmif1\0\0\0\0mif1avif"sv,
+         ForeignFormat::Avif},
+        {"\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!-- made by hand -->\n<svg width=\"10\">"sv,
+         ForeignFormat::Svg},
+        {"\0\0\0\x0CjP  \r\n\x87\n\0\0\0\x14"
+         "ftypjp2 "sv,
+         ForeignFormat::Jpeg2000},
+        {"\xFF\x4F\xFF\x51\0\x2F"sv, ForeignFormat::Jpeg2000},
+        {"%PDF-1.7\n"sv, ForeignFormat::Pdf},
+        {"<html><body>no picture</body></html>"sv, ForeignFormat::None},
+        {"\0\0\0\x18"
+         "ftypisom\0\0\0\0isomavc1"sv,
+         ForeignFormat::None},
+    };
+    for (const auto& [bytes, format] : foreign) {
+        result = LoadImageFileDetailed(testimages::WriteTempFile("foreign", Text(bytes)), image);
+        EXPECT_EQ(result.code, -2);
+        EXPECT_EQ(result.message, "Unbekanntes Datei Format.");
+        EXPECT_EQ(result.foreign, format) << bytes;
     }
 }
 
@@ -98,6 +225,9 @@ TEST(ImageErrorsTest, CodesAndMessages) {
                  "Fehler beim \xD6"
                  "ffnen der PNM-Datei !");
     EXPECT_EQ(EGraphicsException(std::string(400, 'x')).Message().size(), 255u);
+    EXPECT_STREQ(EWebpCorruptFile().what(),
+                 "Besch\xE4"
+                 "digte WebP-Datei !");
     const EGraphicsException& base = ETlsCrcError();
     EXPECT_EQ(base.Message(), "Falsche CRC-Summe !");
 }

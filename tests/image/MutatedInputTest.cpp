@@ -4,8 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
-
-#include <random>
+#include <tiffio.h>
 
 #include "image/DibImage.h"
 #include "image/ImageFile.h"
@@ -15,33 +14,7 @@ namespace kelvandor {
 namespace {
 
 using testimages::Bytes;
-
-void LoadMutations(const Bytes& original, std::uint32_t seed, int rounds) {
-    std::mt19937 random(seed);
-    const std::string path = testimages::WriteTempFile("mutated", {});
-    for (int round = 0; round < rounds; ++round) {
-        Bytes bytes = original;
-        const int changes = 1 + static_cast<int>(random() % 4);
-        for (int i = 0; i < changes; ++i) {
-            // Headers hold the sizes and counts that matter most; hit them more often.
-            const std::size_t limit =
-                random() % 2 ? std::min<std::size_t>(bytes.size(), 128) : bytes.size();
-            bytes[random() % limit] = static_cast<std::uint8_t>(random());
-        }
-        if (random() % 4 == 0) {
-            bytes.resize(random() % bytes.size());
-        }
-        testimages::WriteTempFile("mutated", bytes);
-        CDibImage image;
-        const int result = LoadImageFile(path, image);
-        ASSERT_GE(result, -7) << "round " << round;
-        ASSERT_LE(result, 0) << "round " << round;
-        if (result == 0) {
-            ASSERT_FALSE(image.IsEmpty());
-            ASSERT_EQ(image.imageSize, static_cast<std::size_t>(image.stride) * image.height);
-        }
-    }
-}
+using testimages::LoadMutations;
 
 std::vector<std::uint32_t> Indices(int count, int modulo) {
     std::vector<std::uint32_t> out;
@@ -85,6 +58,38 @@ TEST(MutatedInputTest, PngAndJpeg) {
         samples[i] = static_cast<std::uint8_t>(i * 13);
     }
     LoadMutations(testimages::JpegFile(24, 16, 3, samples, 75, {"note"}), 7, 800);
+}
+
+}  // namespace
+}  // namespace kelvandor
+
+namespace kelvandor {
+namespace {
+
+TEST(MutatedInputTest, TiffAndWebp) {
+    testimages::TiffPicture tiff;
+    tiff.width = 9;
+    tiff.height = 5;
+    tiff.samplesPerPixel = 4;
+    tiff.extraSamples = EXTRASAMPLE_UNASSALPHA;
+    tiff.compression = COMPRESSION_LZW;
+    tiff.orientation = 6;
+    tiff.rows.assign(5, Bytes(36, 0x5A));
+    testimages::LoadMutations(testimages::TiffFile(tiff), 8, 600);
+    tiff.compression = COMPRESSION_ADOBE_DEFLATE;
+    tiff.samplesPerPixel = 1;
+    tiff.extraSamples = 0;
+    tiff.photometric = PHOTOMETRIC_MINISBLACK;
+    tiff.bitsPerSample = 16;
+    tiff.rows.assign(5, Bytes(18, 0x3C));
+    testimages::LoadMutations(testimages::TiffFile(tiff), 9, 600);
+    std::vector<std::uint32_t> pixels(40);
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        pixels[i] = static_cast<std::uint32_t>(i * 0x01030507u);
+    }
+    testimages::LoadMutations(testimages::WebpFile(8, 5, pixels, true, true), 10, 600);
+    testimages::LoadMutations(testimages::WebpFile(8, 5, pixels, false, true), 11, 600);
+    testimages::LoadMutations(testimages::AnimatedWebpFile(8, 5, {pixels, pixels}), 12, 400);
 }
 
 }  // namespace

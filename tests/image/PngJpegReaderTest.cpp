@@ -166,22 +166,89 @@ TEST(PngReaderTest, GreyWithAlphaBecomesThirtyTwoBits) {
     EXPECT_EQ(Pixel(image, 1, 0), 0x00FFFFFFu);
 }
 
-TEST(PngReaderTest, SixteenBitSamplesAreRefused) {
-    for (const int colourType : {PNG_COLOR_TYPE_RGB, PNG_COLOR_TYPE_RGB_ALPHA, PNG_COLOR_TYPE_GRAY,
-                                 PNG_COLOR_TYPE_GRAY_ALPHA}) {
-        const int channels = colourType == PNG_COLOR_TYPE_RGB         ? 3
-                             : colourType == PNG_COLOR_TYPE_RGB_ALPHA ? 4
-                             : colourType == PNG_COLOR_TYPE_GRAY      ? 1
-                                                                      : 2;
-        PngPicture picture;
-        picture.width = 2;
-        picture.height = 2;
-        picture.colourType = colourType;
-        picture.bitDepth = 16;
-        picture.rows = ColourRows(2, 2, channels * 2);
-        CDibImage image;
-        EXPECT_EQ(Load(testimages::PngFile(picture), image), -5) << colourType;
-        EXPECT_EQ(LastImageError(), kWrongColour);
+// 16-bit sample values, big-endian as PNG stores them.
+Bytes Samples16(std::initializer_list<std::uint16_t> values) {
+    Bytes out;
+    for (const std::uint16_t v : values) {
+        out.push_back(static_cast<std::uint8_t>(v >> 8));
+        out.push_back(static_cast<std::uint8_t>(v));
+    }
+    return out;
+}
+
+std::uint32_t Rounded(std::uint16_t v) {
+    return static_cast<std::uint32_t>(v * 255.0 / 65535.0 + 0.5);
+}
+
+TEST(PngReaderTest, SixteenBitSamplesAreRoundedToEightBits) {
+    // 0xFF00 rounds to 254 and 0x01C0 to 2, where cutting off the low byte would give 255
+    // and 1; 0x8080 is exactly 128.
+    const std::uint16_t a = 0xFF00, b = 0x8080, c = 0xFFFF, d = 0x01C0;
+    ASSERT_EQ(Rounded(a), 254u);
+    ASSERT_EQ(Rounded(d), 2u);
+    CDibImage image;
+    PngPicture rgba;
+    rgba.width = 1;
+    rgba.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
+    rgba.bitDepth = 16;
+    rgba.rows = {Samples16({a, b, d, c})};
+    ASSERT_EQ(Load(testimages::PngFile(rgba), image), 0) << LastImageError();
+    ASSERT_EQ(image.bitsPerPixel, 32u);
+    EXPECT_EQ(Pixel(image, 0, 0),
+              Rounded(c) << 24 | Rounded(a) << 16 | Rounded(b) << 8 | Rounded(d));
+
+    PngPicture rgb = rgba;
+    rgb.colourType = PNG_COLOR_TYPE_RGB;
+    rgb.rows = {Samples16({c, a, b})};
+    ASSERT_EQ(Load(testimages::PngFile(rgb), image), 0) << LastImageError();
+    ASSERT_EQ(image.bitsPerPixel, 24u);
+    EXPECT_EQ(Pixel(image, 0, 0), Rounded(c) << 16 | Rounded(a) << 8 | Rounded(b));
+
+    PngPicture grey = rgba;
+    grey.colourType = PNG_COLOR_TYPE_GRAY;
+    grey.width = 2;
+    grey.rows = {Samples16({a, c})};
+    ASSERT_EQ(Load(testimages::PngFile(grey), image), 0) << LastImageError();
+    ASSERT_EQ(image.bitsPerPixel, 8u);
+    EXPECT_EQ(Pixel(image, 0, 0), Rounded(a));
+    EXPECT_EQ(image.palette[Rounded(a)] & 0xFFFFFF, 0x010101u * Rounded(a));
+
+    PngPicture greyAlpha = grey;
+    greyAlpha.colourType = PNG_COLOR_TYPE_GRAY_ALPHA;
+    greyAlpha.width = 1;
+    greyAlpha.rows = {Samples16({b, a})};
+    ASSERT_EQ(Load(testimages::PngFile(greyAlpha), image), 0) << LastImageError();
+    EXPECT_EQ(Pixel(image, 0, 0), Rounded(a) << 24 | 0x010101u * Rounded(b));
+}
+
+TEST(PngReaderTest, ColourKeyOfGreyAndRgbPicturesBecomesTransparent) {
+    png_color_16 key{};
+    PngPicture rgb;
+    rgb.width = 2;
+    rgb.rows = {{10, 20, 30, 40, 50, 60}};
+    key.red = 40;
+    key.green = 50;
+    key.blue = 60;
+    rgb.colourKey = key;
+    CDibImage image;
+    ASSERT_EQ(Load(testimages::PngFile(rgb), image), 0) << LastImageError();
+    ASSERT_EQ(image.bitsPerPixel, 32u);
+    EXPECT_EQ(Pixel(image, 0, 0), 0xFF0A141Eu);
+    EXPECT_EQ(Pixel(image, 1, 0), 0x0028323Cu);
+
+    for (const int depth : {2, 8, 16}) {
+        PngPicture grey;
+        grey.width = 2;
+        grey.colourType = PNG_COLOR_TYPE_GRAY;
+        grey.bitDepth = depth;
+        png_color_16 greyKey{};
+        greyKey.gray = 1;
+        grey.colourKey = greyKey;
+        grey.rows = {depth == 2 ? Bytes{0xD0} : depth == 8 ? Bytes{3, 1} : Samples16({3, 1})};
+        ASSERT_EQ(Load(testimages::PngFile(grey), image), 0) << LastImageError();
+        ASSERT_EQ(image.bitsPerPixel, 32u) << depth;
+        EXPECT_EQ(Pixel(image, 0, 0) >> 24, 255u) << depth;
+        EXPECT_EQ(Pixel(image, 1, 0) >> 24, 0u) << depth;
     }
 }
 
@@ -276,10 +343,26 @@ TEST(JpegReaderTest, ColourAndGreyBecomeTwentyFourBits) {
     ExpectNear(p, 0x010101u * grey[12 * 16 + 12], 3);
 }
 
-TEST(JpegReaderTest, CmykIsRefusedWithTheMissingDataMessage) {
-    CDibImage image;
-    EXPECT_EQ(Load(testimages::JpegFile(8, 8, 4, Samples(8, 8, 4, 0)), image), -1);
-    EXPECT_EQ(LastImageError(), "Fehler 67 beim Laden der Jpeg Datei");
+TEST(JpegReaderTest, CmykAndYcckBecomeColoursWithAdobesInvertedInks) {
+    // Cyan and yellow ink with a little black: green. Adobe's files store 255 - ink.
+    const std::uint8_t inks[4] = {255, 0, 255, 51};
+    for (const int kind : {0, 1, 2}) {
+        const bool adobe = kind != 1;
+        Bytes samples;
+        for (int i = 0; i < 64; ++i) {
+            for (const std::uint8_t ink : inks) {
+                samples.push_back(adobe ? static_cast<std::uint8_t>(255 - ink) : ink);
+            }
+        }
+        testimages::JpegExtras extras;
+        extras.adobeMarker = adobe;
+        extras.ycck = kind == 2;
+        CDibImage image;
+        ASSERT_EQ(Load(testimages::JpegFileWith(8, 8, 4, samples, extras), image), 0)
+            << LastImageError();
+        ASSERT_EQ(image.bitsPerPixel, 24u);
+        ExpectNear(Pixel(image, 4, 4), 0x00CC00, 3);
+    }
 }
 
 TEST(JpegReaderTest, CommentMarkersAreJoinedInFileOrder) {

@@ -1,7 +1,10 @@
 #pragma once
 // Builders for small test pictures, made in the test instead of stored as fixtures.
 
+#include <png.h>
+
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +21,10 @@ Bytes BmpFile(int depth, int width, int height, const std::vector<std::uint32_t>
 // A bitmap file with RLE8 (depth 8) or RLE4 (depth 4) data given as raw bytes.
 Bytes RleBmpFile(int depth, int width, int height, const std::vector<std::uint32_t>& palette,
                  const Bytes& rle);
+
+// Loads rounds of damaged variants of original (bytes changed, the end cut off) and checks
+// that every load ends with a code, and a success with a whole picture.
+void LoadMutations(const Bytes& original, std::uint32_t seed, int rounds);
 
 // Writes bytes into the test's temporary folder and returns the path.
 std::string WriteTempFile(const std::string& name, const Bytes& bytes);
@@ -38,8 +45,9 @@ struct PngPicture {
     int bitDepth = 8;
     bool interlaced = false;
     std::vector<Bytes> rows;
-    std::vector<std::uint32_t> palette;  // 0xRRGGBB
-    Bytes transparency;                  // tRNS alphas for palette pictures
+    std::vector<std::uint32_t> palette;     // 0xRRGGBB
+    Bytes transparency;                     // tRNS alphas for palette pictures
+    std::optional<png_color_16> colourKey;  // tRNS colour key for grey and RGB pictures
     std::vector<std::pair<std::string, std::string>> texts;
 };
 Bytes PngFile(const PngPicture& picture);
@@ -48,5 +56,42 @@ Bytes PngFile(const PngPicture& picture);
 // row first, interleaved.
 Bytes JpegFile(int width, int height, int components, const Bytes& samples, int quality = 95,
                const std::vector<std::string>& comments = {}, bool progressive = false);
+
+// What else a JPEG may carry: an Exif block with an orientation (0: none), and for CMYK
+// whether Adobe's marker (which says the inks are stored inverted) is written and whether the
+// inks are coded as YCCK.
+struct JpegExtras {
+    int orientation = 0;
+    bool bigEndianExif = false;
+    bool adobeMarker = true;
+    bool ycck = false;  // CMYK stored as YCCK, as print workflows do
+};
+Bytes JpegFileWith(int width, int height, int components, const Bytes& samples,
+                   const JpegExtras& extras, int quality = 100);
+
+// A TIFF written by libtiff. rows hold the samples as TIFF stores them (top row first,
+// contiguous samples, 16-bit samples in the machine's order).
+struct TiffPicture {
+    int width = 1;
+    int height = 1;
+    int samplesPerPixel = 3;
+    int bitsPerSample = 8;
+    int photometric = 2;   // PHOTOMETRIC_RGB
+    int compression = 1;   // COMPRESSION_NONE
+    int extraSamples = 0;  // 0 none, 2 unassociated alpha (the last sample)
+    int orientation = 1;
+    std::vector<Bytes> rows;
+    std::vector<std::uint16_t> colourMap;  // red, then green, then blue entries
+    int pages = 1;                         // later pages repeat the first one inverted
+};
+Bytes TiffFile(const TiffPicture& picture);
+
+// A WebP written by libwebp from 0xAARRGGBB pixels, top row first: lossless, or lossy at
+// quality 100; alpha is written when withAlpha.
+Bytes WebpFile(int width, int height, const std::vector<std::uint32_t>& argb, bool lossless,
+               bool withAlpha);
+// An animated WebP of the frames given (each width x height, 0xAARRGGBB).
+Bytes AnimatedWebpFile(int width, int height,
+                       const std::vector<std::vector<std::uint32_t>>& frames);
 
 }  // namespace kelvandor::testimages

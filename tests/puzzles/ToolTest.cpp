@@ -5,6 +5,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "puzzles/PuzzleFiles.h"
@@ -159,6 +161,57 @@ TEST(ToolTest, SampleSetIsReadyForTheShowWithEveryPictureLoaded) {
     EXPECT_NE(flags.out.find("\"HasElementPictures\":true,\"PictureAspect\":426}"),
               std::string::npos)
         << flags.out;
+}
+
+}  // namespace
+}  // namespace kelvandor
+
+namespace kelvandor {
+namespace {
+
+std::string ReadWhole(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// The quiz master learns what each refused picture is and what to do about it; the loader's
+// German message is for the game.
+TEST(ToolTest, CheckSaysWhatARefusedPictureIsAndWhatToDo) {
+    TempFolder root;
+    const std::string png = ReadWhole(SamplesRoot() + "/Game003/polen.png");
+    ASSERT_GT(png.size(), 200u);
+    root.Write("Game001/Game.txt",
+               "Bilder\nA||foto.heic\nB||karte.svg\nC||kurz.png\nD||text.png\nE||ok.png\n"
+               "F||logo.eps\n");
+    root.Write("Game001/foto.heic", std::string("\0\0\0\x18"
+                                                "ftypheic\0\0\0\0mif1heic",
+                                                24) +
+                                        std::string(100, '\x11'));
+    root.Write("Game001/karte.svg",
+               "<?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"/>\n");
+    root.Write("Game001/kurz.png", png.substr(0, png.size() / 2));
+    root.Write("Game001/text.png", "Hallo");
+    root.Write("Game001/ok.png", png);
+    root.Write("Game001/logo.eps", "%!PS-Adobe-3.0 EPSF-3.0\n");
+    const RunResult r = RunTool("check " + ShellQuote(root.Path()));
+    EXPECT_EQ(r.status, 1);
+    for (const char* words :
+         {"\"foto.heic\" of answer 1 (\"A\") does not load: HEIC photo: not supported, save it "
+          "as JPEG.",
+          "\"karte.svg\" of answer 2 (\"B\") does not load: SVG drawing: export it as PNG.",
+          "\"kurz.png\" of answer 3 (\"C\") does not load: PNG cut short: the file is damaged, "
+          "copy it again.",
+          "\"text.png\" of answer 4 (\"D\") does not load: not a picture format the game knows",
+          "\"logo.eps\" of answer 6 (\"F\") does not load: EPS drawing the game cannot show",
+          "1 of 6 pictures loaded"}) {
+        EXPECT_NE(r.out.find(words), std::string::npos) << words << "\n" << r.out;
+    }
+    // The tool's image command keeps the loader's own words.
+    const RunResult image = RunTool("image " + ShellQuote(root.Path() + "/Game001/foto.heic"));
+    EXPECT_NE(image.out.find("result=-2 depth=0 width=0 height=0 alpha=0 message=\"Unbekanntes "
+                             "Datei Format.\""),
+              std::string::npos)
+        << image.out;
 }
 
 }  // namespace
