@@ -35,19 +35,26 @@ ScreenScale ScaleForView(std::int32_t width, std::int32_t height) {
 
 namespace {
 
+// The frame of the board on a view of width x height: the panels, bevels and band, and the
+// play area that they leave.
+void LayFrame(ScreenLayout& l, std::int32_t width, std::int32_t height, std::int32_t panelWidth,
+              std::int32_t cellHeight, std::int32_t bevel, std::int32_t band) {
+    l.ViewWidth = width;
+    l.ViewHeight = height;
+    l.PanelWidth = panelWidth;
+    l.StarCellHeight = cellHeight;
+    l.BevelWidth = bevel;
+    l.BandHeight = band;
+    l.PlayAreaTop = l.BandHeight + l.BevelWidth;
+    l.AreaWidth = std::max(width - 2 * (l.PanelWidth + l.BevelWidth), 0);
+    l.AreaHeight = std::max(height - l.PlayAreaTop, 0);
+}
+
 // The layout of a screen of width x height in the lengths of the 1080p design.
 ScreenLayout DesignLayout(std::int32_t width, std::int32_t height, std::int32_t n,
                           std::int32_t starPanelWidth, std::int32_t starCellHeight) {
     ScreenLayout l;
-    l.ViewWidth = width;
-    l.ViewHeight = height;
-    l.PanelWidth = starPanelWidth;
-    l.StarCellHeight = starCellHeight;
-    l.BevelWidth = kBevel;
-    l.BandHeight = kBand;
-    l.PlayAreaTop = l.BandHeight + l.BevelWidth;
-    l.AreaWidth = std::max(width - 2 * (l.PanelWidth + l.BevelWidth), 0);
-    l.AreaHeight = std::max(height - l.PlayAreaTop, 0);
+    LayFrame(l, width, height, starPanelWidth, starCellHeight, kBevel, kBand);
 
     std::int32_t columnGap = kColumnGap;
     std::int32_t rowGap = kRowGap;
@@ -91,16 +98,9 @@ ScreenLayout ComputeScreenLayout(std::int32_t width, std::int32_t height, std::i
     const ScreenLayout d =
         DesignLayout(shrunk(width), shrunk(height), n, starPanelWidth, starCellHeight);
     ScreenLayout l;
-    l.ViewWidth = width;
-    l.ViewHeight = height;
     l.Scale = s;
-    l.PanelWidth = s(d.PanelWidth);
-    l.StarCellHeight = s(d.StarCellHeight);
-    l.BevelWidth = s(d.BevelWidth);
-    l.BandHeight = s(d.BandHeight);
-    l.PlayAreaTop = l.BandHeight + l.BevelWidth;
-    l.AreaWidth = std::max(width - 2 * (l.PanelWidth + l.BevelWidth), 0);
-    l.AreaHeight = std::max(height - l.PlayAreaTop, 0);
+    LayFrame(l, width, height, s(d.PanelWidth), s(d.StarCellHeight), s(d.BevelWidth),
+             s(d.BandHeight));
     l.TileWidth = s(d.TileWidth);
     l.TileHeight = s(d.TileHeight);
     l.ColumnStep = s(d.ColumnStep);
