@@ -52,6 +52,20 @@ public:
     bool ReadLe32(std::uint32_t& value);
     // Reads one text line without its line end ("\n" or "\r\n"). False at the end of data.
     bool ReadLine(std::string& line);
+    // The next byte without consuming it, or -1 at the end of the data; GetByte also consumes
+    // it. For readers that scan text a byte at a time: both stay inside the buffer until it
+    // runs out.
+    int PeekByte() {
+        if (bufferPos_ == dataLength_ && !Fill()) {
+            return -1;
+        }
+        return data_[bufferPos_];
+    }
+    int GetByte() {
+        const int c = PeekByte();
+        bufferPos_ += c >= 0 ? 1 : 0;
+        return c;
+    }
 
     // Up to n of the next bytes without consuming them (n is capped at the buffer size);
     // fewer only at the end of the data.

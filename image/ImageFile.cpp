@@ -10,13 +10,17 @@
 #include "image/BmpReader.h"
 #include "image/DataStream.h"
 #include "image/EpsReader.h"
+#include "image/GifReader.h"
 #include "image/IcoReader.h"
 #include "image/ImageErrors.h"
 #include "image/ImageReader.h"
 #include "image/JpegReader.h"
 #include "image/PngReader.h"
+#include "image/PnmReader.h"
 #include "image/TiffReader.h"
+#include "image/TlsReader.h"
 #include "image/WebpReader.h"
+#include "image/XpmReader.h"
 #include "image/XwdReader.h"
 
 namespace kelvandor {
@@ -114,9 +118,13 @@ constexpr ReaderEntry kReaders[] = {
     {ImageFormat::Bmp, Make<CBmpReader>},
     {ImageFormat::Ico, Make<CIcoReader>},
     {ImageFormat::Tiff, Make<CTiffReader>},
+    {ImageFormat::Gif, Make<CGifReader>},  // the first picture of a stream
     {ImageFormat::Png, Make<CPngReader>},
+    {ImageFormat::Tls, Make<CTlsReader>},  // picture 0 of a sequence
     {ImageFormat::Jpeg, Make<CJpegReader>},
+    {ImageFormat::Xpm, Make<CXpmReader>},
     {ImageFormat::Eps, Make<CEpsReader>},
+    {ImageFormat::Pnm, Make<CPnmReader>},
     {ImageFormat::Xwd, Make<CXwdReader>},
     {ImageFormat::Webp, Make<CWebpReader>},
 };

@@ -1,5 +1,7 @@
 #include "image/ImageReader.h"
 
+#include <cstring>
+
 #include "image/ImageErrors.h"
 
 namespace kelvandor {
@@ -9,6 +11,12 @@ void CImageReader::ReadFile(const std::string& path, CDibImage& image) {
     if (!stream.Open(path)) {
         ThrowOpenError();
     }
+    Read(stream, image);
+}
+
+void CImageReader::ReadBytes(std::span<const std::uint8_t> bytes, CDibImage& image) {
+    CDataStream stream;
+    stream.OpenMemory(bytes);
     Read(stream, image);
 }
 
@@ -78,6 +86,20 @@ std::uint64_t ReadEmbedded(CImageReader& inner, std::span<const std::uint8_t> by
         throw;
     }
     return stream.Position();
+}
+
+void CImageReader::ExpandPaletteToArgb(CDibImage& image) {
+    CDibImage converted;
+    if (!converted.Create(32, image.width, image.height, NoFill)) {
+        throw EGraphicsMemory();
+    }
+    for (std::uint32_t y = 0; y < image.height; ++y) {
+        std::memcpy(converted.Row(y), image.rowTo32(image, image.Row(y)),
+                    static_cast<std::size_t>(image.width) * 4);
+    }
+    // Only the picture changes hands: the text state and the user words belong to the
+    // caller's object.
+    image.SwapPictureWith(converted);
 }
 
 }  // namespace kelvandor

@@ -38,11 +38,21 @@ public:
     // Opens path (a file or a res:// path), reads it and closes it. Throws the reader's open
     // error when the path cannot be opened.
     void ReadFile(const std::string& path, CDibImage& image);
+    // Reads a picture from bytes in memory (which need only live for the call); the same as
+    // Read on a memory stream. Throws on failure.
+    void ReadBytes(std::span<const std::uint8_t> bytes, CDibImage& image);
 
     // The picture's comment text (bytes as stored); empty when it has none.
     const std::string& Comment() const { return comment_; }
     // The transparent palette index of the picture read, -1 when there is none.
     virtual std::int32_t TransparentIndex() const { return -1; }
+
+    // Turns a palette image into a 32-bit image in which every pixel has the colour and the
+    // alpha of its palette entry; the caller's text state and user words stay. Throws
+    // EGraphicsMemory when the new image cannot be made. Readers use it for pictures whose
+    // palette marks colours transparent, so that the transparency shows wherever the picture
+    // is drawn with its alpha.
+    static void ExpandPaletteToArgb(CDibImage& image);
 
     void SetProgressCallback(ProgressCallback callback, void* user) {
         progress_ = callback;

@@ -196,17 +196,7 @@ void ApplyPaletteTransparency(const PngState& s, CDibImage& image) {
     if (allLikeFirst) {
         return;
     }
-    CDibImage converted;
-    if (!converted.Create(32, image.width, image.height, NoFill)) {
-        throw EGraphicsMemory();
-    }
-    for (std::uint32_t y = 0; y < image.height; ++y) {
-        std::memcpy(converted.Row(y), image.rowTo32(image, image.Row(y)),
-                    static_cast<std::size_t>(image.width) * 4);
-    }
-    // Only the picture changes hands: the text state and the user words belong to the
-    // caller's object.
-    image.SwapPictureWith(converted);
+    CImageReader::ExpandPaletteToArgb(image);
 }
 
 // Owns the libpng structures for the life of one read.

@@ -98,19 +98,6 @@ TEST(LoadImageFileTest, SourcesThatCannotBeOpenedOrRecognised) {
     EXPECT_EQ(LoadImageFile(testimages::WriteTempFile("empty", {}), image), -2);
 }
 
-TEST(LoadImageFileTest, RecognisedFormatsWithoutAReaderAreRefused) {
-    const Bytes samples[] = {Text("GIF89a"sv, 64), Text("P6\n1 1\n255\n\0\0\0"sv),
-                             Text("TLSP"sv, 64), Text("/* XPM */"sv)};
-    int n = 0;
-    for (const Bytes& sample : samples) {
-        CDibImage image;
-        const std::string path =
-            testimages::WriteTempFile("unsupported" + std::to_string(n++), sample);
-        EXPECT_EQ(LoadImageFile(path, image), -1) << n;
-        EXPECT_EQ(LastImageError(), "Das Format wird nicht unterst\xFCtzt");
-    }
-}
-
 // Whatever step a reader reached, a failed load hands back an empty image, also when the
 // image held a picture before.
 TEST(LoadImageFileTest, AFailedReadLeavesNoPartlyDecodedPicture) {

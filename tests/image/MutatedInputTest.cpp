@@ -8,6 +8,7 @@
 
 #include "image/DibImage.h"
 #include "image/ImageFile.h"
+#include "image/TlsWriter.h"
 #include "tests/image/TestImages.h"
 
 namespace kelvandor {
@@ -58,6 +59,44 @@ TEST(MutatedInputTest, PngAndJpeg) {
         samples[i] = static_cast<std::uint8_t>(i * 13);
     }
     LoadMutations(testimages::JpegFile(24, 16, 3, samples, 75, {"note"}), 7, 800);
+}
+
+TEST(MutatedInputTest, GifPnmTlsAndXpm) {
+    testimages::GifStream gif;
+    gif.globalTable.assign(16, 0x336699);
+    testimages::GifPicture first;
+    first.width = 11;
+    first.height = 6;
+    first.interlaced = true;
+    first.transparent = 3;
+    for (std::uint32_t index : Indices(66, 16)) {
+        first.indices.push_back(static_cast<std::uint8_t>(index));
+    }
+    testimages::GifPicture second = first;
+    second.interlaced = false;
+    second.localTable.assign(4, 0xFF00FF);
+    for (std::uint8_t& index : second.indices) {
+        index &= 3;
+    }
+    gif.pictures = {first, second};
+    LoadMutations(testimages::GifFile(gif), 8, 800);
+
+    const std::string ppm = "P6\n# mutated\n5 3\n255\n" + std::string(45, '\x7F');
+    LoadMutations(Bytes(ppm.begin(), ppm.end()), 9, 400);
+    const std::string pgm = "P2 4 3 65535 0 1 2 3 4 5 6 7 8 9 10 11\n";
+    LoadMutations(Bytes(pgm.begin(), pgm.end()), 10, 400);
+    const std::string pbm = "P1 # bits\n9 2 010101010 111000111";
+    LoadMutations(Bytes(pbm.begin(), pbm.end()), 11, 400);
+
+    CDibImage picture;
+    picture.Create(8, 7, 4, 0x21);
+    const std::vector<TlsPicture> sequence(3, TlsPicture{&picture, {1, 2, 3}, {4, 5}});
+    LoadMutations(EncodeTlsSequence(sequence), 12, 800);
+
+    const std::string xpm =
+        "/* XPM */\nstatic char *x[] = {\n\"4 3 3 1\",\n\". c None\",\n\"a c #FF8000\",\n"
+        "\"b c LightGoldenrod\",\n\"a.ba\",\n\"bbbb\",\n\"..a.\"};\n";
+    LoadMutations(Bytes(xpm.begin(), xpm.end()), 13, 800);
 }
 
 }  // namespace

@@ -95,3 +95,43 @@ Bytes AnimatedWebpFile(int width, int height,
                        const std::vector<std::vector<std::uint32_t>>& frames);
 
 }  // namespace kelvandor::testimages
+
+namespace kelvandor::testimages {
+
+// A picture of a GIF stream written by GifFile.
+struct GifPicture {
+    int left = 0;
+    int top = 0;
+    int width = 1;
+    int height = 1;
+    bool interlaced = false;                // indices are still given top row first
+    std::vector<std::uint32_t> localTable;  // 0xRRGGBB; empty: none
+    int transparent = -1;                   // >= 0: a graphic control extension names it
+    Bytes indices;                          // width * height, top row first
+    int minCodeSize = 0;                    // 0: the smallest that holds every index
+    bool clearWhenFull = true;              // false: the dictionary fills and stays full
+    Bytes data;  // when not empty: the picture's data as stored (code size and sub-blocks)
+};
+
+struct GifStream {
+    std::string signature = "GIF89a";
+    int screenWidth = 0;  // 0: the first picture's right / bottom edge
+    int screenHeight = 0;
+    std::vector<std::uint32_t> globalTable;  // 0xRRGGBB; empty: none
+    Bytes beforePictures;                    // raw blocks (extensions) after the header
+    std::vector<GifPicture> pictures;
+    bool trailer = true;
+};
+
+// A GIF file with our own test encoder (LZW with the usual code widths).
+Bytes GifFile(const GifStream& gif);
+
+// The LZW data of a picture as GIF stores it: the minimum code size, the codes in
+// length-prefixed sub-blocks and the empty block that ends them.
+Bytes GifLzwData(const Bytes& indices, int minCodeSize, bool clearWhenFull = true);
+
+// Codes of the given widths packed as GIF packs them (from the low bits up), in sub-blocks
+// after the minimum code size: for data that no encoder would write.
+Bytes GifCodes(int minCodeSize, const std::vector<std::pair<std::uint32_t, int>>& codes);
+
+}  // namespace kelvandor::testimages

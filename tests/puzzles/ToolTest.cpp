@@ -137,6 +137,29 @@ TEST(ToolTest, CleanSetPassesAndBridgedGapIsOnlyANote) {
     EXPECT_NE(r.out.find("0 problems. Ready for the show."), std::string::npos) << r.out;
 }
 
+TEST(ToolTest, CheckLoadsGifPnmAndXpmPicturesAndNamesWhyOneDoesNot) {
+    // A 2 x 1 GIF: a two-entry table, then the codes clear, 0, 1, end in 3 bits each.
+    const std::string gif(
+        "GIF89a\x02\0\x01\0\x80\0\0\xFF\0\0\0\0\xFF"
+        "\x2C\0\0\0\0\x02\0\x01\0\0\x02\x02\x44\x0A\0\x3B",
+        35);
+    TempFolder root;
+    root.Write("Game001/Game.txt", "Bilder\nA||a.gif\nB||b.pgm\nC||c.xpm\n");
+    root.Write("Game001/a.gif", gif);
+    root.Write("Game001/b.pgm", "P2 2 1 255 0 255\n");
+    root.Write("Game001/c.xpm", "/* XPM */\n\"2 1 2 1\",\"a c red\",\"b c None\",\"ab\"");
+    root.Write("Game002/Game.txt", "Kaputt\nA||d.gif\nB\nC\n");
+    root.Write("Game002/d.gif", gif.substr(0, 28));
+    const RunResult r = RunTool("check " + ShellQuote(root.Path()));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("3 of 3 pictures loaded"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"d.gif\" of answer 1 (\"A\") does not load: GIF cut short: the file "
+                         "is damaged, copy it again."),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.out.find("nicht unterst"), std::string::npos) << r.out;
+}
+
 }  // namespace
 }  // namespace kelvandor
 
