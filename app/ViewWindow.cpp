@@ -8,6 +8,7 @@
 #include "app/QtViewHost.h"
 #include "game/CommandTable.h"
 #include "game/KelvandorView.h"
+#include "game/ScreenLayout.h"
 #include "image/ImageFile.h"
 
 namespace kelvandor {
@@ -34,7 +35,8 @@ CViewWindow::CViewWindow(QWidget* parent) : QWidget(parent) {
     // The game paints everything itself, through the display window.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
-    setMinimumSize(320, 200);
+    // Below this the board cannot be drawn inside the play area; the frame adds its bars.
+    setMinimumSize(kMinimumViewWidth, kMinimumViewHeight);
 
     display_ = new GameDisplayWindow(this);
     display_->SetBackgroundColour(0x000000);

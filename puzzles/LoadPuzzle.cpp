@@ -54,8 +54,10 @@ bool LoadPuzzle(const std::string& root, std::int32_t number, PuzzleContent& con
         content.PictureNames.Insert(i, text.answers[i].picture);
     }
 
-    // A picture counts only when it loaded completely and has a size; one that failed part
-    // way keeps in its slot what the loader filled in, but sets no column width.
+    // A picture counts only when it loaded completely and has a size. One that failed part
+    // way (a file cut short, a damaged one) is dropped with whatever the loader filled in:
+    // half a picture over grey, or pixels never written, must not reach the screen. The
+    // answer then shows its text alone, as when the file is missing.
     std::uint64_t aspect = 0;
     for (std::size_t i = 0; i < text.answers.size(); ++i) {
         const std::string& name = text.answers[i].picture;
@@ -70,6 +72,7 @@ bool LoadPuzzle(const std::string& root, std::int32_t number, PuzzleContent& con
             continue;
         }
         if (loadPicture(picturePath.path, picture) != 0) {
+            picture.Free();
             continue;
         }
         if (picture.width > 0 && picture.height > 0 && picture.bitsPerPixel > 0) {

@@ -27,6 +27,7 @@
 #include "control/ControlSocket.h"
 #include "game/CommandIds.h"
 #include "game/KelvandorView.h"
+#include "game/ScreenLayout.h"
 #include "tests/app/QtTestSupport.h"
 
 namespace kelvandor {
@@ -364,6 +365,14 @@ TEST_F(KelvandorAppTest, OtherProgramsFindRenameAndEndTheGameThroughItsSocket) {
     // Ending: answered first, then the window closes and the settings are saved.
     EXPECT_EQ(send({0x27F5, 0, 0, {}}).result, 1u);
     EXPECT_TRUE(test::ProcessEventsUntil([&] { return !app.MainFrame()->isVisible(); }));
+TEST_F(KelvandorAppTest, TheWindowKeepsRoomForTheWholeBoard) {
+    CKelvandorApp app;
+    Start(app, {MakePuzzles()});
+    app.MainFrame()->resize(300, 200);
+    test::ProcessEventsFor(50);
+    EXPECT_GE(app.View()->width(), kMinimumViewWidth);
+    EXPECT_GE(app.View()->height(), kMinimumViewHeight);
+    EXPECT_GE(app.View()->View().Screen().ViewWidth, kMinimumViewWidth);
 }
 
 }  // namespace
