@@ -365,6 +365,8 @@ TEST_F(KelvandorAppTest, OtherProgramsFindRenameAndEndTheGameThroughItsSocket) {
     // Ending: answered first, then the window closes and the settings are saved.
     EXPECT_EQ(send({0x27F5, 0, 0, {}}).result, 1u);
     EXPECT_TRUE(test::ProcessEventsUntil([&] { return !app.MainFrame()->isVisible(); }));
+}
+
 TEST_F(KelvandorAppTest, TheWindowKeepsRoomForTheWholeBoard) {
     CKelvandorApp app;
     Start(app, {MakePuzzles()});
