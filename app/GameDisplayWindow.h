@@ -4,9 +4,12 @@
 
 #include <cstdint>
 
+#include <QImage>
 #include <QWidget>
 
 #include "image/DibImage.h"
+
+class QPainter;
 
 namespace kelvandor {
 
@@ -43,7 +46,16 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Shows the back-buffer pixels `shown` (inside the back buffer): straight into `window`,
+    // the painter's backing image at `offset`, within `allowed` (its pixels), when there is
+    // one; otherwise through m_frame and the painter.
+    void ShowBackBuffer(QPainter& painter, const QRect& shown, QImage* window, QPoint offset,
+                        const QRegion& allowed);
+
     CDibImage m_backBuffer;
+    // A 32-bit copy of the back buffer, up to date where it was last shown; used only where
+    // the window's own pixels cannot be written.
+    QImage m_frame;
     std::uint32_t m_background = 0;
 };
 

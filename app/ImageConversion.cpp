@@ -38,4 +38,30 @@ QImage ToQImage(const CDibImage& image, QRect area) {
     return result;
 }
 
+bool CopyIntoImage(const CDibImage& image, QRect area, QImage& target, QPoint at) {
+    const QImage::Format format = target.format();
+    // Opaque pixels are the same bytes in all three formats.
+    if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
+        format != QImage::Format_ARGB32_Premultiplied) {
+        return false;
+    }
+    if (image.IsEmpty() || image.width == 0 || image.height == 0) {
+        return false;
+    }
+    const QRect bounds(0, 0, static_cast<int>(image.width), static_cast<int>(image.height));
+    const QRect clipped = area.intersected(bounds);
+    if (clipped.isEmpty()) {
+        return false;
+    }
+    const QPoint origin = at + (clipped.topLeft() - area.topLeft());
+    if (!target.rect().contains(QRect(origin, clipped.size()))) {
+        return false;
+    }
+    std::uint8_t* dest = target.bits() + static_cast<std::size_t>(origin.y()) *
+                                             static_cast<std::size_t>(target.bytesPerLine()) +
+                         static_cast<std::size_t>(origin.x()) * 4;
+    return image.CopyOpaque32(clipped.x(), clipped.y(), clipped.width(), clipped.height(), dest,
+                              static_cast<std::size_t>(target.bytesPerLine()));
+}
+
 }  // namespace kelvandor

@@ -263,6 +263,14 @@ public:
     // nothing is drawn or the source has not 32 bits.
     bool DrawAlphaOver(const CDibImage& source, std::int32_t x, std::int32_t y);
 
+    // Copies the pixels (x, y, w, h) of this 24- or 32-bit image, clipped to it, as opaque
+    // 32-bit pixels (blue, green, red, 0xFF in memory) into caller memory: row r of the
+    // clipped area starts at dest + r * destStride. This is how a window of 32 bits per pixel
+    // shows a back buffer, in one pass. Returns false, writing nothing, for other depths or
+    // when nothing of the area lies inside the image.
+    bool CopyOpaque32(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
+                      std::uint8_t* dest, std::size_t destStride) const;
+
     // DrawText's y that asks for the width only.
     static constexpr std::int32_t MeasureOnly = static_cast<std::int32_t>(0xBCDEFFFFu);
 

@@ -129,7 +129,10 @@ bool CDibImage::Draw(const CDibImage& source, std::int32_t x, std::int32_t y, st
     for (std::uint32_t r = c.height; r-- > 0;) {  // bottom row first: forward in memory
         const std::uint8_t* s = RowOf(source, c.srcY + r);
         std::uint8_t* d = RowOf(*this, c.dstY + r);
-        if (bitsPerPixel == 32) {
+        if (bitsPerPixel == 32 && srcBits == 24) {
+            kernels::Kernels().widen24To32(d + 4 * static_cast<std::size_t>(c.dstX),
+                                           s + 3 * static_cast<std::size_t>(c.srcX), c.width);
+        } else if (bitsPerPixel == 32) {
             // Every other depth is opaque on a 32-bit image.
             const std::uint8_t* wide = source.rowTo32(source, s);
             opaque32Row(d + 4 * static_cast<std::size_t>(c.dstX),
@@ -153,6 +156,31 @@ bool CDibImage::Draw(const CDibImage& source, std::int32_t x, std::int32_t y, st
                 putPixel(d, c.dstX + i, source.getPixel(s, c.srcX + i));
             }
         }
+    }
+    return true;
+}
+
+bool CDibImage::CopyOpaque32(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
+                              std::uint8_t* dest, std::size_t destStride) const {
+    if (!HasPixels(*this) || (bitsPerPixel != 24 && bitsPerPixel != 32) || w <= 0 || h <= 0) {
+        return false;
+    }
+    const std::int64_t left = std::max<std::int64_t>(x, 0);
+    const std::int64_t top = std::max<std::int64_t>(y, 0);
+    const std::int64_t right = std::min<std::int64_t>(std::int64_t{x} + w, width);
+    const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{y} + h, height);
+    if (left >= right || top >= bottom) {
+        return false;
+    }
+    const auto count = static_cast<std::uint32_t>(right - left);
+    const kernels::DrawKernels& rows = kernels::Kernels();
+    const auto widen = bitsPerPixel == 24 ? rows.widen24To32 : rows.opaque32Row;
+    const std::size_t bytesPerPixel = bitsPerPixel / 8;
+    for (std::int64_t r = top; r < bottom; ++r) {
+        widen(dest + static_cast<std::size_t>(r - top) * destStride,
+              RowOf(*this, static_cast<std::uint32_t>(r)) +
+                  static_cast<std::size_t>(left) * bytesPerPixel,
+              count);
     }
     return true;
 }

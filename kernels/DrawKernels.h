@@ -65,6 +65,10 @@ struct DrawKernels {
     // n pixels of 4 bytes copied with alpha set to 0xFF.
     void (*opaque32Row)(std::uint8_t* dest, const std::uint8_t* source, std::uint32_t n);
 
+    // n pixels of 3 bytes widened to 4 bytes with alpha 0xFF: a 24-bit row shown in a window
+    // of 32 bits per pixel.
+    void (*widen24To32)(std::uint8_t* dest, const std::uint8_t* source, std::uint32_t n);
+
     // DrawAlpha of n 32-bit source pixels onto n destination pixels of 4 or 3 bytes, and
     // DrawAlphaOver onto 4-byte pixels (onto 3-byte pixels, which have no alpha of their own,
     // DrawAlphaOver blends as DrawAlpha does). Source and destination never overlap; nothing

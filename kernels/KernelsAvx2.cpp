@@ -82,6 +82,17 @@ inline void Store24(std::uint8_t* p, __m256i pixels) {
     _mm_storel_epi64(reinterpret_cast<__m128i*>(p + 16), _mm256_extracti128_si256(packed, 1));
 }
 
+// A 24-bit row widened to opaque 32-bit pixels, eight at a time; the last few pixels go
+// through the loop version, so nothing is read beyond the row.
+void Widen24RowAvx2(std::uint8_t* __restrict d, const std::uint8_t* __restrict s,
+                    std::uint32_t n) {
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        Store8(d + 4 * i, _mm256_or_si256(Load24(s + 3 * i), AlphaMask()));
+    }
+    Widen24Row(d + 4 * i, s + 3 * i, static_cast<std::uint32_t>(n - i));
+}
+
 // How many leading 4-byte pixels come before the first 32-byte boundary of the destination:
 // the runs of opaque pixels are copied with aligned stores from there on, because a store
 // that straddles two cache lines costs twice. (3-byte pixels are left as they come: aligning
@@ -482,6 +493,7 @@ const DrawKernels& Avx2Kernels() {
         table.alpha32To32 = avx2::BlendRowAvx2<avx2::Alpha32>;
         table.alpha32To24 = avx2::BlendRowAvx2<avx2::Alpha24>;
         table.over32To32 = avx2::BlendRowAvx2<avx2::Over32>;
+        table.widen24To32 = avx2::Widen24RowAvx2;
         table.verticalAlphaAwarePadded = avx2::VerticalAvx2;
         table.horizontalAlphaAwarePadded = avx2::HorizontalPaddedAvx2;
         return table;

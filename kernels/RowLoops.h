@@ -35,6 +35,17 @@ void Opaque32Row(std::uint8_t* __restrict d, const std::uint8_t* __restrict s, s
     }
 }
 
+// A 24-bit row widened to 32 bits, opaque.
+void Widen24Row(std::uint8_t* __restrict d, const std::uint8_t* __restrict s, std::uint32_t n) {
+    const std::size_t count = n;
+    for (std::size_t i = 0; i < count; ++i) {
+        d[4 * i + 0] = s[3 * i + 0];
+        d[4 * i + 1] = s[3 * i + 1];
+        d[4 * i + 2] = s[3 * i + 2];
+        d[4 * i + 3] = 0xFF;
+    }
+}
+
 // ---- Area averaging with all channels alike: vertical pass over a whole accumulator line ----
 
 void AccumulateFirst(std::uint32_t* __restrict acc, const std::uint8_t* __restrict src,
@@ -178,6 +189,7 @@ constexpr DrawKernels LoopKernels(const char* name) {
     table.name = name;
     table.fillRow = FillRow;
     table.opaque32Row = Opaque32Row;
+    table.widen24To32 = Widen24Row;
     table.accumulateFirst = AccumulateFirst;
     table.accumulate = Accumulate;
     table.normalise = Normalise;

@@ -54,7 +54,7 @@ TEST(DrawKernelsTest, PortableComesFirstTheBestLastAndTestsCanChoose) {
     EXPECT_EQ(tables.front()->verticalAlphaAwarePadded, nullptr);
     EXPECT_EQ(&kernels::Kernels(), tables.back());
     for (const DrawKernels* table : tables) {
-        EXPECT_TRUE(table->fillRow && table->opaque32Row && table->alpha32To32 &&
+        EXPECT_TRUE(table->fillRow && table->opaque32Row && table->widen24To32 && table->alpha32To32 &&
                     table->alpha32To24 && table->over32To32 && table->accumulateFirst &&
                     table->accumulate && table->normalise && table->accumulateAlphaAware &&
                     table->verticalAlphaAware && table->horizontalAlphaAware)
@@ -168,6 +168,26 @@ TEST(DrawKernelsTest, OpaqueCopyOfEveryTableSetsOnlyTheAlpha) {
             for (std::size_t i = 0; i < n; ++i)
                 ASSERT_EQ(Load(row.data() + kGuard + 4 * i, 4),
                           Load(source.data() + 4 * i, 4) | 0xFF000000u)
+                    << table->name << " n " << n << " pixel " << i;
+            ASSERT_TRUE(GuardsIntact(row, before, kGuard, 4 * n)) << table->name << " n " << n;
+        }
+    }
+}
+
+// Widening a 24-bit row for the window: every length around the eight-pixel blocks, with the
+// source ending exactly at the end of its allocation so that a read past the row would show
+// under the sanitizer.
+TEST(DrawKernelsTest, WideningOfEveryTableCopiesColoursAndMakesThemOpaque) {
+    std::mt19937 random(10);
+    for (const DrawKernels* table : kernels::AvailableKernels()) {
+        for (std::size_t n = 0; n <= 70; ++n) {
+            const std::vector<std::uint8_t> source = RandomBytes(3 * n, random);
+            std::vector<std::uint8_t> row = RandomBytes(2 * kGuard + 4 * n, random);
+            const std::vector<std::uint8_t> before = row;
+            table->widen24To32(row.data() + kGuard, source.data(), static_cast<std::uint32_t>(n));
+            for (std::size_t i = 0; i < n; ++i)
+                ASSERT_EQ(Load(row.data() + kGuard + 4 * i, 4),
+                          Load(source.data() + 3 * i, 3) | 0xFF000000u)
                     << table->name << " n " << n << " pixel " << i;
             ASSERT_TRUE(GuardsIntact(row, before, kGuard, 4 * n)) << table->name << " n " << n;
         }
