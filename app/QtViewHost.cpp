@@ -3,6 +3,7 @@
 #include <QCursor>
 #include <QDateTime>
 #include <QFile>
+#include <QScreen>
 #include <QSettings>
 #include <QTimer>
 #include <QWidget>
@@ -118,6 +119,19 @@ void CQtViewHost::PostCommand(CommandId id) {
 
 void CQtViewHost::PostRemoteButton(std::uint32_t code) {
     Post([code](CKelvandorView& view) { view.OnRemoteButton(code); });
+}
+
+void CQtViewHost::PostPicturesLoaded() {
+    Post([](CKelvandorView& view) { view.OnPicturesLoaded(); });
+}
+
+ScreenPoint CQtViewHost::LargestViewSize() {
+    // In full screen the view covers the whole screen its window is on.
+    const QScreen* screen = window_.screen();
+    if (screen == nullptr) {
+        return {};
+    }
+    return {screen->size().width(), screen->size().height()};
 }
 
 void CQtViewHost::StartRemoteReader() {

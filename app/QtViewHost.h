@@ -61,6 +61,9 @@ public:
     std::optional<ScreenPoint> CursorPosition() override;
     void MoveCursor(ScreenPoint p) override;
     void HideMainWindow() override;
+    bool LoadsPicturesInBackground() const override { return true; }
+    void PostPicturesLoaded() override;
+    ScreenPoint LargestViewSize() override;
 
 private:
     template <typename Action>

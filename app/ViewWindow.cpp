@@ -44,7 +44,10 @@ CViewWindow::CViewWindow(QWidget* parent) : QWidget(parent) {
     host_ = std::make_unique<CQtViewHost>(*this, *display_);
     view_ = std::make_unique<CKelvandorView>(
         *host_, *settings_,
-        [](const std::string& path, CDibImage& image) { return LoadImageFile(path, image); });
+        FittingPictureLoader([](const std::string& path, ImageSize fit, CDibImage& image,
+                                ImageSize& fullSize) {
+            return LoadImageFileToFit(path, image, fit, &fullSize);
+        }));
     host_->SetView(view_.get());
 }
 

@@ -43,8 +43,10 @@ std::size_t CHeadlessViewHost::DeliverPosted(std::size_t limit) {
         ++ran;
         if (const auto* command = std::get_if<CommandId>(&next)) {
             view_->OnCommand(*command);
+        } else if (const auto* button = std::get_if<RemoteButton>(&next)) {
+            view_->OnRemoteButton(button->code);
         } else {
-            view_->OnRemoteButton(std::get<RemoteButton>(next).code);
+            view_->OnPicturesLoaded();
         }
     }
     return ran;
@@ -105,6 +107,21 @@ void CHeadlessViewHost::PostCommand(CommandId id) {
 void CHeadlessViewHost::PostRemoteButton(std::uint32_t code) {
     std::lock_guard lock(postedMutex_);
     posted_.emplace_back(RemoteButton{code});
+}
+
+void CHeadlessViewHost::PostPicturesLoaded() {
+    {
+        std::lock_guard lock(postedMutex_);
+        posted_.emplace_back(PicturesLoaded{});
+        picturesPostedFlag_ = true;
+    }
+    picturesPosted_.notify_all();
+}
+
+void CHeadlessViewHost::WaitForPicturesPosted() {
+    std::unique_lock lock(postedMutex_);
+    picturesPosted_.wait(lock, [this] { return picturesPostedFlag_; });
+    picturesPostedFlag_ = false;
 }
 
 }  // namespace kelvandor

@@ -4,6 +4,7 @@
 // until DeliverPosted runs them, and a back buffer whose invalidated areas are recorded. Used
 // by the tests and by `kelvandor-tool` (replay, preview).
 
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -51,6 +52,17 @@ public:
     // ran. Stops after `limit` actions so that a loop of posts cannot freeze the caller.
     std::size_t DeliverPosted(std::size_t limit = 10000);
 
+    // --- Pictures ---
+    // With true, a started puzzle's pictures load while the simulation goes on, and the view
+    // hears that they are there through a posted action (DeliverPosted, after what was posted
+    // before); by default the view waits for them, as replay and preview need.
+    void SetPicturesInBackground(bool on) { picturesInBackground_ = on; }
+    // The size reported as the largest the view can take (0 x 0: unknown).
+    void SetLargestViewSize(ScreenPoint size) { largestView_ = size; }
+    // Blocks until a PostPicturesLoaded has been posted since the last call; for tests that
+    // wait for the worker threads.
+    void WaitForPicturesPosted();
+
     // --- Dialogs ---
     // The answer to the next dialog: a text for OK, nullopt for Cancel. First in, first out;
     // a dialog without a prepared answer is cancelled.
@@ -95,12 +107,16 @@ public:
     std::optional<ScreenPoint> CursorPosition() override { return cursor_; }
     void MoveCursor(ScreenPoint p) override { cursor_ = p; }
     void HideMainWindow() override { mainWindowHidden_ = true; }
+    bool LoadsPicturesInBackground() const override { return picturesInBackground_; }
+    void PostPicturesLoaded() override;
+    ScreenPoint LargestViewSize() override { return largestView_; }
 
 private:
     struct RemoteButton {
         std::uint32_t code;
     };
-    using Posted = std::variant<CommandId, RemoteButton>;
+    struct PicturesLoaded {};
+    using Posted = std::variant<CommandId, RemoteButton, PicturesLoaded>;
 
     std::optional<std::string> Answer(DialogRequest request);
 
@@ -113,6 +129,10 @@ private:
     std::vector<DialogRequest> dialogs_;
     std::mutex postedMutex_;  // the remote reader may post from its own thread
     std::deque<Posted> posted_;
+    std::condition_variable picturesPosted_;
+    bool picturesPostedFlag_ = false;
+    bool picturesInBackground_ = false;
+    ScreenPoint largestView_;
     std::int32_t redraws_ = 0;
     CDibImage backBuffer_;
     std::vector<Area> invalidated_;

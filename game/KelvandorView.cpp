@@ -35,6 +35,18 @@ private:
 }  // namespace
 
 CKelvandorView::CKelvandorView(IViewHost& host, ISettingsStore& settings, PictureLoader loadPicture)
+    : CKelvandorView(host, settings,
+                     loadPicture ? FittingPictureLoader([load = std::move(loadPicture)](
+                                                            const std::string& path, ImageSize,
+                                                            CDibImage& image, ImageSize& fullSize) {
+                         const int code = load(path, image);
+                         fullSize = {image.width, image.height};
+                         return code;
+                     })
+                                 : FittingPictureLoader()) {}
+
+CKelvandorView::CKelvandorView(IViewHost& host, ISettingsStore& settings,
+                               FittingPictureLoader loadPicture)
     : host_(host), settings_(settings), loadPicture_(std::move(loadPicture)) {
     LoadSettings(settings_);
     ResetElementArrays();
@@ -43,6 +55,7 @@ CKelvandorView::CKelvandorView(IViewHost& host, ISettingsStore& settings, Pictur
 }
 
 CKelvandorView::~CKelvandorView() {
+    pictureBatch_.reset();
     SaveSettings(settings_);
     host_.StopRemoteReader();
 }
@@ -254,16 +267,16 @@ void CKelvandorView::ResetElementArrays() {
     state_.DrawnSlot.fill(0);
 }
 
-bool CKelvandorView::LoadPuzzle(std::int32_t number) {
-    ResetElementArrays();
-    if (!kelvandor::LoadPuzzle(state_.PuzzlePath, number, state_.Puzzle, loadPicture_)) {
+bool CKelvandorView::ReadPuzzleText(std::int32_t number, PuzzleContent& into,
+                                    PicturePaths& pictures) {
+    if (!LoadPuzzleText(state_.PuzzlePath, number, into, pictures)) {
         return false;
     }
     // With fewer than two answers there is nothing to order: the round would deal no
     // selection, so nothing could be moved or judged and no command would end it. Such a
     // puzzle is passed over like a missing directory.
-    if (state_.Puzzle.ElementCount < 2) {
-        state_.Puzzle.ElementCount = 0;
+    if (into.ElementCount < 2) {
+        into.ElementCount = 0;
         return false;
     }
     // The lock keeps the move queue still until the board is dealt. A second load before the
@@ -275,16 +288,59 @@ bool CKelvandorView::LoadPuzzle(std::int32_t number) {
     return true;
 }
 
+bool CKelvandorView::LoadPuzzle(std::int32_t number) {
+    ResetElementArrays();
+    PicturePaths pictures;
+    if (!ReadPuzzleText(number, state_.Puzzle, pictures)) {
+        return false;
+    }
+    CPictureBatch batch(pictures, loadPicture_, ImageSize{}, 1, {});
+    batch.Wait();
+    TakePuzzlePictures(state_.Puzzle, batch.Pictures());
+    return true;
+}
+
+ImageSize CKelvandorView::LargestPicture() const {
+    // The view is at its largest in full screen; a picture is never shown larger than the
+    // picture column of that layout allows, whatever the pictures' shapes.
+    const ScreenPoint screen = host_.LargestViewSize();
+    const ScreenLayout& now = renderer_.Screen();
+    const std::int32_t width = std::max(screen.x, now.ViewWidth);
+    const std::int32_t height = std::max(screen.y, now.ViewHeight);
+    if (width <= 0 || height <= 0) {
+        return {};  // no screen yet: whole pictures
+    }
+    const ScreenLayout layout =
+        ComputeScreenLayout(width, height, std::max(nextPuzzle_.ElementCount, 1),
+                            state_.StarPanelWidth, state_.StarCellHeight);
+    // The widest picture column there is: the one of an endlessly wide picture.
+    const AnswerRoom room = AnswerRoomFor(layout, INT32_MAX);
+    if (room.pictureWidth <= 0 || room.pictureHeight <= 0) {
+        return {};
+    }
+    return {static_cast<std::uint32_t>(room.pictureWidth),
+            static_cast<std::uint32_t>(room.pictureHeight)};
+}
+
 void CKelvandorView::StartNextPuzzle() {
-    if (state_.PhaseCountdown > 1 || state_.Started != 0) {
+    if (state_.PhaseCountdown > 1 || state_.Started != 0 || pictureBatch_) {
         return;
     }
+    PicturePaths pictures;
     const SelectionOutcome outcome = SelectNextPuzzle(
         state_.GameNumber, state_.UseFormulas != 0,
-        [this](std::int32_t n) { return LoadPuzzle(n); },
-        [this] { GenerateFormulas(state_.Puzzle, random_); });
+        [this, &pictures](std::int32_t n) {
+            ResetElementArrays();
+            return ReadPuzzleText(n, nextPuzzle_, pictures);
+        },
+        [this, &pictures] {
+            pictures = {};
+            GenerateFormulas(nextPuzzle_, random_);
+        });
 
     if (outcome == SelectionOutcome::NothingLeft) {
+        std::swap(state_.Puzzle, nextPuzzle_);
+        nextPuzzle_ = PuzzleContent();
         state_.Puzzle.QuestionText = kNoPuzzleLeftMessage;
         state_.Puzzle.ElementCount = 0;
         state_.ActivePlayer = kNobody;
@@ -293,6 +349,39 @@ void CKelvandorView::StartNextPuzzle() {
         renderer_.MarkQuestionDirty();
         return;
     }
+    const bool anyPicture = std::any_of(pictures.begin(), pictures.end(),
+                                        [](const std::string& path) { return !path.empty(); });
+    if (!anyPicture || !loadPicture_) {
+        DealNextPuzzle();
+        return;
+    }
+    // The pictures load on worker threads, each reduced to what the screen can show of it.
+    // Where the host lets the user-interface thread go on meanwhile, the window keeps
+    // painting and the remote keeps being heard, and the deal follows when they are there.
+    const bool background = host_.LoadsPicturesInBackground();
+    const unsigned threads = std::max(2u, std::thread::hardware_concurrency());
+    pictureBatch_ = std::make_unique<CPictureBatch>(
+        pictures, loadPicture_, LargestPicture(), threads,
+        background ? std::function<void()>([this] { host_.PostPicturesLoaded(); })
+                   : std::function<void()>());
+    if (!background) {
+        OnPicturesLoaded();
+    }
+}
+
+void CKelvandorView::OnPicturesLoaded() {
+    if (!pictureBatch_) {
+        return;
+    }
+    pictureBatch_->Wait();
+    TakePuzzlePictures(nextPuzzle_, pictureBatch_->Pictures());
+    pictureBatch_.reset();
+    DealNextPuzzle();
+}
+
+void CKelvandorView::DealNextPuzzle() {
+    std::swap(state_.Puzzle, nextPuzzle_);
+    nextPuzzle_ = PuzzleContent();  // the previous puzzle's pictures go now
     state_.Puzzle.ElementCount = std::clamp(state_.Puzzle.ElementCount, 0, kMaxElements);
 
     DealBoard(host_.TickCount());

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -18,6 +19,7 @@
 #include "game/GameState.h"
 #include "game/ViewHost.h"
 #include "puzzles/GameRandom.h"
+#include "puzzles/PictureBatch.h"
 #include "puzzles/PuzzleContent.h"
 #include "settings/SettingsStore.h"
 
@@ -50,9 +52,12 @@ class CKelvandorView {
 public:
     // Gives every field its default, reads the settings from `settings` (kept for saving them
     // on destruction; it must outlive the view) and seeds the random generator from the host's
-    // clocks. `loadPicture` loads answer pictures; it may load nothing.
+    // clocks. `loadPicture` loads answer pictures; it may load nothing. A fitting loader may
+    // hand back pictures reduced to what the screen can show; a plain one loads them whole.
+    CKelvandorView(IViewHost& host, ISettingsStore& settings, FittingPictureLoader loadPicture);
     CKelvandorView(IViewHost& host, ISettingsStore& settings, PictureLoader loadPicture);
-    // Writes the settings back and stops the remote reader.
+    // Writes the settings back and stops the remote reader; pictures still loading are waited
+    // for.
     ~CKelvandorView();
     CKelvandorView(const CKelvandorView&) = delete;
     CKelvandorView& operator=(const CKelvandorView&) = delete;
@@ -72,13 +77,22 @@ public:
     void SetPuzzlePathFromCommandLine(const std::string& path);
 
     // --- Round ---
+    // Chooses the next puzzle and deals it. Its pictures load on worker threads; the deal
+    // waits for them. With a host that loads pictures in the background the call returns at
+    // once and OnPicturesLoaded deals; otherwise the call waits for the pictures and deals.
+    // Does nothing while the pictures of the previous call still load.
     void StartNextPuzzle();
-    void ClearBoard();
-    // Reads puzzle `number` below PuzzlePath. Returns false when its Game.txt is missing or
-    // empty, or when it has fewer than two answers (nothing to order). On success the view
-    // holds MoveQueueLock until StartNextPuzzle has dealt the board; loading again before that
-    // does not wait for it.
+    // The pictures of the puzzle being started have loaded (the host's PostPicturesLoaded):
+    // they take their places and the board is dealt. Does nothing when no load is under way.
+    void OnPicturesLoaded();
+    // Reads puzzle `number` below PuzzlePath, pictures included, as the board's puzzle.
+    // Returns false when its Game.txt is missing or empty, or when it has fewer than two
+    // answers (nothing to order). On success the view holds MoveQueueLock until
+    // StartNextPuzzle has dealt a board; loading again before that does not wait for it.
     bool LoadPuzzle(std::int32_t number);
+    // Whether a started puzzle waits for its pictures.
+    bool PicturesLoading() const { return pictureBatch_ != nullptr; }
+    void ClearBoard();
 
     // --- Ordering and scoring ---
     void QueueMove(std::uint32_t direction);
@@ -164,6 +178,15 @@ private:
         std::int32_t count = 0, min = 100, max = -1;
     };
 
+    // Reads the text of puzzle `number` below PuzzlePath into `into`, with the files of its
+    // pictures. Returns false when its Game.txt is missing or empty, or when it has fewer than
+    // two answers (nothing to order). On success the view holds MoveQueueLock until the board
+    // is dealt; loading again before that does not wait for it.
+    bool ReadPuzzleText(std::int32_t number, PuzzleContent& into, PicturePaths& pictures);
+    // The box the largest answer picture of the next puzzle can be shown in on this screen.
+    ImageSize LargestPicture() const;
+    // The next puzzle (in nextPuzzle_) becomes the board: the deal and the start of the turn.
+    void DealNextPuzzle();
     void ResetElementArrays();
     void ResetPanelsForNextRound();
     void SetPanelsForActivePlayer();
@@ -182,8 +205,11 @@ private:
 
     IViewHost& host_;
     ISettingsStore& settings_;
-    PictureLoader loadPicture_;
+    FittingPictureLoader loadPicture_;
     GameState state_;
+    // The puzzle being started, until it is dealt, and the load of its pictures.
+    PuzzleContent nextPuzzle_;
+    std::unique_ptr<CPictureBatch> pictureBatch_;
     CGameRenderer renderer_{host_, state_};
     GameRandom random_;
     bool tickRunning_ = false;

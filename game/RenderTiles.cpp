@@ -255,9 +255,14 @@ void CGameRenderer::RenderElementImage(std::int32_t index, const AnswerRoom& roo
     if (room.pictureWidth > 0) {
         // The picture fills its column's height, or its width when it is wider than the
         // column; a lower picture sits in the middle of the column's height.
+        // Laid out by the size the picture has in its file: one loaded reduced takes the
+        // same room as a whole one.
         const CDibImage& source = state_.Puzzle.ElementPictures[i];
+        const ImageSize stored = state_.Puzzle.PictureFullSize[i];
         const PictureSize size =
-            FitPicture(source.width, source.height, room.pictureWidth, room.pictureHeight);
+            stored.width != 0 && stored.height != 0
+                ? FitPicture(stored.width, stored.height, room.pictureWidth, room.pictureHeight)
+                : FitPicture(source.width, source.height, room.pictureWidth, room.pictureHeight);
         CDibImage picture;
         if (AnswerPicture(i, size.width, size.height, picture)) {
             const std::int32_t m = screen_.TileMargin();

@@ -90,6 +90,19 @@ public:
 
     // Hides the application's main window while the view shuts down.
     virtual void HideMainWindow() = 0;
+
+    // --- Loading a puzzle's pictures ---
+    // Whether the host delivers PostPicturesLoaded while its user-interface thread goes on
+    // (so the window keeps painting while a puzzle's pictures load). Hosts that do not (the
+    // tests, replay) never get the call: the view then waits for the pictures itself.
+    virtual bool LoadsPicturesInBackground() const { return false; }
+    // Called on a worker thread once the pictures of the puzzle being started have loaded;
+    // the host calls CKelvandorView::OnPicturesLoaded on the user-interface thread, in order
+    // with what else it posts. Safe to call from any thread.
+    virtual void PostPicturesLoaded() {}
+    // The largest size the view can take on its screen (its size in full screen), which
+    // bounds the size pictures are loaded at; 0 x 0 when unknown (the current size counts).
+    virtual ScreenPoint LargestViewSize() { return {}; }
 };
 
 }  // namespace kelvandor

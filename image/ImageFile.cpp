@@ -187,12 +187,67 @@ ImageFormat RecogniseImageFormat(const std::uint8_t* bytes, std::size_t length) 
     return format;
 }
 
+namespace {
+
+// The size a picture of w x h takes fitted into the box keeping its aspect, rounded up, so
+// that a reduction to it still covers whatever the box shows.
+ImageSize CoveringSize(std::uint64_t w, std::uint64_t h, ImageSize box) {
+    // f = min(box.width / w, box.height / h), compared as box.width * h against box.height * w.
+    if (std::uint64_t{box.width} * h <= std::uint64_t{box.height} * w) {
+        return {box.width, static_cast<std::uint32_t>((h * box.width + w - 1) / w)};
+    }
+    return {static_cast<std::uint32_t>((w * box.height + h - 1) / h), box.height};
+}
+
+// What the readers are asked for besides the picture.
+struct ReadRequest {
+    ImageSize fit;
+    ImageSize* fullSize = nullptr;
+};
+
+ImageLoadResult LoadWith(const std::string& path, CDibImage& image, std::string* commentOut,
+                         const ReadRequest& request);
+
+}  // namespace
+
 int LoadImageFile(const std::string& path, CDibImage& image, std::string* commentOut) {
-    return LoadImageFileDetailed(path, image, commentOut).code;
+    return LoadWith(path, image, commentOut, {}).code;
 }
 
 ImageLoadResult LoadImageFileDetailed(const std::string& path, CDibImage& image,
                                       std::string* commentOut) {
+    return LoadWith(path, image, commentOut, {});
+}
+
+int LoadImageFileToFit(const std::string& path, CDibImage& image, ImageSize fit,
+                       ImageSize* fullSize) {
+    if (fullSize != nullptr) {
+        *fullSize = {};
+    }
+    const int code = LoadWith(path, image, nullptr, {fit, fullSize}).code;
+    if (code != kLoadOk || fit.width == 0 || fit.height == 0 || image.width == 0 ||
+        image.height == 0) {
+        return code;
+    }
+    // A picture the reader could not reduce is reduced now when that saves much: only the
+    // reduced copy is kept.
+    const ImageSize needed = CoveringSize(image.width, image.height, fit);
+    if (image.width > 2 * std::uint64_t{needed.width} &&
+        image.height > 2 * std::uint64_t{needed.height}) {
+        const std::uint32_t flags =
+            CDibImage::kScaleSmooth | (image.AlphaKind() == 2 ? CDibImage::kScaleForce32 : 0);
+        CDibImage reduced;
+        if (reduced.Scale(image, needed.width, needed.height, flags)) {
+            image.SwapPictureWith(reduced);
+        }
+    }
+    return code;
+}
+
+namespace {
+
+ImageLoadResult LoadWith(const std::string& path, CDibImage& image, std::string* commentOut,
+                         const ReadRequest& request) {
     ImageLoadResult result;
     const auto finish = [&result](int code) {
         result.code = code;
@@ -233,7 +288,13 @@ ImageLoadResult LoadImageFileDetailed(const std::string& path, CDibImage& image,
         if (!reader) {
             throw EGraphicsException(image_messages::kFormatNotSupported);
         }
+        reader->SetReduction(request.fit.width, request.fit.height);
         reader->Read(stream, image);
+        if (request.fullSize != nullptr) {
+            *request.fullSize = reader->StoredWidth() != 0
+                                    ? ImageSize{reader->StoredWidth(), reader->StoredHeight()}
+                                    : ImageSize{image.width, image.height};
+        }
         if (commentOut != nullptr) {
             *commentOut = reader->Comment();
         }
@@ -247,6 +308,8 @@ ImageLoadResult LoadImageFileDetailed(const std::string& path, CDibImage& image,
         return failed(kLoadUnexpected);
     }
 }
+
+}  // namespace
 
 std::string LastImageError() {
     return gLastImageError;

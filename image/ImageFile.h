@@ -51,6 +51,22 @@ int LoadImageFile(const std::string& path, CDibImage& image, std::string* commen
 ImageLoadResult LoadImageFileDetailed(const std::string& path, CDibImage& image,
                                       std::string* commentOut = nullptr);
 
+// A picture's width and height in pixels, or the box it is shown in.
+struct ImageSize {
+    std::uint32_t width = 0, height = 0;
+};
+
+// LoadImageFile for a picture that is only ever shown fitted into `fit`: the picture may come
+// back reduced, never below the size at which it fills the box (and never enlarged). JPEG
+// pictures are decoded straight at the smallest of the decoder's scales (1/8 to 8/8) that
+// covers the box, so a large photo never exists at full size; a picture of another format
+// that is still more than twice that size is reduced by area averaging. `fullSize`, when
+// given, receives the picture's size as it is stored (upright), before any reduction; the
+// caller lays it out by that size. A fit of 0 x 0 loads at full size. Same result codes as
+// LoadImageFile. Safe to call on several threads at once.
+int LoadImageFileToFit(const std::string& path, CDibImage& image, ImageSize fit,
+                       ImageSize* fullSize = nullptr);
+
 // The message of the last failed LoadImageFile on this thread; empty after a success.
 std::string LastImageError();
 

@@ -54,6 +54,18 @@ public:
     // is drawn with its alpha.
     static void ExpandPaletteToArgb(CDibImage& image);
 
+    // Asks for a picture no larger than it takes to fill a box of width x height keeping its
+    // aspect (0 x 0: full size). Readers whose decoder can produce a smaller picture
+    // directly do so; the others read at full size.
+    void SetReduction(std::uint32_t width, std::uint32_t height) {
+        reduceToWidth_ = width;
+        reduceToHeight_ = height;
+    }
+    // The size of the picture as stored (upright) when the reader reduced it; 0 x 0 when it
+    // read it at full size.
+    std::uint32_t StoredWidth() const { return storedWidth_; }
+    std::uint32_t StoredHeight() const { return storedHeight_; }
+
     void SetProgressCallback(ProgressCallback callback, void* user) {
         progress_ = callback;
         progressUser_ = user;
@@ -71,6 +83,8 @@ protected:
                             std::uint32_t height, std::uint32_t fill = NoFill);
 
     std::string comment_;
+    std::uint32_t reduceToWidth_ = 0, reduceToHeight_ = 0;
+    std::uint32_t storedWidth_ = 0, storedHeight_ = 0;
 
 private:
     ProgressCallback progress_ = nullptr;

@@ -25,6 +25,7 @@ void ResetPuzzle(PuzzleContent& content) {
     for (CDibImage& picture : content.ElementPictures) {
         picture.Free();
     }
+    content.PictureFullSize = {};
 }
 
 }  // namespace
@@ -36,9 +37,10 @@ std::size_t TrimPathSeparator(std::string& path) {
     return path.size();
 }
 
-bool LoadPuzzle(const std::string& root, std::int32_t number, PuzzleContent& content,
-                const PictureLoader& loadPicture) {
+bool LoadPuzzleText(const std::string& root, std::int32_t number, PuzzleContent& content,
+                    PicturePaths& pictures) {
     ResetPuzzle(content);
+    pictures = {};
 
     const ResolvedPath file = ResolvePuzzleFile(root, number, "Game.txt");
     const FileHead head = ReadFileHead(file.path, kMaxPuzzleFileBytes);
@@ -52,38 +54,68 @@ bool LoadPuzzle(const std::string& root, std::int32_t number, PuzzleContent& con
         content.AnswerTexts.Insert(i, text.answers[i].text);
         content.SolutionTexts.Insert(i, text.answers[i].solution);
         content.PictureNames.Insert(i, text.answers[i].picture);
-    }
-
-    // A picture counts only when it loaded completely and has a size. One that failed part
-    // way (a file cut short, a damaged one) is dropped with whatever the loader filled in:
-    // half a picture over grey, or pixels never written, must not reach the screen. The
-    // answer then shows its text alone, as when the file is missing.
-    std::uint64_t aspect = 0;
-    for (std::size_t i = 0; i < text.answers.size(); ++i) {
         const std::string& name = text.answers[i].picture;
-        if (name.empty() || !loadPicture) {
+        if (name.empty()) {
             continue;
         }
-        CDibImage& picture = content.ElementPictures[i];
         const ResolvedPath picturePath = ResolvePuzzleFile(root, number, name);
         // Only files are handed to the reader: a folder cannot be a picture, and opening a
         // pipe or a device could block the game for good.
         if (picturePath.exists && !IsRegularFile(picturePath.path)) {
             continue;
         }
-        if (loadPicture(picturePath.path, picture) != 0) {
-            picture.Free();
+        pictures[i] = picturePath.path;
+    }
+    content.ElementCount = static_cast<std::int32_t>(text.answers.size());
+    return true;
+}
+
+void TakePuzzlePictures(PuzzleContent& content, LoadedPictures& pictures) {
+    // A picture counts only when it loaded completely and has a size. One that failed part
+    // way (a file cut short, a damaged one) is dropped with whatever the loader filled in:
+    // half a picture over grey, or pixels never written, must not reach the screen. The
+    // answer then shows its text alone, as when the file is missing.
+    std::uint64_t aspect = 0;
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        LoadedPicture& loaded = pictures[i];
+        CDibImage& picture = content.ElementPictures[i];
+        picture.Free();
+        content.PictureFullSize[i] = {};
+        if (loaded.code != 0 || loaded.image.IsEmpty()) {
             continue;
         }
-        if (picture.width > 0 && picture.height > 0 && picture.bitsPerPixel > 0) {
-            const std::uint64_t w = picture.width;
-            const std::uint64_t h = picture.height;
+        picture.SwapPictureWith(loaded.image);
+        if (picture.width > 0 && picture.height > 0 && loaded.fullSize.width > 0 &&
+            loaded.fullSize.height > 0) {
+            content.PictureFullSize[i] = loaded.fullSize;
+            const std::uint64_t w = loaded.fullSize.width;
+            const std::uint64_t h = loaded.fullSize.height;
             aspect = std::max(aspect, w * 256 / h);
         }
     }
     content.PictureAspect = static_cast<std::int32_t>(std::min<std::uint64_t>(aspect, INT32_MAX));
     content.HasElementPictures = content.PictureAspect > 0;
-    content.ElementCount = static_cast<std::int32_t>(text.answers.size());
+}
+
+bool LoadPuzzle(const std::string& root, std::int32_t number, PuzzleContent& content,
+                const PictureLoader& loadPicture) {
+    PicturePaths paths;
+    if (!LoadPuzzleText(root, number, content, paths)) {
+        return false;
+    }
+    LoadedPictures pictures;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (paths[i].empty() || !loadPicture) {
+            continue;
+        }
+        // Loaded in its slot, as callers that watch the slots expect; it is put back there.
+        CDibImage& slot = content.ElementPictures[i];
+        LoadedPicture& loaded = pictures[i];
+        loaded.code = loadPicture(paths[i], slot);
+        loaded.fullSize = {slot.width, slot.height};
+        loaded.image.SwapPictureWith(slot);
+    }
+    TakePuzzlePictures(content, pictures);
     return true;
 }
 

@@ -7,6 +7,8 @@
 
 #include "puzzles/PuzzleContent.h"
 
+#include <array>
+
 namespace kelvandor {
 
 // Removes one trailing '\' or '/' from `path`; returns the new length.
@@ -19,5 +21,30 @@ std::size_t TrimPathSeparator(std::string& path);
 // regard to case. Takes no lock.
 bool LoadPuzzle(const std::string& root, std::int32_t number, PuzzleContent& content,
                 const PictureLoader& loadPicture);
+
+// LoadPuzzle in two halves, so that the pictures can be loaded elsewhere (on worker threads)
+// between them.
+//
+// The files of the pictures to load, slot i for answer i: empty where the answer names none
+// or the name is something that must not be opened (a folder, a pipe, a device).
+using PicturePaths = std::array<std::string, kMaxElements>;
+
+// A picture as loaded for its slot: the loader's result code, the picture and its stored size.
+struct LoadedPicture {
+    int code = -1;
+    CDibImage image;
+    ImageSize fullSize;
+};
+using LoadedPictures = std::array<LoadedPicture, kMaxElements>;
+
+// The first half: LoadPuzzle without loading pictures. Same result; `pictures` receives the
+// files to load.
+bool LoadPuzzleText(const std::string& root, std::int32_t number, PuzzleContent& content,
+                    PicturePaths& pictures);
+
+// The second half: the pictures that loaded whole (code 0, a size) move into their slots of
+// content, the others are dropped, and PictureAspect and HasElementPictures follow from the
+// stored sizes.
+void TakePuzzlePictures(PuzzleContent& content, LoadedPictures& pictures);
 
 }  // namespace kelvandor

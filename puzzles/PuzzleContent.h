@@ -8,6 +8,7 @@
 #include <string>
 
 #include "image/DibImage.h"
+#include "image/ImageFile.h"
 #include "puzzles/StringList.h"
 
 namespace kelvandor {
@@ -24,10 +25,20 @@ struct PuzzleContent {
     std::array<CDibImage, kMaxElements> ElementPictures;  // picture of element i in slot i
     bool HasElementPictures = false;
     std::int32_t PictureAspect = 0;  // largest width * 256 / height of the loaded pictures
+    // The size of picture i as stored in its file, 0 x 0 where none loaded. The picture in
+    // its slot may have been loaded reduced, to what the largest tile can show; the screen is
+    // laid out by this size, so that a reduced picture takes the same room as a whole one.
+    std::array<ImageSize, kMaxElements> PictureFullSize{};
 };
 
 // Loads an image file into `image`; returns 0 on success, a negative code otherwise (the
 // contract of LoadImageFile). Injected so that the puzzle layer needs no image reader.
 using PictureLoader = std::function<int(const std::string& path, CDibImage& image)>;
+
+// Loads a picture that is shown no larger than what fits a box of `fit` (0 x 0: any size). It
+// may come back reduced, no smaller than that; `fullSize` receives its size as stored. Returns
+// as PictureLoader does. Called on worker threads, several at once.
+using FittingPictureLoader = std::function<int(const std::string& path, ImageSize fit,
+                                               CDibImage& image, ImageSize& fullSize)>;
 
 }  // namespace kelvandor

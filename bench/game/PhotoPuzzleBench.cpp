@@ -1,0 +1,188 @@
+// F5 with photos: a puzzle whose twelve answers carry 12-megapixel JPEGs (4000 x 3000,
+// quality 90, noise over gradients, written by libjpeg into a temporary folder by this
+// program), from the key to the dealt board. Threaded work is timed as process CPU time and
+// wall time, so the worker threads count.
+//
+//   Jpeg12MP/whole        one photo decoded at full size (LoadImageFile)
+//   Jpeg12MP/tile         one photo decoded for a 1080p tile (LoadImageFileToFit)
+//   F5TwelvePhotosWhole   the way before: every photo at full size, one after another
+//   F5TwelvePhotosTile    the way now: reduced while decoding, on worker threads
+//
+// The counter picture_MB is what the dealt puzzle keeps of its pictures.
+//
+//   build/bench/photo_puzzle_bench [--benchmark_filter=...]
+
+#include <benchmark/benchmark.h>
+
+#include <jpeglib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "game/HeadlessViewHost.h"
+#include "game/KelvandorView.h"
+#include "image/ImageFile.h"
+#include "puzzles/LoadPuzzle.h"
+#include "settings/SettingsStore.h"
+
+namespace kelvandor {
+namespace {
+
+constexpr int kPhotoWidth = 4000;
+constexpr int kPhotoHeight = 3000;
+constexpr int kAnswers = 12;
+
+void WritePhoto(const std::string& path, unsigned seed) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        std::abort();
+    }
+    jpeg_compress_struct encoder{};
+    jpeg_error_mgr errors{};
+    encoder.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&encoder);
+    jpeg_stdio_dest(&encoder, file);
+    encoder.image_width = kPhotoWidth;
+    encoder.image_height = kPhotoHeight;
+    encoder.input_components = 3;
+    encoder.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&encoder);
+    jpeg_set_quality(&encoder, 90, TRUE);
+    jpeg_start_compress(&encoder, TRUE);
+    std::minstd_rand noise(seed);
+    std::vector<JSAMPLE> row(static_cast<std::size_t>(kPhotoWidth) * 3);
+    while (encoder.next_scanline < encoder.image_height) {
+        const int y = static_cast<int>(encoder.next_scanline);
+        for (int x = 0; x < kPhotoWidth; ++x) {
+            const int grain = static_cast<int>(noise() % 24) - 12;
+            row[x * 3 + 0] = static_cast<JSAMPLE>(std::clamp(x * 255 / kPhotoWidth + grain, 0, 255));
+            row[x * 3 + 1] = static_cast<JSAMPLE>(std::clamp(y * 255 / kPhotoHeight + grain, 0, 255));
+            row[x * 3 + 2] = static_cast<JSAMPLE>(
+                std::clamp(static_cast<int>((x ^ y) & 0xFF) / 2 + 64 + grain, 0, 255));
+        }
+        JSAMPROW pointer = row.data();
+        jpeg_write_scanlines(&encoder, &pointer, 1);
+    }
+    jpeg_finish_compress(&encoder);
+    jpeg_destroy_compress(&encoder);
+    std::fclose(file);
+}
+
+// Game001 with twelve answers, each with its own photo; made once per run, removed at exit.
+struct PhotoPuzzle {
+    std::filesystem::path root;
+    PhotoPuzzle() {
+        root = std::filesystem::temp_directory_path() /
+               ("kelvandor-photo-bench-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(root / "Game001");
+        std::ofstream text(root / "Game001" / "Game.txt", std::ios::binary);
+        text << "Welches Foto wurde zuerst aufgenommen?\n";
+        for (int i = 0; i < kAnswers; ++i) {
+            const std::string name = "foto" + std::to_string(i) + ".jpg";
+            WritePhoto((root / "Game001" / name).string(), static_cast<unsigned>(i + 1));
+            text << "Foto " << i + 1 << "||" << name << "\n";
+        }
+    }
+    ~PhotoPuzzle() { std::filesystem::remove_all(root); }
+    std::string Photo(int i) const {
+        return (root / "Game001" / ("foto" + std::to_string(i) + ".jpg")).string();
+    }
+};
+
+const PhotoPuzzle& Puzzle() {
+    static const PhotoPuzzle puzzle;
+    return puzzle;
+}
+
+// The picture box of a 1080p board of twelve answers: the tile's picture column.
+constexpr ImageSize kTileBox{400, 45};
+
+void BM_Jpeg12MP(benchmark::State& state, bool tile) {
+    const std::string path = Puzzle().Photo(0);
+    for (auto _ : state) {
+        CDibImage image;
+        const int code = tile ? LoadImageFileToFit(path, image, kTileBox)
+                              : LoadImageFile(path, image);
+        if (code != kLoadOk) {
+            state.SkipWithError("the photo does not load");
+        }
+        benchmark::DoNotOptimize(image.bits);
+    }
+}
+BENCHMARK_CAPTURE(BM_Jpeg12MP, whole, false)
+    ->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK_CAPTURE(BM_Jpeg12MP, tile, true)
+    ->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+// The way before: the puzzle's photos loaded whole, one after another, as LoadPuzzle does.
+void BM_F5TwelvePhotosWhole(benchmark::State& state) {
+    Puzzle();
+    double kept = 0;
+    for (auto _ : state) {
+        PuzzleContent content;
+        if (!LoadPuzzle(Puzzle().root.string(), 1, content,
+                        [](const std::string& path, CDibImage& image) {
+                            return LoadImageFile(path, image);
+                        }) ||
+            !content.HasElementPictures) {
+            state.SkipWithError("the puzzle did not load with its photos");
+        }
+        kept = 0;
+        for (const CDibImage& picture : content.ElementPictures) {
+            kept += static_cast<double>(picture.imageSize);
+        }
+    }
+    state.counters["picture_MB"] = kept / 1e6;
+}
+BENCHMARK(BM_F5TwelvePhotosWhole)
+    ->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime()->Iterations(3);
+
+// The way now: F5 to the dealt board in a 1080p view, the photos reduced while they are
+// decoded, on worker threads.
+void BM_F5TwelvePhotosTile(benchmark::State& state) {
+    Puzzle();
+    double kept = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto host = std::make_unique<CHeadlessViewHost>();
+        host->SetLargestViewSize({1920, 1080});
+        CMemorySettingsStore settings;
+        settings.WriteText("PicPath", Puzzle().root.string());
+        auto view = std::make_unique<CKelvandorView>(
+            *host, settings,
+            FittingPictureLoader([](const std::string& path, ImageSize fit, CDibImage& image,
+                                    ImageSize& full) {
+                return LoadImageFileToFit(path, image, fit, &full);
+            }));
+        view->OnCreate();
+        view->OnSize(1920, 1080);
+        state.ResumeTiming();
+        view->StartNextPuzzle();
+        state.PauseTiming();
+        if (view->State().Started != 1 || !view->State().Puzzle.HasElementPictures) {
+            state.SkipWithError("the puzzle was not dealt with its photos");
+        }
+        kept = 0;
+        for (const CDibImage& picture : view->State().Puzzle.ElementPictures) {
+            kept += static_cast<double>(picture.imageSize);
+        }
+        view.reset();
+        host.reset();
+        state.ResumeTiming();
+    }
+    state.counters["picture_MB"] = kept / 1e6;
+}
+BENCHMARK(BM_F5TwelvePhotosTile)
+    ->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime()->Iterations(5);
+
+}  // namespace
+}  // namespace kelvandor
+
+BENCHMARK_MAIN();

@@ -1,0 +1,67 @@
+#include "puzzles/PictureBatch.h"
+
+#include <algorithm>
+
+namespace kelvandor {
+
+CPictureBatch::CPictureBatch(const PicturePaths& paths, FittingPictureLoader load, ImageSize fit,
+                             unsigned threads, std::function<void()> done)
+    : paths_(paths), load_(std::move(load)), fit_(fit), done_(std::move(done)) {
+    for (std::size_t i = 0; i < paths_.size(); ++i) {
+        if (!paths_[i].empty()) {
+            order_.push_back(i);
+        }
+    }
+    left_ = order_.size();
+    if (order_.empty() || !load_) {
+        left_ = 0;
+        if (done_) {
+            done_();
+        }
+        return;
+    }
+    const std::size_t count = std::clamp<std::size_t>(threads, 1, order_.size());
+    for (std::size_t t = 0; t < count; ++t) {
+        threads_.emplace_back([this] { Work(); });
+    }
+}
+
+CPictureBatch::~CPictureBatch() {
+    stop_ = true;
+    for (std::thread& thread : threads_) {
+        thread.join();
+    }
+}
+
+void CPictureBatch::Wait() {
+    for (std::thread& thread : threads_) {
+        thread.join();
+    }
+    threads_.clear();
+}
+
+void CPictureBatch::Work() {
+    for (;;) {
+        const std::size_t taken = next_.fetch_add(1);
+        if (taken >= order_.size()) {
+            return;
+        }
+        const std::size_t slot = order_[taken];
+        LoadedPicture& picture = pictures_[slot];
+        if (!stop_) {
+            try {
+                picture.code = load_(paths_[slot], fit_, picture.image, picture.fullSize);
+            } catch (...) {
+                picture.code = -1;
+                picture.image.Free();
+            }
+        }
+        // The last one to finish says so. The owner may then Wait, which joins this thread
+        // before the batch can go.
+        if (left_.fetch_sub(1) == 1 && done_ && !stop_) {
+            done_();
+        }
+    }
+}
+
+}  // namespace kelvandor
