@@ -1,6 +1,9 @@
 #include "app/QtViewHost.h"
 
 #include <QCursor>
+#include <QtGlobal>
+
+#include <cstdio>
 #include <QDateTime>
 #include <QFile>
 #include <QScreen>
@@ -19,7 +22,9 @@
 namespace kelvandor {
 
 CQtViewHost::CQtViewHost(QWidget& window, GameDisplayWindow& display)
-    : window_(window), display_(display) {}
+    : window_(window),
+      display_(display),
+      traceTicks_(qEnvironmentVariableIsSet("KELVANDOR_TRACE_TICKS")) {}
 
 CQtViewHost::~CQtViewHost() {
     StopRemoteReader();
@@ -45,6 +50,12 @@ void CQtViewHost::StartTimer(std::uint32_t id, std::uint32_t periodMs) {
     QObject::connect(timer_, &QTimer::timeout, &window_, [this, id] {
         if (view_ != nullptr) {
             view_->OnTimer(id);
+            if (traceTicks_) {
+                // For measuring the shell from outside: when each tick ran, on the steady
+                // clock, and whether a round was on.
+                std::fprintf(stderr, "kelvandor-trace tick %u started %u\n", SteadyTickCount(),
+                             view_->State().Started);
+            }
         }
     });
     timer_->start(static_cast<int>(periodMs));

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <sys/resource.h>
+
 namespace kelvandor {
 
 CPictureBatch::CPictureBatch(const PicturePaths& paths, FittingPictureLoader load, ImageSize fit,
@@ -41,6 +43,10 @@ void CPictureBatch::Wait() {
 }
 
 void CPictureBatch::Work() {
+    // Decoding yields to the user-interface thread, which keeps painting and hearing the
+    // remote on a machine with few cores. (On Linux a thread's nice value is its own; where
+    // it is not, the call changes nothing that matters and its failure is ignored.)
+    setpriority(PRIO_PROCESS, 0, 4);
     for (;;) {
         const std::size_t taken = next_.fetch_add(1);
         if (taken >= order_.size()) {

@@ -75,20 +75,29 @@ void WritePhoto(const std::string& path, unsigned seed) {
     std::fclose(file);
 }
 
-// Game001 with twelve answers, each with its own photo; made once per run, removed at exit.
+}  // namespace
+
+// Game001 with twelve answers below root, each with its own photo.
+void WritePhotoPuzzle(const std::filesystem::path& root) {
+    std::filesystem::create_directories(root / "Game001");
+    std::ofstream text(root / "Game001" / "Game.txt", std::ios::binary);
+    text << "Welches Foto wurde zuerst aufgenommen?\n";
+    for (int i = 0; i < kAnswers; ++i) {
+        const std::string name = "foto" + std::to_string(i) + ".jpg";
+        WritePhoto((root / "Game001" / name).string(), static_cast<unsigned>(i + 1));
+        text << "Foto " << i + 1 << "||" << name << "\n";
+    }
+}
+
+namespace {
+
+// The photo puzzle, made once per run, removed at exit.
 struct PhotoPuzzle {
     std::filesystem::path root;
     PhotoPuzzle() {
         root = std::filesystem::temp_directory_path() /
                ("kelvandor-photo-bench-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(root / "Game001");
-        std::ofstream text(root / "Game001" / "Game.txt", std::ios::binary);
-        text << "Welches Foto wurde zuerst aufgenommen?\n";
-        for (int i = 0; i < kAnswers; ++i) {
-            const std::string name = "foto" + std::to_string(i) + ".jpg";
-            WritePhoto((root / "Game001" / name).string(), static_cast<unsigned>(i + 1));
-            text << "Foto " << i + 1 << "||" << name << "\n";
-        }
+        WritePhotoPuzzle(root);
     }
     ~PhotoPuzzle() { std::filesystem::remove_all(root); }
     std::string Photo(int i) const {
@@ -185,4 +194,15 @@ BENCHMARK(BM_F5TwelvePhotosTile)
 }  // namespace
 }  // namespace kelvandor
 
-BENCHMARK_MAIN();
+// `photo_puzzle_bench --write-puzzle DIR` only writes the puzzle (DIR/Game001) and exits,
+// for measuring the program itself with it (bench/app/end_to_end.py).
+int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--write-puzzle") {
+        kelvandor::WritePhotoPuzzle(argv[2]);
+        return 0;
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,124 @@
+#!/usr/bin/env python3
+"""The real game under Xvfb, measured from outside.
+
+  end_to_end.py GAME PHOTO_PUZZLE_BENCH WIDTHxHEIGHT [--puzzles ROOT]
+
+animation: F5 on the sample puzzles, then the selected answer sent across the columns and
+           back (Left, Right) for ten seconds; the game's process CPU time in that span
+           (utime + stime from /proc/PID/stat).
+photos:    F5 on a puzzle of twelve 4000 x 3000 JPEGs (written by photo_puzzle_bench);
+           growth of the resident memory (VmRSS before F5 against VmHWM after the deal),
+           and, when the game writes tick lines (KELVANDOR_TRACE_TICKS), the time from the key
+           to the first tick of the dealt round and the longest gap between ticks meanwhile.
+The key presses go to the window with xdotool; the settings live in a temporary folder.
+"""
+import os, re, shutil, subprocess, sys, tempfile, time
+
+def proc_cpu_seconds(pid):
+    fields = open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+def status_kb(pid, key):
+    for line in open(f"/proc/{pid}/status"):
+        if line.startswith(key + ":"):
+            return int(line.split()[1])
+    return 0
+
+def key(display, window, name):
+    subprocess.run(["xdotool", "key", "--window", window, name], env={**os.environ, "DISPLAY": display},
+                   check=True)
+
+def start_game(game, display, root, trace_path):
+    config = tempfile.mkdtemp(prefix="kelvandor-e2e-config-")
+    runtime = tempfile.mkdtemp(prefix="kelvandor-e2e-run-")
+    os.chmod(runtime, 0o700)
+    os.makedirs(f"{config}/XQ")
+    with open(f"{config}/XQ/Kelvandor.conf", "w") as f:
+        f.write(f"[General]\nPicPath={root}\n")
+    env = {**os.environ, "DISPLAY": display, "XDG_CONFIG_HOME": config, "XDG_RUNTIME_DIR": runtime,
+           "KELVANDOR_TRACE_TICKS": "1"}
+    env.pop("QT_QPA_PLATFORM", None)
+    trace = open(trace_path, "w")
+    process = subprocess.Popen([game, "-z", root], env=env, stderr=trace, stdout=subprocess.DEVNULL)
+    window = None
+    for _ in range(100):
+        time.sleep(0.1)
+        found = subprocess.run(["xdotool", "search", "--pid", str(process.pid)], env=env,
+                               capture_output=True, text=True).stdout.split()
+        if found:
+            window = found[-1]
+            break
+    time.sleep(2.0)
+    return process, window, (config, runtime)
+
+def stop_game(process, folders):
+    process.terminate()
+    try:
+        process.wait(10)
+    except subprocess.TimeoutExpired:
+        process.kill()
+    for folder in folders:
+        shutil.rmtree(folder, ignore_errors=True)
+
+def ticks(trace_path):
+    out = []
+    for line in open(trace_path):
+        m = re.match(r"kelvandor-trace tick (\d+) started (\d+)", line)
+        if m:
+            out.append((int(m.group(1)), int(m.group(2))))
+    return out
+
+def main():
+    game, bench, size = sys.argv[1], sys.argv[2], sys.argv[3]
+    samples = sys.argv[sys.argv.index("--puzzles") + 1] if "--puzzles" in sys.argv else \
+        os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../samples/puzzles")
+    display = ":%d" % (50 + os.getpid() % 40)
+    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", size + "x24", "-nolisten", "tcp"],
+                            stderr=subprocess.DEVNULL)
+    time.sleep(1.5)
+    work = tempfile.mkdtemp(prefix="kelvandor-e2e-")
+    try:
+        # Animation.
+        process, window, folders = start_game(game, display, os.path.abspath(samples), f"{work}/a.trace")
+        key(display, window, "F5")
+        time.sleep(2.0)
+        before = proc_cpu_seconds(process.pid)
+        start = time.monotonic()
+        while time.monotonic() - start < 10.0:
+            key(display, window, "Left")
+            time.sleep(0.5)
+            key(display, window, "Right")
+            time.sleep(0.5)
+        used = proc_cpu_seconds(process.pid) - before
+        span = time.monotonic() - start
+        stop_game(process, folders)
+        print(f"{size} animation: game CPU {used:.2f} s in {span:.1f} s ({100 * used / span:.0f} %)")
+
+        # Photos.
+        photos = f"{work}/photos"
+        subprocess.run([bench, "--write-puzzle", photos], check=True)
+        process, window, folders = start_game(game, display, photos, f"{work}/p.trace")
+        rss = status_kb(process.pid, "VmRSS")
+        pressed = int(time.monotonic() * 1000) & 0xFFFFFFFF
+        key(display, window, "F5")
+        time.sleep(8.0)
+        hwm = status_kb(process.pid, "VmHWM")
+        stop_game(process, folders)
+        print(f"{size} photos: memory growth {(hwm - rss) / 1024:.0f} MB (VmHWM after - VmRSS before)")
+        t = [(ms, s) for ms, s in ticks(f"{work}/p.trace") if ms >= pressed - 100]
+        if t:
+            dealt = next((ms for ms, s in t if s == 1), None)
+            loading = [b[0] - a[0] for a, b in zip(t, t[1:]) if dealt is None or b[0] < dealt]
+            if dealt is not None:
+                print(f"{size} photos: F5 to the first tick of the dealt round {dealt - pressed} ms")
+                print(f"{size} photos: gap between ticks across the deal "
+                      f"{max(b[0] - a[0] for a, b in zip(t, t[1:]) if b[0] == dealt)} ms")
+            print(f"{size} photos: longest gap between ticks while loading "
+                  f"{max(loading) if loading else 0} ms")
+        else:
+            print(f"{size} photos: no tick lines (the game does not trace)")
+    finally:
+        xvfb.terminate()
+        shutil.rmtree(work, ignore_errors=True)
+
+main()
