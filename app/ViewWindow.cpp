@@ -40,9 +40,7 @@ CViewWindow::CViewWindow(QWidget* parent) : QWidget(parent) {
     display_->SetBackgroundColour(0x000000);
     settings_ = std::make_unique<CQSettingsStore>();
     host_ = std::make_unique<CQtViewHost>(*this, *display_);
-    view_ = std::make_unique<CKelvandorView>(
-        *host_, *settings_,
-        [](const std::string& path, CDibImage& image) { return LoadImageFile(path, image); });
+    view_ = std::make_unique<CKelvandorView>(*host_, *settings_, LoadImageFileWithin);
     host_->SetView(view_.get());
 }
 

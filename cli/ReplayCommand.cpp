@@ -239,10 +239,6 @@ void RunLine(std::string_view line, CKelvandorView& view, CHeadlessViewHost& hos
     host.DeliverPosted();
 }
 
-int LoadPicture(const std::string& path, CDibImage& image) {
-    return LoadImageFile(path, image);
-}
-
 }  // namespace
 
 int RunReplay(int argc, char** argv) {
@@ -274,7 +270,7 @@ int RunReplay(int argc, char** argv) {
     // Default settings, never the user's store: the replay must not depend on or change them.
     CMemorySettingsStore settings;
     CHeadlessViewHost host(kStartTick, std::time(nullptr));
-    auto view = std::make_unique<CKelvandorView>(host, settings, LoadPicture);
+    auto view = std::make_unique<CKelvandorView>(host, settings, LoadImageFileWithin);
     host.Attach(view.get());
     view->OnCreate();
     view->OnSize(1280, 720);

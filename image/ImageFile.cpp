@@ -191,22 +191,17 @@ int LoadImageFile(const std::string& path, CDibImage& image, std::string* commen
     return LoadImageFileDetailed(path, image, commentOut).code;
 }
 
-ImageLoadResult LoadImageFileDetailed(const std::string& path, CDibImage& image,
-                                      std::string* commentOut) {
+namespace {
+
+// Recognises the format of an open stream and reads it with the format's reader.
+ImageLoadResult LoadFromStream(CDataStream& stream, CDibImage& image, std::string* commentOut,
+                               std::uint64_t maxPixels) {
     ImageLoadResult result;
     const auto finish = [&result](int code) {
         result.code = code;
         result.message = gLastImageError;
         return result;
     };
-    if (commentOut != nullptr) {
-        commentOut->clear();
-    }
-    CDataStream stream;
-    if (!stream.Open(path)) {
-        SetLastError(kMessageCannotOpen);
-        return finish(kLoadCannotOpen);
-    }
     // Not more than the source holds: a read past its end would mark it as cut short.
     std::uint8_t header[kForeignHeaderLength];
     const std::size_t got = stream.Read(
@@ -233,6 +228,7 @@ ImageLoadResult LoadImageFileDetailed(const std::string& path, CDibImage& image,
         if (!reader) {
             throw EGraphicsException(image_messages::kFormatNotSupported);
         }
+        reader->SetPixelBudget(maxPixels);
         reader->Read(stream, image);
         if (commentOut != nullptr) {
             *commentOut = reader->Comment();
@@ -246,6 +242,38 @@ ImageLoadResult LoadImageFileDetailed(const std::string& path, CDibImage& image,
         SetLastError(kMessageUnexpected);
         return failed(kLoadUnexpected);
     }
+}
+
+}  // namespace
+
+ImageLoadResult LoadImageFileDetailed(const std::string& path, CDibImage& image,
+                                      std::string* commentOut, std::uint64_t maxPixels) {
+    if (commentOut != nullptr) {
+        commentOut->clear();
+    }
+    CDataStream stream;
+    if (!stream.Open(path)) {
+        SetLastError(kMessageCannotOpen);
+        ImageLoadResult result;
+        result.code = kLoadCannotOpen;
+        result.message = gLastImageError;
+        return result;
+    }
+    return LoadFromStream(stream, image, commentOut, maxPixels);
+}
+
+int LoadImageFileWithin(const std::string& path, CDibImage& image, std::uint64_t maxPixels) {
+    return LoadImageFileDetailed(path, image, nullptr, maxPixels).code;
+}
+
+ImageLoadResult LoadImageBytes(std::span<const std::uint8_t> bytes, CDibImage& image,
+                               std::string* commentOut, std::uint64_t maxPixels) {
+    if (commentOut != nullptr) {
+        commentOut->clear();
+    }
+    CDataStream stream;
+    stream.OpenMemory(bytes);
+    return LoadFromStream(stream, image, commentOut, maxPixels);
 }
 
 std::string LastImageError() {

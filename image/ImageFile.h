@@ -2,10 +2,12 @@
 // Loading of image files and program resources into a CDibImage.
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "image/DibImage.h"
 #include "image/ForeignFormats.h"
+#include "image/ImageReader.h"
 
 namespace kelvandor {
 
@@ -47,9 +49,22 @@ struct ImageLoadResult {
 // after a successful read receives the picture's comment. Never throws for bad input.
 int LoadImageFile(const std::string& path, CDibImage& image, std::string* commentOut = nullptr);
 
-// LoadImageFile, telling in addition which format was found and how the load failed.
+// LoadImageFile, telling in addition which format was found and how the load failed. A
+// picture of more than maxPixels pixels (never more than kMaxPicturePixels, 100 megapixels)
+// is refused with kLoadPictureTooLarge, "Das Bild ist zu groß", before it is allocated.
 ImageLoadResult LoadImageFileDetailed(const std::string& path, CDibImage& image,
-                                      std::string* commentOut = nullptr);
+                                      std::string* commentOut = nullptr,
+                                      std::uint64_t maxPixels = kMaxPicturePixels);
+
+// LoadImageFile for at most maxPixels pixels: the picture loader that the game and the tool
+// hand to LoadPuzzle.
+int LoadImageFileWithin(const std::string& path, CDibImage& image, std::uint64_t maxPixels);
+
+// The same load from bytes in memory (which need only live for the call): recognition, the
+// reader, the codes and LastImageError() as for a file.
+ImageLoadResult LoadImageBytes(std::span<const std::uint8_t> bytes, CDibImage& image,
+                               std::string* commentOut = nullptr,
+                               std::uint64_t maxPixels = kMaxPicturePixels);
 
 // The message of the last failed LoadImageFile on this thread; empty after a success.
 std::string LastImageError();

@@ -232,9 +232,8 @@ void CJpegReader::Read(CDataStream& stream, CDibImage& image) {
         fail();
     }
     comment_ = CommentOf(state);
-    if (state.decoder.image_width > kMaxImageSide || state.decoder.image_height > kMaxImageSide) {
-        throw EGraphicsPicSize();  // refused before the decoder allocates for it
-    }
+    // Refused before the decoder allocates for it.
+    CheckPictureSize(state.decoder.image_width, state.decoder.image_height);
     if (!RunGuarded(state, StartStep)) {
         fail();
     }

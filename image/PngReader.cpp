@@ -14,6 +14,8 @@ namespace kelvandor {
 namespace {
 
 constexpr std::size_t kMaxLibraryMessage = 200;
+constexpr png_alloc_size_t kMaxChunkBytes = 8'000'000;
+constexpr png_uint_32 kMaxCachedChunks = 1000;
 
 // Everything the libpng callbacks touch. Plain data only: libpng leaves its frames (and ours
 // below the guard) by longjmp, which must not skip a destructor.
@@ -229,14 +231,18 @@ void CPngReader::Read(CDataStream& stream, CDibImage& image) {
         throw EGraphicsMemory();
     }
     png_set_read_fn(state.png, &state, OnRead);
+    // A chunk's length is allocated before its bytes are read: without limits a file of a few
+    // hundred bytes that claims a text or profile chunk of 2 GiB costs 2 GB and seconds.
+    // Ancillary chunks (and what their compressed text expands to) get 8 MB each and at most
+    // 1000 of them are kept. The picture's size is checked against the budget after the header.
+    png_set_chunk_malloc_max(state.png, kMaxChunkBytes);
+    png_set_chunk_cache_max(state.png, kMaxCachedChunks);
 
     if (!RunGuarded(state, ReadInfoStep)) {
         throw EGraphicsException(state.message);
     }
     comment_ = CommentOf(state);
-    if (state.width > kMaxImageSide || state.height > kMaxImageSide) {
-        throw EGraphicsPicSize();
-    }
+    CheckPictureSize(state.width, state.height);
     if (!RunGuarded(state, SetTransformsStep)) {
         throw EGraphicsException(state.message);
     }

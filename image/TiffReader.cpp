@@ -144,10 +144,7 @@ void CTiffReader::Read(CDataStream& stream, CDibImage& image) {
         !TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height) || width == 0 || height == 0) {
         Fail(tiff_messages::kBadEntry);
     }
-    if (width > kMaxImageSide || height > kMaxImageSide ||
-        std::uint64_t{width} * height > kMaxDecodedPixels) {
-        throw EGraphicsPicSize();
-    }
+    CheckPictureSize(width, height);  // before libtiff allocates for it
     TIFFRGBAImage rgba{};
     CheckMode(tiff.get(), rgba);
     const std::unique_ptr<TIFFRGBAImage, RgbaEnder> ender(&rgba);

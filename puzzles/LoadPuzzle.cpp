@@ -40,7 +40,9 @@ bool LoadPuzzle(const std::string& root, std::int32_t number, PuzzleContent& con
                 const PictureLoader& loadPicture) {
     ResetPuzzle(content);
 
-    const ResolvedPath file = ResolvePuzzleFile(root, number, "Game.txt");
+    // One listing per folder for the whole load, however many names miss by case.
+    CFolderListings listings;
+    const ResolvedPath file = ResolvePuzzleFile(root, number, "Game.txt", &listings);
     const FileHead head = ReadFileHead(file.path, kMaxPuzzleFileBytes);
     if (head.bytes.empty()) {
         return false;
@@ -57,21 +59,28 @@ bool LoadPuzzle(const std::string& root, std::int32_t number, PuzzleContent& con
     // A picture counts only when it loaded completely and has a size; one that failed part
     // way keeps in its slot what the loader filled in, but sets no column width.
     std::uint64_t aspect = 0;
+    std::uint64_t pixelsLeft = kPuzzlePixelBudget;
     for (std::size_t i = 0; i < text.answers.size(); ++i) {
         const std::string& name = text.answers[i].picture;
         if (name.empty() || !loadPicture) {
             continue;
         }
         CDibImage& picture = content.ElementPictures[i];
-        const ResolvedPath picturePath = ResolvePuzzleFile(root, number, name);
+        const ResolvedPath picturePath = ResolvePuzzleFile(root, number, name, &listings);
         // Only files are handed to the reader: a folder cannot be a picture, and opening a
         // pipe or a device could block the game for good.
         if (picturePath.exists && !IsRegularFile(picturePath.path)) {
             continue;
         }
-        if (loadPicture(picturePath.path, picture) != 0) {
+        if (loadPicture(picturePath.path, picture, pixelsLeft) != 0) {
             continue;
         }
+        const std::uint64_t pixels = std::uint64_t{picture.width} * picture.height;
+        if (pixels > pixelsLeft) {
+            picture.Free();  // a loader that did not keep to the budget
+            continue;
+        }
+        pixelsLeft -= pixels;
         if (picture.width > 0 && picture.height > 0 && picture.bitsPerPixel > 0) {
             const std::uint64_t w = picture.width;
             const std::uint64_t h = picture.height;

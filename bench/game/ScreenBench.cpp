@@ -22,7 +22,7 @@
 namespace kelvandor {
 namespace {
 
-int NoPictures(const std::string&, CDibImage&) {
+int NoPictures(const std::string&, CDibImage&, std::uint64_t) {
     return -1;
 }
 

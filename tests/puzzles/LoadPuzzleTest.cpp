@@ -25,7 +25,7 @@ struct Size {
 class FakePictureLoader {
 public:
     PictureLoader Bind() {
-        return [this](const std::string& path, CDibImage& image) {
+        return [this](const std::string& path, CDibImage& image, std::uint64_t) {
             paths.push_back(path);
             const FileHead head = ReadFileHead(path, 100);
             if (head.status != FileReadStatus::Ok) {
