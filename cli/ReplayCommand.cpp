@@ -2,6 +2,7 @@
 // a script of key presses, commands, remote buttons and ticks, and prints the game state as
 // JSON lines.
 
+#include <algorithm>
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
@@ -79,8 +80,11 @@ std::uint64_t ParseDecimal(std::string_view text, std::uint64_t max, const char*
 std::int64_t ParseSigned(std::string_view text, std::int64_t min, std::int64_t max,
                          const char* what) {
     const bool negative = !text.empty() && text[0] == '-';
-    const auto magnitude = static_cast<std::int64_t>(
-        ParseDecimal(negative ? text.substr(1) : text, static_cast<std::uint64_t>(-min), what));
+    // Each sign against its own bound: 4294967295 is a valid stored word though above -min.
+    const std::uint64_t bound =
+        negative ? static_cast<std::uint64_t>(-min) : static_cast<std::uint64_t>(std::max<std::int64_t>(max, 0));
+    const auto magnitude =
+        static_cast<std::int64_t>(ParseDecimal(negative ? text.substr(1) : text, bound, what));
     const std::int64_t value = negative ? -magnitude : magnitude;
     if (value < min || value > max) {
         throw ScriptError{std::string(what) + " out of range: " + std::string(text)};
@@ -237,6 +241,8 @@ void RunLine(std::string_view line, CKelvandorView& view, CHeadlessViewHost& hos
     }
     // Whatever the line posted runs before the next line, as if the message loop ran at once.
     host.DeliverPosted();
+    // Nobody reads the host's records here: kept, they would grow with the script.
+    host.ForgetRecords();
 }
 
 }  // namespace
