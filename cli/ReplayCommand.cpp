@@ -18,6 +18,7 @@
 #include "cli/Commands.h"
 #include "cli/PngWriter.h"
 #include "cli/PuzzleToolSupport.h"
+#include "cli/ReplayScript.h"
 #include "game/CommandTable.h"
 #include "game/HeadlessViewHost.h"
 #include "game/KelvandorView.h"
@@ -161,7 +162,7 @@ void PrintState(const CKelvandorView& view, CHeadlessViewHost& host, std::ostrea
 
 // Runs one script line; a refused line throws ScriptError.
 void RunLine(std::string_view line, CKelvandorView& view, CHeadlessViewHost& host,
-             std::ostream& out) {
+             std::ostream& out, ReplayLimits& limits) {
     std::string_view rest = line;
     const std::string_view action = TakeWord(rest);
     if (action == "seed") {
@@ -185,8 +186,9 @@ void RunLine(std::string_view line, CKelvandorView& view, CHeadlessViewHost& hos
         }
         view.LoadSettings(one);
     } else if (action == "size") {
-        const auto w = ParseSigned(TakeWord(rest), INT32_MIN, INT32_MAX, "a width");
-        const auto h = ParseSigned(TakeWord(rest), INT32_MIN, INT32_MAX, "a height");
+        // Above kMaxReplaySide the screen alone would take gigabytes.
+        const auto w = ParseSigned(TakeWord(rest), INT32_MIN, limits.maxSide, "a width");
+        const auto h = ParseSigned(TakeWord(rest), INT32_MIN, limits.maxSide, "a height");
         ExpectEnd(rest);
         view.OnSize(static_cast<std::int32_t>(w), static_cast<std::int32_t>(h));
     } else if (action == "key") {
@@ -218,6 +220,10 @@ void RunLine(std::string_view line, CKelvandorView& view, CHeadlessViewHost& hos
     } else if (action == "ticks") {
         const auto n = ParseDecimal(TakeWord(rest), 0xFFFFFFFFu, "a tick count");
         ExpectEnd(rest);
+        if (n > limits.ticksLeft) {
+            throw WorkError{"more ticks than the run allows"};
+        }
+        limits.ticksLeft -= n;
         host.RunTicks(static_cast<std::uint32_t>(n));
     } else if (action == "advance") {
         const auto ms = ParseDecimal(TakeWord(rest), 0xFFFFFFFFu, "milliseconds");
@@ -230,6 +236,9 @@ void RunLine(std::string_view line, CKelvandorView& view, CHeadlessViewHost& hos
         // The rest of the line, so that a path may hold blanks.
         if (rest.empty()) {
             throw ScriptError{"frame: expected a PATH"};
+        }
+        if (!limits.writeFrames) {
+            throw WorkError{"frame: frames are not written in this run"};
         }
         std::string error;
         out.flush();
@@ -246,6 +255,43 @@ void RunLine(std::string_view line, CKelvandorView& view, CHeadlessViewHost& hos
 }
 
 }  // namespace
+
+int RunReplayScript(std::istream& in, std::ostream& out, std::ostream& err,
+                    ReplayLimits limits) {
+    // Default settings, never the user's store: the replay must not depend on or change them.
+    CMemorySettingsStore settings;
+    CHeadlessViewHost host(kStartTick, std::time(nullptr));
+    auto view = std::make_unique<CKelvandorView>(host, settings, LoadImageFileWithin);
+    host.Attach(view.get());
+    view->OnCreate();
+    view->OnSize(1280, 720);
+    host.DeliverPosted();
+
+    std::string line;
+    int lineNumber = 0;
+    while (std::getline(in, line)) {
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (line.find_first_not_of(" \t") == std::string::npos || line[0] == '#') {
+            continue;
+        }
+        try {
+            RunLine(line, *view, host, out, limits);
+        } catch (const ScriptError& error) {
+            out.flush();
+            err << "kelvandor-tool: replay: line " << lineNumber << ": " << error.message << "\n";
+            return 2;
+        } catch (const WorkError& error) {
+            out.flush();
+            err << "kelvandor-tool: replay: line " << lineNumber << ": " << error.message << "\n";
+            return 1;
+        }
+    }
+    out.flush();
+    return 0;
+}
 
 int RunReplay(int argc, char** argv) {
     if (argc == 1 && IsHelp(argv[0])) {
@@ -273,43 +319,12 @@ int RunReplay(int argc, char** argv) {
         in = &file;
     }
 
-    // Default settings, never the user's store: the replay must not depend on or change them.
-    CMemorySettingsStore settings;
-    CHeadlessViewHost host(kStartTick, std::time(nullptr));
-    auto view = std::make_unique<CKelvandorView>(host, settings, LoadImageFileWithin);
-    host.Attach(view.get());
-    view->OnCreate();
-    view->OnSize(1280, 720);
-    host.DeliverPosted();
-
-    std::string line;
-    int lineNumber = 0;
-    while (std::getline(*in, line)) {
-        ++lineNumber;
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        if (line.find_first_not_of(" \t") == std::string::npos || line[0] == '#') {
-            continue;
-        }
-        try {
-            RunLine(line, *view, host, std::cout);
-        } catch (const ScriptError& error) {
-            std::cout.flush();
-            return UsageError("replay: line " + std::to_string(lineNumber) + ": " + error.message);
-        } catch (const WorkError& error) {
-            std::cout.flush();
-            std::cerr << "kelvandor-tool: replay: line " << lineNumber << ": " << error.message
-                      << "\n";
-            return 1;
-        }
-    }
-    if (in->bad()) {
+    const int status = RunReplayScript(*in, std::cout, std::cerr, ReplayLimits{});
+    if (status == 0 && in->bad()) {
         std::cerr << "kelvandor-tool: replay: cannot read " << scriptName << "\n";
         return 1;
     }
-    std::cout.flush();
-    return 0;
+    return status;
 }
 
 }  // namespace kelvandor::cli

@@ -130,7 +130,9 @@ constexpr ReaderEntry kReaders[] = {
 };
 // clang-format on
 
-std::unique_ptr<CImageReader> CreateReader(ImageFormat format) {
+}  // namespace
+
+std::unique_ptr<CImageReader> CreateImageReader(ImageFormat format) {
     for (const ReaderEntry& entry : kReaders) {
         if (entry.format == format) {
             return entry.create();
@@ -138,6 +140,8 @@ std::unique_ptr<CImageReader> CreateReader(ImageFormat format) {
     }
     return nullptr;
 }
+
+namespace {
 
 void SetLastError(std::string_view message) {
     gLastImageError.assign(message.substr(0, kMaxErrorLength));
@@ -224,7 +228,7 @@ ImageLoadResult LoadFromStream(CDataStream& stream, CDibImage& image, std::strin
         if (!stream.Seek(0)) {
             throw EGraphicsException(image_messages::kInternalError);
         }
-        std::unique_ptr<CImageReader> reader = CreateReader(result.format);
+        std::unique_ptr<CImageReader> reader = CreateImageReader(result.format);
         if (!reader) {
             throw EGraphicsException(image_messages::kFormatNotSupported);
         }

@@ -2,6 +2,7 @@
 // Loading of image files and program resources into a CDibImage.
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -65,6 +66,10 @@ int LoadImageFileWithin(const std::string& path, CDibImage& image, std::uint64_t
 ImageLoadResult LoadImageBytes(std::span<const std::uint8_t> bytes, CDibImage& image,
                                std::string* commentOut = nullptr,
                                std::uint64_t maxPixels = kMaxPicturePixels);
+
+// A new reader for `format`, nullptr for a format that is recognised but has no reader. For
+// reading a format directly, without recognition (the fuzz targets).
+std::unique_ptr<CImageReader> CreateImageReader(ImageFormat format);
 
 // The message of the last failed LoadImageFile on this thread; empty after a success.
 std::string LastImageError();

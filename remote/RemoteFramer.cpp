@@ -1,5 +1,6 @@
 #include "remote/RemoteFramer.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 
@@ -88,6 +89,34 @@ CRemoteFramer::Step CRemoteFramer::FrameHeld(Frame* frame) {
 CRemoteFramer::Step CRemoteFramer::FinishFrame(Frame* frame) {
     Drop(kFrameLength);
     return FrameHeld(frame);
+}
+
+std::vector<CRemoteFramer::Frame> FrameInPieces(std::span<const std::uint8_t> bytes,
+                                                std::span<const std::uint8_t> pieceSizes) {
+    std::vector<CRemoteFramer::Frame> frames;
+    CRemoteFramer framer;
+    std::size_t next = 0;
+    std::size_t piece = 0;
+    for (;;) {
+        CRemoteFramer::Frame frame;
+        CRemoteFramer::Step step = framer.BeginPass(&frame);
+        while (step == CRemoteFramer::Step::HaveFrame) {
+            frames.push_back(frame);
+            step = framer.FinishFrame(&frame);
+        }
+        if (next == bytes.size()) {
+            return frames;
+        }
+        std::size_t count = framer.FreeCount();
+        if (!pieceSizes.empty()) {
+            count = std::min<std::size_t>(count, std::max<std::size_t>(pieceSizes[piece], 1));
+            piece = (piece + 1) % pieceSizes.size();
+        }
+        count = std::min(count, bytes.size() - next);
+        std::copy_n(bytes.data() + next, count, framer.FreeSpace());
+        framer.Commit(count);
+        next += count;
+    }
 }
 
 }  // namespace kelvandor

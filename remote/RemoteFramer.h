@@ -9,6 +9,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
+#include <vector>
 
 namespace kelvandor {
 
@@ -50,5 +52,11 @@ private:
     std::uint8_t buffer_[kCapacity + 1] = {};
     std::size_t held_ = 0;
 };
+
+// Frames `bytes` as the reader thread does when they arrive in pieces of the sizes given
+// (used in turn and again from the first; a size 0 counts as 1, none means one piece as large
+// as the buffer takes). The frames found, in order: the same for every way of cutting.
+std::vector<CRemoteFramer::Frame> FrameInPieces(std::span<const std::uint8_t> bytes,
+                                                std::span<const std::uint8_t> pieceSizes);
 
 }  // namespace kelvandor
