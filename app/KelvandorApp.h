@@ -4,6 +4,8 @@
 // normally and its settings are saved.
 
 #include <memory>
+
+#include <QString>
 #include <string>
 #include <vector>
 
@@ -34,8 +36,13 @@ public:
     const CKelvandorDoc& Document() const { return m_document; }
 
     // The settings home of every value the program keeps: organisation "XQ", application
-    // "Kelvandor". Set on the QApplication by InitInstance.
+    // "Kelvandor". Set on the QApplication by InitInstance. A settings file there that could
+    // block or stall start-up (a pipe, a file of megabytes) is first moved aside with one
+    // line on standard error (settings/SettingsFile.h).
     static void SetSettingsHome();
+    // The folder that holds the settings file instead of the user's configuration folder
+    // (the tests' own); an empty folder name goes back to the user's.
+    static void UseSettingsFolder(const QString& folder);
 
 private:
     std::unique_ptr<CMainFrame> m_frame;
