@@ -185,6 +185,46 @@ TEST(LoadPuzzleTest, OnlyTheHeadOfAHugeFileCounts) {
     EXPECT_EQ(content.AnswerTexts.Text(11), "A11");
 }
 
+// Twelve answers that name the same large picture: each is loaded with what the ones before
+// it left of the puzzle's budget, so the set cannot take gigabytes (it once took 12 GiB and
+// was called ready for the show). The loader stands in: it only records the sizes.
+TEST(LoadPuzzleTest, PicturesTogetherStayWithinThePuzzleBudget) {
+    TempFolder root;
+    std::string text = "Frage\r\n";
+    for (int i = 0; i < 12; ++i) {
+        text += "A" + std::to_string(i) + "|" + std::to_string(i) + "|gross.bmp\r\n";
+    }
+    root.Write("Game001/Game.txt", text);
+    root.Write("Game001/gross.bmp", "x");
+    constexpr std::uint64_t kSide = 6000;  // 36 megapixels, a large camera picture
+    std::vector<std::uint64_t> budgets;
+    const PictureLoader loader = [&budgets](const std::string&, CDibImage& image,
+                                            std::uint64_t maxPixels) {
+        budgets.push_back(maxPixels);
+        if (kSide * kSide > maxPixels) {
+            return -4;  // too large, as the image library says
+        }
+        image.width = image.height = static_cast<std::uint32_t>(kSide);
+        return 0;
+    };
+    PuzzleContent content;
+    ASSERT_TRUE(LoadPuzzle(root.Path(), 1, content, loader));
+    ASSERT_EQ(budgets.size(), 12u);
+    EXPECT_EQ(budgets[0], kPuzzlePixelBudget);
+    const std::uint64_t loaded = kPuzzlePixelBudget / (kSide * kSide);
+    EXPECT_EQ(budgets[1], kPuzzlePixelBudget - kSide * kSide);
+    EXPECT_EQ(budgets.back(), kPuzzlePixelBudget - loaded * kSide * kSide);
+    std::uint64_t total = 0;
+    for (const CDibImage& picture : content.ElementPictures) {
+        total += std::uint64_t{picture.width} * picture.height;
+    }
+    EXPECT_EQ(total, loaded * kSide * kSide);
+    EXPECT_LE(total, kPuzzlePixelBudget);
+    for (CDibImage& picture : content.ElementPictures) {
+        picture.width = picture.height = 0;  // nothing was allocated for them
+    }
+}
+
 TEST(LoadPuzzleTest, TrimPathSeparatorRemovesOneSeparator) {
     std::string path = "/show/puzzles//";
     EXPECT_EQ(TrimPathSeparator(path), 14u);
