@@ -6,11 +6,11 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 # Seconds each fuzz target runs in `make fuzz`; FUZZ_TARGETS picks some of them.
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS ?= image_file image_reader puzzle_text load_puzzle remote_framer dialog_input settings replay_script
+FUZZ_TARGETS ?= image_file image_reader puzzle_text load_puzzle remote_framer dialog_input settings replay_script control_request
 JOBS       ?= $(shell nproc)
 PUZZLES    ?= $(CURDIR)/samples/puzzles
 
-.PHONY: all setup configure build run test asan fuzz fuzz-seeds bench format clean
+.PHONY: all setup configure build run test asan fuzz bench deb format clean
 
 all: build
 
@@ -59,6 +59,9 @@ fuzz: setup
 
 bench: build
 	@for b in $(BUILD)/bench/*; do if [ -f "$$b" ] && [ -x "$$b" ]; then "$$b" || exit 1; fi; done
+
+deb: build
+	cd $(BUILD) && cpack -G DEB
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -24,6 +24,33 @@ std::vector<CommandLineAction> ParseCommandLine(const std::vector<std::string>& 
     return actions;
 }
 
+std::optional<InfoRequest> FindInfoRequest(const std::vector<std::string>& arguments) {
+    for (const std::string& argument : arguments) {
+        if (argument == "--help") {
+            return InfoRequest::Help;
+        }
+        if (argument == "--version") {
+            return InfoRequest::Version;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string UsageText() {
+    return "Aufruf: kelvandor [-z] [RÄTSELPFAD]\n"
+           "\n"
+           "Kelvandor, das Quizspiel für zwei Spieler auf der großen Leinwand.\n"
+           "\n"
+           "  -z            im Vollbild starten (F10 schaltet um)\n"
+           "  RÄTSELPFAD    Ordner mit den Rätseln (Game001, Game002, ...); er wird\n"
+           "                für den nächsten Start gemerkt\n"
+           "  --help        diese Hilfe zeigen\n"
+           "  --version     die Version zeigen\n"
+           "\n"
+           "Die Einstellungen liegen in ~/.config/XQ/Kelvandor.conf. Andere Programme steuern\n"
+           "das laufende Spiel mit \"kelvandor-tool send\" (siehe kelvandor-tool(1)).\n";
+}
+
 bool PlatformSlashStartsOption() {
 #ifdef _WIN32
     return true;

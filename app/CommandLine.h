@@ -1,6 +1,7 @@
 #pragma once
 // Reading the program's command line. Plain C++ so that it can be tested without a window.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,5 +30,14 @@ std::vector<CommandLineAction> ParseCommandLine(const std::vector<std::string>& 
 
 // True where "/" introduces options on this platform (Windows), false on POSIX.
 bool PlatformSlashStartsOption();
+
+// "--help" or "--version" anywhere on the command line: the program prints its usage or its
+// version and ends instead of starting (the first of the two given wins). nullopt when
+// neither is there; the game then starts as ParseCommandLine says.
+enum class InfoRequest { Help, Version };
+std::optional<InfoRequest> FindInfoRequest(const std::vector<std::string>& arguments);
+
+// The usage that "--help" prints: German, as the program speaks, in UTF-8.
+std::string UsageText();
 
 }  // namespace kelvandor

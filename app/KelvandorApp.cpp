@@ -1,22 +1,28 @@
 #include "app/KelvandorApp.h"
 
 #include <cstdio>
+#include <iostream>
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFile>
+#include <QLibraryInfo>
 #include <QPointer>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QWidget>
 
 #include "app/CommandLine.h"
+#include "app/ControlServer.h"
 #include "app/FrameCommandIds.h"
 #include "app/MainFrame.h"
-#include "app/RemoteStatusPane.h"
+#include "app/StatusPanes.h"
 #include "app/TerminationSignals.h"
 #include "app/ToolbarIcons.h"
 #include "app/ViewWindow.h"
+#include "control/ControlSocket.h"
 #include "settings/SettingsFile.h"
 
 namespace kelvandor {
@@ -24,8 +30,15 @@ namespace kelvandor {
 CKelvandorApp::CKelvandorApp() = default;
 
 CKelvandorApp::~CKelvandorApp() {
+    m_control.reset();
     m_signals.reset();
+    if (m_qtTranslation) {
+        QCoreApplication::removeTranslator(m_qtTranslation.get());
+    }
     if (m_frame) {
+        // The frame's settings are put down first; the view's follow when it goes, and the
+        // settings file is then written once for both.
+        m_frame->WriteSettings();
         // The view goes first and on its own, while the frame still stands, as closing the
         // window would take it down.
         m_frame->SetView(nullptr, nullptr);
@@ -79,6 +92,7 @@ void CKelvandorApp::SetSettingsHome() {
 
 bool CKelvandorApp::InitInstance(const std::vector<std::string>& arguments) {
     SetSettingsHome();
+    InstallQtTranslation();
     QApplication::setWindowIcon(ProgramIcon());
 
     // The new-document step: frame, view (which reads its settings) and document.
@@ -89,12 +103,7 @@ bool CKelvandorApp::InitInstance(const std::vector<std::string>& arguments) {
         return false;
     }
     m_frame->setWindowTitle(m_document.WindowTitle());
-    QPointer<CViewWindow> view = m_view;
-    m_frame->AddStatusPane(new CRemoteStatusPane(
-        [view]() -> std::optional<RemoteStatus> {
-            return view ? view->RemoteReaderStatus() : std::nullopt;
-        },
-        m_frame.get()));
+    AddShowPanes(*m_frame, *m_view);
 
     const std::vector<CommandLineAction> actions =
         ParseCommandLine(arguments, PlatformSlashStartsOption());
@@ -121,7 +130,54 @@ bool CKelvandorApp::InitInstance(const std::vector<std::string>& arguments) {
             m_frame->PostCommand(static_cast<std::uint32_t>(FrameCommandId::FullScreen));
         }
     }
+    StartControlServer();
     return true;
+}
+
+void CKelvandorApp::InstallQtTranslation() {
+    // The program speaks German, whatever the desktop's language: so do Qt's own dialogs
+    // (the folder picker above all). Without the translations installed they stay English.
+    m_qtTranslation = std::make_unique<QTranslator>();
+    if (m_qtTranslation->load(QStringLiteral("qtbase_de"),
+                              QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(m_qtTranslation.get());
+    } else {
+        m_qtTranslation.reset();
+    }
+}
+
+void CKelvandorApp::StartControlServer() {
+    m_control = std::make_unique<CControlServer>(static_cast<IControlTarget&>(*this));
+    const std::string path = DefaultControlSocketPath();
+    if (!m_control->Listen(path)) {
+        // The game runs on without it; another program simply does not find this instance.
+        std::cerr << "kelvandor: no control socket: " << m_control->ErrorText().toStdString()
+                  << "\n";
+        m_control.reset();
+    }
+}
+
+bool CKelvandorApp::PostExit() {
+    // As "Beenden" from the menu, once the request has been answered; open dialogs are
+    // cancelled first, as for a termination signal.
+    return QMetaObject::invokeMethod(
+        m_frame.get(), [this] { RequestClose(); }, Qt::QueuedConnection);
+}
+
+std::string CKelvandorApp::DocumentPath() {
+    return QFile::encodeName(m_document.PathName()).toStdString();
+}
+
+bool CKelvandorApp::OpenDocument(const std::string& fullPath) {
+    if (!m_document.OnOpenDocument(QFile::decodeName(fullPath.c_str()), m_view != nullptr)) {
+        return false;
+    }
+    m_frame->setWindowTitle(m_document.WindowTitle());
+    return true;
+}
+
+void CKelvandorApp::SetStatusText(std::uint32_t pane, const std::string& text) {
+    m_frame->SetPaneText(pane, QString::fromStdString(text));
 }
 
 void CKelvandorApp::RequestClose() {

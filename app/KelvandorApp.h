@@ -10,18 +10,22 @@
 #include <vector>
 
 #include "app/KelvandorDoc.h"
+#include "control/ControlHandler.h"
+
+class QTranslator;
 
 namespace kelvandor {
 
+class CControlServer;
 class CMainFrame;
 class CTerminationSignals;
 class CViewWindow;
 
-class CKelvandorApp {
+class CKelvandorApp : private IControlTarget {
 public:
     CKelvandorApp();
     // Destroys the view (which saves its settings) before the frame.
-    ~CKelvandorApp();
+    ~CKelvandorApp() override;
 
     // Start-up; needs a QApplication. `arguments` are the command-line arguments after the
     // program name, as raw bytes. Returns false when the frame, view or document cannot be
@@ -34,6 +38,9 @@ public:
     CMainFrame* MainFrame() const { return m_frame.get(); }
     CViewWindow* View() const { return m_view; }
     const CKelvandorDoc& Document() const { return m_document; }
+    // The control socket's server; nullptr when another instance serves the user's socket
+    // (or it could not be made).
+    CControlServer* ControlServer() const { return m_control.get(); }
 
     // The settings home of every value the program keeps: organisation "XQ", application
     // "Kelvandor". Set on the QApplication by InitInstance. A settings file there that could
@@ -45,10 +52,20 @@ public:
     static void UseSettingsFolder(const QString& folder);
 
 private:
+    // Other programs reach the game through the control socket.
+    bool PostExit() override;
+    std::string DocumentPath() override;
+    bool OpenDocument(const std::string& fullPath) override;
+    void SetStatusText(std::uint32_t pane, const std::string& text) override;
+    void StartControlServer();
+    void InstallQtTranslation();
+
     std::unique_ptr<CMainFrame> m_frame;
     CViewWindow* m_view = nullptr;  // owned by the frame's widget tree
     CKelvandorDoc m_document;
     std::unique_ptr<CTerminationSignals> m_signals;
+    std::unique_ptr<CControlServer> m_control;
+    std::unique_ptr<QTranslator> m_qtTranslation;
 };
 
 }  // namespace kelvandor

@@ -1,14 +1,25 @@
 #include "app/KelvandorDoc.h"
 
+#include <QFile>
 #include <QFileInfo>
 
+#include "control/DocumentPath.h"
+
 namespace kelvandor {
+namespace {
+
+// Document paths are full, as other programs that ask for them expect.
+QString FullPath(const QString& path) {
+    return QFile::decodeName(MakeFullPath(QFile::encodeName(path).toStdString()).c_str());
+}
+
+}  // namespace
 
 bool CKelvandorDoc::OnNewDocument(bool hasView) {
     if (!hasView) {
         return false;
     }
-    m_pathName = QStringLiteral("Das Spiel");
+    m_pathName = FullPath(QStringLiteral("Das Spiel"));
     return true;
 }
 
@@ -16,7 +27,7 @@ bool CKelvandorDoc::OnOpenDocument(const QString& path, bool hasView) {
     if (!hasView) {
         return false;
     }
-    m_pathName = path;
+    m_pathName = FullPath(path);
     return true;
 }
 

@@ -8,9 +8,11 @@ namespace kelvandor {
 
 class CKelvandorDoc {
 public:
-    // The new-document step: the document is called "Das Spiel". Fails without a view.
+    // The new-document step: the document is called "Das Spiel" (in the working folder, as
+    // every path name is full). Fails without a view.
     bool OnNewDocument(bool hasView);
-    // Opening a path reads nothing; it only renames the document (and so the title).
+    // Opening a path reads nothing; it only renames the document (and so the title) to the
+    // path made full.
     // Fails without a view.
     bool OnOpenDocument(const QString& path, bool hasView);
     // Nothing is ever written.

@@ -15,6 +15,7 @@ constexpr quint32 kX11NumLockMask = 0x10;
 
 QLabel* AddPane(QStatusBar* statusBar, const QString& text) {
     auto* label = new QLabel(text, statusBar);
+    label->setTextFormat(Qt::PlainText);  // other programs may put texts here
     label->setAlignment(Qt::AlignCenter);
     label->setFrameShape(QFrame::Panel);
     label->setFrameShadow(QFrame::Sunken);
@@ -59,6 +60,13 @@ bool CLockKeyIndicators::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QObject::eventFilter(watched, event);
+}
+
+void CLockKeyIndicators::SetPaneText(int index, const QString& text) {
+    QLabel* const panes[] = {m_caps, m_num, m_scroll};
+    if (index >= 0 && index < 3) {
+        panes[index]->setText(text);
+    }
 }
 
 void CLockKeyIndicators::Show() {

@@ -23,6 +23,9 @@ public:
     bool NumLock() const { return m_numLock; }
     bool ScrollLock() const { return m_scrollLock; }
 
+    // Shows `text` in indicator `index` (0 caps, 1 num, 2 scroll lock) until the next key.
+    void SetPaneText(int index, const QString& text);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -13,11 +13,14 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
 
 #include "app/FrameCommandIds.h"
 #include "app/GameCommands.h"
 #include "app/LockKeyIndicators.h"
 #include "app/MenuResource.h"
+#include "app/MenuStyle.h"
+#include "app/StayOnTop.h"
 #include "app/ToolbarIcons.h"
 #include "app/WindowPlacement.h"
 #include "dialogs/HelpDialogs.h"
@@ -91,8 +94,12 @@ void CMainFrame::CreateActions() {
 }
 
 void CMainFrame::CreateMenus() {
+    // The drop-downs draw their items themselves: picture column, keys column, grey tones.
+    m_menuStyle = new CMenuStyle;
+    m_menuStyle->setParent(this);
     for (const MenuResource& resource : MenuBarResource()) {
         QMenu* menu = menuBar()->addMenu(QString::fromUtf8(resource.title));
+        menu->setStyle(m_menuStyle);
         for (std::uint32_t id : resource.items) {
             if (id == 0) {
                 menu->addSeparator();
@@ -128,13 +135,15 @@ void CMainFrame::CreateToolBars() {
 
 void CMainFrame::CreateStatusBar() {
     m_messagePane = new QLabel(IdlePrompt(), this);
+    // Texts come from prompts and from other programs: shown as they are, never as markup.
+    m_messagePane->setTextFormat(Qt::PlainText);
     statusBar()->addWidget(m_messagePane, 1);
     m_lockKeys = new CLockKeyIndicators(statusBar());
     statusBar()->setSizeGripEnabled(true);
 }
 
 void CMainFrame::ReadSettings() {
-    QSettings settings;
+    QSettings& settings = Settings();
     settings.beginGroup(QLatin1String(kSettingsGroup));
     m_flatMode = settings.value(QStringLiteral("FlatMode"), 1).toInt() != 0;
     m_showGamerBar = settings.value(QStringLiteral("ShowGamerBar"), 0).toInt();
@@ -142,9 +151,10 @@ void CMainFrame::ReadSettings() {
 }
 
 bool CMainFrame::RestorePlacement() {
-    QSettings settings;
+    QSettings& settings = Settings();
     settings.beginGroup(QLatin1String(kSettingsGroup));
     if (!settings.contains(QStringLiteral("IsZoomed"))) {
+        settings.endGroup();
         return false;  // never saved: the default place stands
     }
     // Read wide and brought into range: a position near the integer limit would overflow.
@@ -154,34 +164,58 @@ bool CMainFrame::RestorePlacement() {
     const SavedPlacement saved =
         PlacementFromSaved(number("IsZoomed") != 0, number("LastPosX"), number("LastPosY"),
                            number("LastSizeX"), number("LastSizeY"), number("LastMonitor"));
-    if (const std::optional<QRect> rect = RestoredRect(saved, MonitorRects())) {
-        setGeometry(*rect);
+    settings.endGroup();
+    const QList<QRect> monitors = MonitorRects();
+    if (const std::optional<QRect> rect = RestoredRect(saved, monitors)) {
+        // The screens may have changed since: a size saved on a larger one is fitted.
+        const QList<QScreen*> screens = QGuiApplication::screens();
+        const int monitor = std::max(MonitorOf(*rect, monitors), 0);
+        const QRect available =
+            monitor < screens.size() ? screens[monitor]->availableGeometry() : QRect();
+        const QRect fitted = FitToScreen(*rect, available);
+        setGeometry(fitted);
+        // The window manager's frame is known only once the window is shown; then the
+        // fitted window is made to fit with it.
+        m_fitFramePending = fitted != *rect;
     }
     return saved.isZoomed;
 }
 
-void CMainFrame::WriteSettings() {
-    QSettings settings;
-    settings.beginGroup(QLatin1String(kSettingsGroup));
+SavedPlacement CMainFrame::CurrentPlacement() const {
+    SavedPlacement placement;
     // The full-screen zoom counts as maximised: the next start shows the window maximised.
-    const bool maximised = isMaximized() || m_zoomMode != 0;
-    settings.setValue(QStringLiteral("IsZoomed"), maximised ? 1 : 0);
-    if (!maximised) {
-        const QRect rect = geometry();
-        settings.setValue(QStringLiteral("LastPosX"), rect.x());
-        settings.setValue(QStringLiteral("LastPosY"), rect.y());
-        settings.setValue(QStringLiteral("LastSizeX"), rect.width());
-        settings.setValue(QStringLiteral("LastSizeY"), rect.height());
-    }
+    placement.isZoomed = isMaximized() || m_zoomMode != 0;
+    placement.rect = geometry();
     const QList<QRect> monitors = MonitorRects();
-    if (monitors.size() > 1) {
-        settings.setValue(QStringLiteral("LastMonitor"), MonitorOf(geometry(), monitors));
+    placement.monitor = monitors.size() > 1 ? MonitorOf(geometry(), monitors) : -1;
+    return placement;
+}
+
+void CMainFrame::WriteSettings() {
+    QSettings& settings = Settings();
+    settings.beginGroup(QLatin1String(kSettingsGroup));
+    const SavedPlacement placement = m_closedPlacement.value_or(CurrentPlacement());
+    settings.setValue(QStringLiteral("IsZoomed"), placement.isZoomed ? 1 : 0);
+    if (!placement.isZoomed) {
+        settings.setValue(QStringLiteral("LastPosX"), placement.rect.x());
+        settings.setValue(QStringLiteral("LastPosY"), placement.rect.y());
+        settings.setValue(QStringLiteral("LastSizeX"), placement.rect.width());
+        settings.setValue(QStringLiteral("LastSizeY"), placement.rect.height());
+    }
+    if (placement.monitor >= 0) {
+        settings.setValue(QStringLiteral("LastMonitor"), placement.monitor);
     }
     settings.setValue(QStringLiteral("FlatMode"), m_flatMode ? 1 : 0);
     settings.setValue(QStringLiteral("ShowGamerBar"), m_showGamerBar);
     settings.endGroup();
-    settings.sync();
     m_settingsWritten = true;
+}
+
+QSettings& CMainFrame::Settings() {
+    if (!m_settings) {
+        m_settings = std::make_unique<QSettings>();
+    }
+    return *m_settings;
 }
 
 void CMainFrame::AddStatusPane(QWidget* pane) {
@@ -334,18 +368,20 @@ void CMainFrame::ApplyToolbarStyle() {
 
 void CMainFrame::ToggleStayOnTop() {
     m_stayOnTop = !m_stayOnTop;
-    const bool wasVisible = isVisible();
-    // Changing the window flags hides the window; show it again without taking the focus.
-    setAttribute(Qt::WA_ShowWithoutActivating, true);
-    setWindowFlag(Qt::WindowStaysOnTopHint, m_stayOnTop);
-    if (wasVisible) {
-        show();
-    }
-    setAttribute(Qt::WA_ShowWithoutActivating, false);
+    SetStaysOnTop(*this, m_stayOnTop);
 }
 
 void CMainFrame::ShowMessage(const QString& text) {
     m_messagePane->setText(text.isEmpty() ? IdlePrompt() : text);
+}
+
+void CMainFrame::SetPaneText(std::uint32_t pane, const QString& text) {
+    if (pane == 0) {
+        m_messagePane->setText(text);
+        m_messagePane->repaint();
+    } else if (pane <= 3) {
+        m_lockKeys->SetPaneText(static_cast<int>(pane) - 1, text);
+    }
 }
 
 QString CMainFrame::MessageText() const {
@@ -357,12 +393,31 @@ bool CMainFrame::event(QEvent* event) {
         ShowMessage(static_cast<QStatusTipEvent*>(event)->tip());
         return true;
     }
-    return QMainWindow::event(event);
+    const bool handled = QMainWindow::event(event);
+    // The frame is known at the latest when the window first paints after being mapped.
+    if (m_fitFramePending && (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
+                              event->type() == QEvent::Paint)) {
+        FitFrameToScreen();
+    }
+    return handled;
+}
+
+void CMainFrame::FitFrameToScreen() {
+    const QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+    if (frame.isNull() || windowState() != Qt::WindowNoState) {
+        return;  // no frame yet, or the window manager places the window itself
+    }
+    m_fitFramePending = false;
+    const QRect fitted = FitToScreen(geometry(), screen()->availableGeometry(), frame);
+    if (fitted != geometry()) {
+        setGeometry(fitted);
+    }
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    // Closing never asks anything: the game has nothing to save but its settings.
-    WriteSettings();
+    // Closing never asks anything: the game has nothing to save but its settings. The window
+    // goes at once; its placement is written with the other settings as the program ends.
+    m_closedPlacement = CurrentPlacement();
     event->accept();
 }
 

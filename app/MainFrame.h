@@ -5,11 +5,16 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
+#include <optional>
 
 #include <QMainWindow>
 
+#include "app/WindowPlacement.h"
+
 class QAction;
 class QLabel;
+class QSettings;
 class QTimer;
 class QToolBar;
 
@@ -17,6 +22,7 @@ namespace kelvandor {
 
 class IGameCommands;
 class CLockKeyIndicators;
+class CMenuStyle;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -55,8 +61,19 @@ public:
     bool IsFlatMode() const { return m_flatMode; }
     bool IsStayOnTop() const { return m_stayOnTop; }
 
+    // Writes the frame's settings ("FlatMode", "ShowGamerBar" and the placement the window
+    // had when it closed, else the one it has) into the settings home. They reach the disk
+    // with the next write of the settings file, at the latest when the frame goes; the
+    // application calls this before the view saves its own values, so that the one write of
+    // the file at exit takes them all.
+    void WriteSettings();
+
     // The status bar's message pane; shows "Bereit" while no prompt is shown.
     QString MessageText() const;
+
+    // Shows `text` at once in status-bar pane `pane`: 0 is the message pane, 1 to 3 are the
+    // lock-key indicators. Other panes are ignored.
+    void SetPaneText(std::uint32_t pane, const QString& text);
 
 protected:
     bool event(QEvent* event) override;
@@ -68,13 +85,16 @@ private:
     void CreateToolBars();
     void CreateStatusBar();
     void ReadSettings();
-    void WriteSettings();
+    SavedPlacement CurrentPlacement() const;
+    // The frame's one QSettings object: changes stay pending until the file is written.
+    QSettings& Settings();
 
     void ToggleFullScreen();
     void ToggleFlatToolbar();
     void ToggleStayOnTop();
     void ApplyToolbarStyle();
     void ShowMessage(const QString& text);
+    void FitFrameToScreen();
 
     bool IsFrameCommand(std::uint32_t id) const;
 
@@ -83,6 +103,7 @@ private:
     QToolBar* m_toolBar = nullptr;
     QLabel* m_messagePane = nullptr;
     CLockKeyIndicators* m_lockKeys = nullptr;
+    CMenuStyle* m_menuStyle = nullptr;
     QTimer* m_idleTimer = nullptr;
 
     bool m_flatMode = true;
@@ -92,6 +113,9 @@ private:
     bool m_toolBarWasVisible = false;
     bool m_statusBarWasVisible = false;
     bool m_settingsWritten = false;
+    std::optional<SavedPlacement> m_closedPlacement;
+    std::unique_ptr<QSettings> m_settings;
+    bool m_fitFramePending = false;  // a restored window was fitted without its frame
 };
 
 }  // namespace kelvandor

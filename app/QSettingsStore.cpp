@@ -11,16 +11,25 @@ QString Key(const std::string& name) {
     return QString::fromStdString(name);
 }
 
-bool Written(QSettings& settings) {
-    settings.sync();
+bool Accepted(const QSettings& settings) {
     return settings.status() == QSettings::NoError;
 }
 
 }  // namespace
 
+CQSettingsStore::CQSettingsStore() = default;
+
+CQSettingsStore::~CQSettingsStore() = default;
+
+QSettings& CQSettingsStore::Settings() {
+    if (!settings_) {
+        settings_ = std::make_unique<QSettings>();
+    }
+    return *settings_;
+}
+
 std::optional<std::uint32_t> CQSettingsStore::ReadNumber(const std::string& name) {
-    QSettings settings;
-    const QVariant value = settings.value(Key(name));
+    const QVariant value = Settings().value(Key(name));
     if (!value.isValid()) {
         return std::nullopt;
     }
@@ -33,8 +42,7 @@ std::optional<std::uint32_t> CQSettingsStore::ReadNumber(const std::string& name
 }
 
 std::optional<std::string> CQSettingsStore::ReadText(const std::string& name) {
-    QSettings settings;
-    const QVariant value = settings.value(Key(name));
+    const QVariant value = Settings().value(Key(name));
     if (!value.isValid()) {
         return std::nullopt;
     }
@@ -45,13 +53,12 @@ std::optional<std::string> CQSettingsStore::ReadText(const std::string& name) {
 }
 
 bool CQSettingsStore::WriteNumber(const std::string& name, std::uint32_t value) {
-    QSettings settings;
-    settings.setValue(Key(name), static_cast<qulonglong>(value));
-    return Written(settings);
+    Settings().setValue(Key(name), static_cast<qulonglong>(value));
+    return Accepted(Settings());
 }
 
 bool CQSettingsStore::WriteText(const std::string& name, const std::string& value) {
-    QSettings settings;
+    QSettings& settings = Settings();
     const QByteArray bytes = QByteArray::fromStdString(value);
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8(bytes);
@@ -60,7 +67,7 @@ bool CQSettingsStore::WriteText(const std::string& name, const std::string& valu
     } else {
         settings.setValue(Key(name), text);
     }
-    return Written(settings);
+    return Accepted(settings);
 }
 
 }  // namespace kelvandor

@@ -148,6 +148,12 @@ void CQtViewHost::StopRemoteReader() {
     }
 }
 
+void CQtViewHost::RequestRemoteReaderStop() {
+    if (remote_) {
+        remote_->RequestStop();
+    }
+}
+
 std::optional<RemoteStatus> CQtViewHost::RemoteReaderStatus() const {
     if (!remote_) {
         return std::nullopt;

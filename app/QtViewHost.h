@@ -33,6 +33,9 @@ public:
     // The view that timer ticks and posted actions go to; nullptr stops them.
     void SetView(CKelvandorView* view) { view_ = view; }
 
+    // Asks the remote reader to end without waiting; StopRemoteReader waits for the rest.
+    void RequestRemoteReaderStop();
+
     // The remote reader's status while it runs (port, open or not, last button).
     std::optional<RemoteStatus> RemoteReaderStatus() const;
 

@@ -8,6 +8,7 @@
 #include "app/QtViewHost.h"
 #include "game/CommandTable.h"
 #include "game/KelvandorView.h"
+#include "game/ScreenLayout.h"
 #include "image/ImageFile.h"
 
 namespace kelvandor {
@@ -34,7 +35,8 @@ CViewWindow::CViewWindow(QWidget* parent) : QWidget(parent) {
     // The game paints everything itself, through the display window.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
-    setMinimumSize(320, 200);
+    // Below this the board cannot be drawn inside the play area; the frame adds its bars.
+    setMinimumSize(kMinimumViewWidth, kMinimumViewHeight);
 
     display_ = new GameDisplayWindow(this);
     display_->SetBackgroundColour(0x000000);
@@ -45,12 +47,16 @@ CViewWindow::CViewWindow(QWidget* parent) : QWidget(parent) {
 }
 
 CViewWindow::~CViewWindow() {
+    // The remote reader winds down while the view saves its settings.
+    host_->RequestRemoteReaderStop();
     if (created_) {
         view_->OnDestroy();
     }
     view_.reset();
     host_->SetView(nullptr);
     host_.reset();
+    // The settings file is written now, once, with the frame's values and the view's.
+    settings_.reset();
 }
 
 void CViewWindow::Create() {

@@ -27,7 +27,7 @@ public:
     // The game starts running with Create.
     explicit CViewWindow(QWidget* parent);
     // Destroys the view normally: it hides the main window, saves its settings and stops
-    // the remote reader.
+    // the remote reader; then the settings file is written.
     ~CViewWindow() override;
 
     // The view's window creation: timer, remote reader, and the question for a puzzle root

@@ -61,6 +61,24 @@ std::optional<QRect> RestoredRect(const SavedPlacement& saved, const QList<QRect
     return result;
 }
 
+QRect FitToScreen(const QRect& rect, const QRect& available, const QMargins& frame) {
+    if (available.isEmpty()) {
+        return rect;
+    }
+    QRect fitted = rect.marginsAdded(frame);
+    if (fitted.width() > available.width()) {
+        fitted.setWidth(available.width());
+        fitted.moveLeft(
+            std::clamp(fitted.left(), available.left(), available.right() - fitted.width() + 1));
+    }
+    if (fitted.height() > available.height()) {
+        fitted.setHeight(available.height());
+        fitted.moveTop(
+            std::clamp(fitted.top(), available.top(), available.bottom() - fitted.height() + 1));
+    }
+    return fitted == rect.marginsAdded(frame) ? rect : fitted.marginsRemoved(frame);
+}
+
 QRect DefaultRect(const QList<QRect>& monitors) {
     const QRect first = monitors.isEmpty() ? QRect(0, 0, 1024, 768) : monitors.front();
     QRect result(0, 0, std::max(first.width() - kDefaultInset, 320),

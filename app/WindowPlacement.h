@@ -5,6 +5,7 @@
 #include <optional>
 
 #include <QList>
+#include <QMargins>
 #include <QRect>
 
 namespace kelvandor {
@@ -35,6 +36,13 @@ int MonitorOf(const QRect& rect, const QList<QRect>& monitors);
 // monitor than the saved one is centred on the saved one, keeping its size. nullopt when it
 // does not fit.
 std::optional<QRect> RestoredRect(const SavedPlacement& saved, const QList<QRect>& monitors);
+
+// The window rectangle `rect` made to fit `available` (the usable area of the screen it goes
+// to), together with the window manager's `frame` around it: a width or height larger than
+// the area's becomes the area's, and the window then moves as far as it must to lie inside
+// it. A rectangle that fits keeps its place and size. A window saved on a large screen so
+// opens whole on a smaller one.
+QRect FitToScreen(const QRect& rect, const QRect& available, const QMargins& frame = {});
 
 // The first run's rectangle: the first monitor less 100 pixels each way, centred on it.
 QRect DefaultRect(const QList<QRect>& monitors);

@@ -142,6 +142,41 @@ std::string Utf8ToWindows1252(std::string_view utf8) {
     return out;
 }
 
+std::u32string DecodeUtf16(std::u16string_view units) {
+    std::u32string out;
+    out.reserve(units.size());
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const char32_t unit = units[i];
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+            units[i + 1] <= 0xDFFF) {
+            out.push_back(0x10000 + ((unit - 0xD800) << 10) + (units[i + 1] - 0xDC00));
+            ++i;
+        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+            out.push_back(0xFFFD);
+        } else {
+            out.push_back(unit);
+        }
+    }
+    return out;
+}
+
+std::u16string EncodeUtf16(std::u32string_view codePoints) {
+    std::u16string out;
+    out.reserve(codePoints.size());
+    for (char32_t cp : codePoints) {
+        if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
+            cp = 0xFFFD;
+        }
+        if (cp >= 0x10000) {
+            out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+    }
+    return out;
+}
+
 char32_t FoldCase(char32_t cp) {
     if ((cp >= U'A' && cp <= U'Z') || (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7)) {
         return cp + 0x20;

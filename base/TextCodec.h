@@ -35,6 +35,14 @@ std::optional<std::u32string> DecodeUtf8(std::string_view bytes);
 // One code point as UTF-8, appended to `out`.
 void AppendUtf8(std::string& out, char32_t cp);
 
+// The code points of UTF-16 code units; a surrogate that is not part of a pair becomes
+// U+FFFD, so that a broken text still has one character per broken unit.
+std::u32string DecodeUtf16(std::u16string_view units);
+
+// Code points as UTF-16 code units (pairs beyond the basic plane). Values that are no
+// characters (surrogates, beyond U+10FFFF) become U+FFFD.
+std::u16string EncodeUtf16(std::u32string_view codePoints);
+
 // Lower case for the letters of Windows-1252 (ASCII, Latin-1's accented letters, and the
 // code page's own Š, Œ, Ž, Ÿ); every other code point is returned as it is.
 char32_t FoldCase(char32_t cp);

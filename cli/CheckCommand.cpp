@@ -16,6 +16,10 @@
 #include "cli/Commands.h"
 #include "cli/PictureAdvice.h"
 #include "cli/PuzzleToolSupport.h"
+#include "game/BoardText.h"
+#include "game/GameState.h"
+#include "game/ScreenLayout.h"
+#include "image/ImageFile.h"
 #include "puzzles/LoadPuzzle.h"
 #include "puzzles/PuzzleFiles.h"
 #include "puzzles/PuzzleText.h"
@@ -33,7 +37,9 @@ constexpr const char* kUsage =
     "question, the answer count and every problem: missing or unreadable pictures, more than\n"
     "12 answers, a question longer than 255 bytes, text saved as UTF-8 or with a byte-order\n"
     "mark, gaps the game cannot bridge in one press, fewer than three answers, and files the\n"
-    "game cannot read at all.\n"
+    "game cannot read at all; and what would look bad on the screen: pictures so wide or tall\n"
+    "that they show small, pictures enlarged more than four times, and texts that do not fit\n"
+    "their room at 1280x720 even on two lines.\n"
     "  --json  one JSON line per puzzle and a summary line instead of text\n"
     "Exit status: 0 nothing is wrong, 1 at least one problem, 2 bad usage.\n";
 
@@ -252,6 +258,130 @@ void CheckLines(const PuzzleText& text, Findings& findings) {
     }
 }
 
+// ---- how the puzzle looks on the screen ---------------------------------------------------
+
+// The sizes the checks judge by: the smallest screen a show runs on (a projector at 1280x720)
+// for what must fit, a 1920x1080 screen for how much a picture is enlarged. The star panels
+// are the widest the settings offer.
+constexpr std::int32_t kSmallScreenWidth = 1280, kSmallScreenHeight = 720;
+constexpr std::int32_t kFullHdWidth = 1920, kFullHdHeight = 1080;
+// A picture enlarged more than this looks blurred.
+constexpr std::uint32_t kMostEnlargement = 4;
+// A picture narrower than a third of its height shows as a thin strip.
+constexpr std::uint32_t kTallestAspect = 3;
+
+ScreenLayout LayoutFor(std::int32_t width, std::int32_t height, const PuzzleContent& content) {
+    const GameState defaults;
+    return ComputeScreenLayout(width, height, content.ElementCount, defaults.StarPanelWidth,
+                               defaults.StarCellHeight);
+}
+
+std::string SizeText(std::uint32_t width, std::uint32_t height) {
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
+// Pictures that show badly beside their answers: so wide that, held to half of the tile
+// (which pushes every answer's text to the right), they lose more than a third of their
+// height; so tall that they show as a strip; or so small that the game enlarges them more
+// than four times.
+void CheckPictureShapes(const PuzzleContent& content, const CPictureRecorder& recorder,
+                        PuzzleReport& report) {
+    if (!content.HasElementPictures) {
+        return;
+    }
+    const ScreenLayout small = LayoutFor(kSmallScreenWidth, kSmallScreenHeight, content);
+    const ScreenLayout fullHd = LayoutFor(kFullHdWidth, kFullHdHeight, content);
+    const AnswerRoom smallRoom = AnswerRoomOf(small, content);
+    const AnswerRoom fullHdRoom = AnswerRoomOf(fullHd, content);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(content.ElementCount); ++i) {
+        const CDibImage& picture = content.ElementPictures[i];
+        const PictureLoadRecord* record = recorder.Find(&picture);
+        if (record == nullptr || record->code != 0 || picture.width == 0 || picture.height == 0) {
+            continue;
+        }
+        const std::string which = "The picture " + Quote(content.PictureNames.Text(i)) +
+                                  " of answer " + std::to_string(i + 1) + " (" +
+                                  Quote(content.AnswerTexts.Text(i)) + ")";
+        const std::string size = SizeText(picture.width, picture.height);
+        const PictureSize shown = FitPicture(picture.width, picture.height, smallRoom.pictureWidth,
+                                             smallRoom.pictureHeight);
+        // Held to the column's width, it loses more than a third of the column's height.
+        if (3 * std::uint64_t{shown.height} <
+            2 * static_cast<std::uint64_t>(smallRoom.pictureHeight)) {
+            report.findings.problems.push_back(
+                which + " is very wide (" + size +
+                "): it may take only half of the tile, so at 1280x720 it shows at " +
+                SizeText(shown.width, shown.height) +
+                " pixels, and every answer's text moves right to make room for it. Crop it "
+                "nearer to 3:2 or 4:3.");
+        } else if (std::uint64_t{picture.width} * kTallestAspect < picture.height) {
+            report.findings.problems.push_back(which + " is very tall and narrow (" + size +
+                                               "): at 1280x720 it shows as a strip " +
+                                               SizeText(shown.width, shown.height) +
+                                               " pixels. Crop it nearer to square.");
+        }
+        const PictureSize big = FitPicture(picture.width, picture.height, fullHdRoom.pictureWidth,
+                                           fullHdRoom.pictureHeight);
+        if (big.height > kMostEnlargement * picture.height ||
+            big.width > kMostEnlargement * picture.width) {
+            // In tenths, rounded down: "4.2 times".
+            const std::uint64_t tenths = std::max(std::uint64_t{big.height} * 10 / picture.height,
+                                                  std::uint64_t{big.width} * 10 / picture.width);
+            report.findings.problems.push_back(
+                which + " is only " + size + " pixels: at 1920x1080 the game enlarges it " +
+                std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " times (to " +
+                SizeText(big.width, big.height) +
+                "), which looks blurred. Use a picture of at least " +
+                SizeText(big.width, big.height) + " pixels.");
+        }
+    }
+}
+
+// How a cut text ends on the screen, for the message: its last words and the ellipsis.
+std::string ShownEnd(const FittedText& text) {
+    const std::string& line = text.second;
+    constexpr std::size_t kShown = 24;
+    const std::string end = line.size() > kShown ? "..." + line.substr(line.size() - kShown) : line;
+    return Quote(end);
+}
+
+// Texts that do not fit their room at 1280x720 even on two lines in the smallest font: the
+// game cuts them short.
+void CheckTextsFit(const PuzzleContent& content, PuzzleReport& report) {
+    if (content.ElementCount <= 0) {
+        return;
+    }
+    const ScreenLayout small = LayoutFor(kSmallScreenWidth, kSmallScreenHeight, content);
+    const std::string advice =
+        " at 1280x720, even on two lines in the smallest font: the game "
+        "cuts it short, so that it ends in ";
+    const QuestionLines question = FitQuestion(small, content.QuestionText);
+    if (question.fit.texts[0].cut) {
+        report.findings.problems.push_back("The question is too long for its band" + advice +
+                                           ShownEnd(question.fit.texts[0]) + ". Shorten it.");
+    }
+    const FittedTexts answers = FitAnswerTexts(small, content);
+    for (std::size_t i = 0; i < answers.texts.size(); ++i) {
+        if (answers.texts[i].cut) {
+            report.findings.problems.push_back("Answer " + std::to_string(i + 1) + " (" +
+                                               Quote(content.AnswerTexts.Text(i)) +
+                                               ") is too long for its tile" + advice +
+                                               ShownEnd(answers.texts[i]) + ". Shorten it.");
+        }
+    }
+    const FittedTexts solutions = FitSolutionTexts(small, content);
+    for (std::size_t i = 0; i < solutions.texts.size(); ++i) {
+        if (solutions.texts[i].cut) {
+            report.findings.problems.push_back(
+                "The solution text of answer " + std::to_string(i + 1) + " (" +
+                Quote(content.AnswerTexts.Text(i)) +
+                ") is too long for the room beside the "
+                "tiles" +
+                advice + ShownEnd(solutions.texts[i]) + ". Shorten it.");
+        }
+    }
+}
+
 void CheckPictures(const std::string& root, std::int32_t number, const PuzzleContent& content,
                    const CPictureRecorder& recorder, PuzzleReport& report) {
     CFolderListings listings;  // each folder listed once, however many names miss by case
@@ -349,6 +479,10 @@ PuzzleReport CheckPuzzle(const std::string& root, std::int32_t number,
         CheckLines(ParsePuzzleText(head.bytes), report.findings);
     }
     CheckPictures(root, number, content, recorder, report);
+    if (report.loaded) {
+        CheckPictureShapes(content, recorder, report);
+        CheckTextsFit(content, report);
+    }
     return report;
 }
 

@@ -25,5 +25,8 @@ int RunReplay(int argc, char** argv);
 int RunPreview(int argc, char** argv);
 // sound [NAME[@MS] ...]: plays the program's sounds through the gate (SoundCommand.cpp).
 int RunSound(int argc, char** argv);
+// send [--socket PATH] REQUEST ...: one request to the running game's control socket
+// (SendCommand.cpp).
+int RunSend(int argc, char** argv);
 
 }  // namespace kelvandor::cli

@@ -14,7 +14,10 @@
 #include "cli/PngWriter.h"
 #include "game/HeadlessViewHost.h"
 #include "game/KelvandorView.h"
+#include "game/ScreenLayout.h"
 #include "image/ImageFile.h"
+#include "puzzles/PuzzleFiles.h"
+#include "puzzles/PuzzleText.h"
 #include "settings/SettingsStore.h"
 
 namespace kelvandor::cli {
@@ -23,7 +26,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: kelvandor-tool preview ROOT [--out DIR] [--size WxH] [--seed N]\n"
     "Renders, for each puzzle the game would play from ROOT, the game screen as dealt and as\n"
-    "solved into DIR (default preview/) as GameNNN-deal.png and GameNNN-solution.png.\n"
+    "solved into DIR (default preview/) as GameNNN-deal.png and GameNNN-solution.png, and says\n"
+    "which numbers the game skips and why.\n"
     "  --size WxH   screen size in pixels (default 1920x1080)\n"
     "  --seed N     seed of the shuffle (default 1); the game itself seeds from the clock\n"
     "Exit status: 0 screens written, 1 no puzzle found or a file could not be written,\n"
@@ -134,6 +138,45 @@ bool WriteScreen(CHeadlessViewHost& host, const std::string& path) {
     return true;
 }
 
+// Why the game passes over puzzle `number` (it found nothing there to play), in words.
+std::string SkipReason(const std::string& root, std::int32_t number) {
+    const std::string folder = PuzzleFolderName(number);
+    const ResolvedPath file = ResolvePuzzleFile(root, number, "Game.txt");
+    if (!file.exists) {
+        const bool folderExists = ResolvePuzzleFile(root, number, "").exists;
+        return folderExists ? folder + " has no Game.txt" : "there is no folder " + folder;
+    }
+    const FileHead head = ReadFileHead(file.path, kMaxPuzzleFileBytes);
+    switch (head.status) {
+        case FileReadStatus::NotARegularFile:
+            return "its Game.txt is not a file";
+        case FileReadStatus::Unreadable:
+            return "its Game.txt cannot be read (no permission?)";
+        case FileReadStatus::Missing:
+            return folder + " has no Game.txt";
+        case FileReadStatus::Ok:
+            break;
+    }
+    if (head.bytes.empty()) {
+        return "its Game.txt is empty";
+    }
+    const std::size_t answers = ParsePuzzleText(head.bytes).answers.size();
+    return answers == 0 ? "its Game.txt has no answers"
+                        : "its Game.txt has only one answer (nothing to put in order)";
+}
+
+// Tells which numbers after `previous` and before `next` the game skipped, and why; past the
+// set's end only those with a folder, since the missing ones there are no news.
+void ReportSkipped(const std::string& root, std::int32_t previous, std::int32_t next,
+                   bool atTheEnd) {
+    for (std::int32_t n = previous + 1; n > previous && n < next; ++n) {
+        if (atTheEnd && !ResolvePuzzleFile(root, n, "").exists) {
+            continue;
+        }
+        std::cout << PuzzleFolderName(n) << ": skipped: " << SkipReason(root, n) << "\n";
+    }
+}
+
 }  // namespace
 
 int RunPreview(int argc, char** argv) {
@@ -168,13 +211,27 @@ int RunPreview(int argc, char** argv) {
     view.OnSize(options.width, options.height);
     host.DeliverPosted();
 
+    if (options.width < kMinimumViewWidth || options.height < kMinimumViewHeight) {
+        std::cerr << "kelvandor-tool: preview: note: the game's window is never smaller than "
+                  << kMinimumViewWidth << "x" << kMinimumViewHeight
+                  << "; in a smaller screen the board does not fit\n";
+    }
+
     int puzzles = 0;
+    std::int32_t previous = 0;
     for (;;) {
         view.StartNextPuzzle();
         if (view.State().Started == 0) {
+            ReportSkipped(options.root, previous, view.State().GameNumber + 1, true);
+            if (puzzles > 0) {
+                std::cout << "No puzzle in the ten numbers after " << PuzzleFolderName(previous)
+                          << ": the set ends there.\n";
+            }
             break;  // nothing left to play
         }
         const std::int32_t number = view.State().GameNumber;
+        ReportSkipped(options.root, previous, number, false);
+        previous = number;
         if (!host.RunTicksUntil(kMaxSettleTicks, [&view] { return Settled(view); })) {
             std::cerr << "kelvandor-tool: preview: the board of puzzle " << number
                       << " did not come to rest\n";

@@ -21,6 +21,7 @@ const Subcommand kSubcommands[] = {
     {"replay", "run the game headless from a script and print its state", RunReplay},
     {"preview", "render every puzzle of a set as dealt and as solved into PNG files", RunPreview},
     {"sound", "play the program's sounds through the sound gate", RunSound},
+    {"send", "send one request to the running game and print its reply", RunSend},
     {nullptr, nullptr, nullptr},
 };
 

@@ -12,11 +12,14 @@ class QWidget;
 
 namespace kelvandor {
 
-// The folder picker: the platform's directory dialog with the given title, opened in
-// `initialFolder` (the dialog's own choice when that is empty or missing). Returns the
-// chosen folder as an absolute path.
+// The folder picker: Qt's folder dialog with the given title, large enough for its side bar,
+// opened in FolderPickerStart(initialFolder). Returns the chosen folder as an absolute path.
 std::optional<QString> FolderPicker(QWidget* parent, const QString& title,
                                     const QString& initialFolder);
+
+// Where the folder picker opens: `initialFolder`, or the nearest folder above it that
+// exists, or the home folder when there is none (on a first start the root is empty).
+QString FolderPickerStart(const QString& initialFolder);
 
 // A box with a title, a prompt and one text field pre-filled with `initialText`. Returns
 // the field's text.

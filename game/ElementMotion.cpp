@@ -41,7 +41,10 @@ BoardMotion AdvanceElementMotion(GameState& state, const ScreenLayout& layout, s
             const std::uint64_t dt = static_cast<std::uint32_t>(now - state.MoveStartTick[i]);
             const std::uint64_t speed =
                 (dx == 0 && dy < 3 * layout.TileHeight) ? kShortHopSpeed : kCrossingSpeed;
-            const std::uint64_t travelled = (dt * speed) >> 10;
+            const std::uint64_t travelled =
+                (dt * speed * static_cast<std::uint64_t>(layout.Scale.num) /
+                 static_cast<std::uint64_t>(layout.Scale.den)) >>
+                10;
             if (travelled < distance) {
                 const auto f = static_cast<std::int64_t>(travelled * 4096 / distance);
                 const auto offsetX = static_cast<std::int32_t>((to.x - from.x) * f / 4096);

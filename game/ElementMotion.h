@@ -7,17 +7,9 @@
 #include <cstdint>
 
 #include "game/GameState.h"
+#include "game/ScreenLayout.h"
 
 namespace kelvandor {
-
-// The board's geometry on screen, computed by the renderer from the view size (all pixels).
-struct ScreenLayout {
-    std::int32_t ViewWidth = 0, ViewHeight = 0;
-    std::int32_t AreaWidth = 0, AreaHeight = 0;
-    std::int32_t TileWidth = 0, TileHeight = 0;
-    std::int32_t ColumnStep = 0, RowStep = 0;
-    std::int32_t BoardOriginX = 0, BoardOriginY = 0;
-};
 
 // Where an element with this column and slot stands, relative to the board origin.
 struct BoardOffset {
@@ -45,9 +37,10 @@ struct BoardMotion {
 
 // Moves every element along its way from (DrawnColumn, DrawnSlot) to (ElementColumn,
 // ElementSlot) for the time since its MoveStartTick: short vertical hops at about 0.2 pixels
-// per millisecond, everything else at about 1.5. An element that arrives takes its target as
-// its drawn place. Sets MovingCount to the number still on their way and returns where they
-// are. `layout` is read only.
+// per millisecond, everything else at about 1.5 (on a 1080p screen; a larger screen's board
+// moves as much faster as it is larger, so that a move takes the same time). An element that
+// arrives takes its target as its drawn place. Sets MovingCount to the number still on their
+// way and returns where they are. `layout` is read only.
 BoardMotion AdvanceElementMotion(GameState& state, const ScreenLayout& layout, std::uint32_t now);
 
 }  // namespace kelvandor

@@ -11,6 +11,7 @@
 #include "game/ElementMotion.h"
 #include "game/GameState.h"
 #include "game/ScreenImages.h"
+#include "game/TextFit.h"
 #include "game/ViewHost.h"
 
 namespace kelvandor {
@@ -28,6 +29,11 @@ struct ScreenState : ScreenLayout {
     std::array<std::uint8_t, 2> LastPanelColour{};
     // Per player and star cell: 1 drawn with a star, 0 empty, 0xFF not drawn yet.
     std::array<std::array<std::uint8_t, 32>, 2> StarCellCache{};
+    // Where each element stands on the back buffer (relative to the board origin) since it
+    // was last drawn, for the elements whose bit is set in ShownMask: a partial redraw
+    // clears what an element left there before drawing it at its next place.
+    std::array<BoardOffset, kMaxElements> ShownAt{};
+    std::uint32_t ShownMask = 0;
 };
 
 class CGameRenderer {
@@ -42,8 +48,15 @@ public:
     // Loads the star images and makes the ten countdown digits from the digit strip; a
     // missing picture leaves its image empty, which draws nothing.
     void LoadScreenImages();
-    // The current star becomes a copy of the star that StarSize `size` shows.
+    // The current star becomes the star that StarSize `size` shows, at the screen's scale.
     void UseStarImage(std::uint32_t size);
+    // The picture of answer `element` scaled to exactly width x height (both positive), with
+    // area averaging (alpha-aware where the picture has varying alpha), into `out`: 32 bits
+    // with the picture's alpha when it has some, else an opaque picture. Returns false and
+    // leaves `out` empty when the answer has no picture or it cannot be scaled. Every answer
+    // picture on the board is made here.
+    bool AnswerPicture(std::size_t element, std::uint32_t width, std::uint32_t height,
+                       CDibImage& out) const;
     // Renders the four state tiles (kept when their size did not change) and the element
     // images of the current puzzle for the current tile size, and marks the whole board and
     // the question for redrawing.
@@ -57,8 +70,8 @@ public:
     // tiles when their size changed).
     void Resize(std::int32_t cx, std::int32_t cy);
     // Recomputes the board geometry from the view size, the element count and the star panel
-    // width. Returns true when the tile size or the play area changed; the tiles are then out
-    // of date and the caller renders them.
+    // width (ScreenLayout.h). Returns true when the tile size, the play area or the screen's
+    // scale changed; the tiles are then out of date and the caller renders them.
     bool ComputeLayout();
     // The star geometry changed: every star cell and both bevels are drawn again.
     void StarGeometryChanged();
@@ -82,14 +95,20 @@ private:
     void RepaintBevels(CDibImage& back);
     void RepaintQuestionBand(CDibImage& back);
     void RepaintElements(CDibImage& back, const BoardMotion& motion);
+    void RedrawPlayArea(CDibImage& back, const ElementRepaint& r);
+    void RedrawElementFrames(CDibImage& back, const ElementRepaint& r);
     void DrawSolutionTexts(CDibImage& back);
-    void ClearPlayArea(CDibImage& back, const ElementRepaint& r, std::int32_t left);
+    void ClearPlayArea(CDibImage& back, const ElementRepaint& r);
     void ForgetStarCells();
+    // Scales the star and the countdown digits to the screen's scale.
+    void ScaleScreenImages();
+    void RenderElementImage(std::int32_t index, const AnswerRoom& room, const FittedTexts& texts);
 
     IViewHost& host_;
     const GameState& state_;
     ScreenState screen_;
     ScreenImages images_;
+    std::uint32_t starSize_ = 0;  // the StarSize whose star CurrentStar shows
 };
 
 }  // namespace kelvandor

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "game/BoardText.h"
 #include "game/GameRenderer.h"
-#include "image/GlyphFonts.h"
 #include "image/ImageFile.h"
 
 namespace kelvandor {
@@ -26,33 +26,37 @@ constexpr TileColours kTileColours[4] = {
 };
 
 constexpr std::uint32_t kAnswerInk = 0xFFC0C0FFu;
-constexpr std::int32_t kTileMargin = 12;  // around the picture and the text
 
 // The tiles are drawn three times larger and then averaged down, which smooths the rounded
-// corners. In work-image pixels: border 12 (4 on screen), outer corner radius 36 (12),
-// inner radius 24.
+// corners. On a 1080p screen the border is 4 pixels and the outer corner radius 12 (12 and
+// 36 in the work image); larger screens grow both.
 constexpr std::int32_t kSuper = 3;
-constexpr std::int32_t kBorder = 12;
-constexpr std::int32_t kOuterRadiusSquared = 36 * 36;
-constexpr std::int32_t kInnerRadiusSquared = 24 * 24;
+
+// A tile's shape in work-image pixels: border width, outer and inner corner radius.
+struct TileShape {
+    std::int32_t border, radius;  // work-image pixels, kSuper times the tile's
+    std::int32_t OuterSquared() const { return radius * radius; }
+    std::int32_t InnerSquared() const { return (radius - border) * (radius - border); }
+};
 
 // One rounded corner around (cx, cy): the quarter disc that faces away from the tile's inside
 // (to the right or left, downwards or upwards), border colour on its rim and fill inside.
 // Pixels outside the image are skipped.
 void DrawCorner(CDibImage& work, std::int32_t cx, std::int32_t cy, bool right, bool bottom,
-                const TileColours& colours) {
-    for (std::int32_t dy = -36; dy <= 36; ++dy) {
+                const TileShape& shape, const TileColours& colours) {
+    const std::int32_t r = shape.radius;
+    for (std::int32_t dy = -r; dy <= r; ++dy) {
         if ((dy >= 0) != bottom) {
             continue;
         }
-        for (std::int32_t dx = -36; dx <= 36; ++dx) {
+        for (std::int32_t dx = -r; dx <= r; ++dx) {
             if ((dx >= 0) != right) {
                 continue;
             }
             const std::int32_t r2 = dx * dx + dy * dy;
-            if (r2 < kOuterRadiusSquared) {
+            if (r2 < shape.OuterSquared()) {
                 work.SetPixel(cx + dx, cy + dy,
-                              r2 < kInnerRadiusSquared ? colours.fill : colours.border);
+                              r2 < shape.InnerSquared() ? colours.fill : colours.border);
             }
         }
     }
@@ -61,111 +65,99 @@ void DrawCorner(CDibImage& work, std::int32_t cx, std::int32_t cy, bool right, b
 // The tile's shape in work-image pixels (the work image is kSuper times the tile's size
 // sw x st), drawn into `work`, which holds the part of it from (ox, oy) on.
 void DrawTileShape(CDibImage& work, std::int32_t ox, std::int32_t oy, std::int32_t sw,
-                   std::int32_t st, const TileColours& c) {
-    work.FillRect(kBorder - ox, kBorder - oy, sw - 2 * kBorder, st - 2 * kBorder, c.fill);
-    work.FillRect(35 - ox, -oy, sw - 71, kBorder, c.border);                // top
-    work.FillRect(35 - ox, st - kBorder - oy, sw - 71, kBorder, c.border);  // bottom
-    work.FillRect(-ox, 35 - oy, kBorder, st - 71, c.border);                // left
-    work.FillRect(sw - kBorder - ox, 35 - oy, kBorder, st - 71, c.border);  // right
-    DrawCorner(work, 35 - ox, 35 - oy, false, false, c);
-    DrawCorner(work, sw - 36 - ox, 35 - oy, true, false, c);
-    DrawCorner(work, 35 - ox, st - 36 - oy, false, true, c);
-    DrawCorner(work, sw - 36 - ox, st - 36 - oy, true, true, c);
+                   std::int32_t st, const TileShape& shape, const TileColours& c) {
+    const std::int32_t b = shape.border, r = shape.radius;
+    work.FillRect(b - ox, b - oy, sw - 2 * b, st - 2 * b, c.fill);
+    work.FillRect(r - 1 - ox, -oy, sw - 2 * r + 1, b, c.border);          // top
+    work.FillRect(r - 1 - ox, st - b - oy, sw - 2 * r + 1, b, c.border);  // bottom
+    work.FillRect(-ox, r - 1 - oy, b, st - 2 * r + 1, c.border);          // left
+    work.FillRect(sw - b - ox, r - 1 - oy, b, st - 2 * r + 1, c.border);  // right
+    DrawCorner(work, r - 1 - ox, r - 1 - oy, false, false, shape, c);
+    DrawCorner(work, sw - r - ox, r - 1 - oy, true, false, shape, c);
+    DrawCorner(work, r - 1 - ox, st - r - oy, false, true, shape, c);
+    DrawCorner(work, sw - r - ox, st - r - oy, true, true, shape, c);
 }
 
-// The tile is the work image averaged down over 3 x 3 blocks. Outside the four corners every
-// block is of one colour (the bands and the fill start on whole tile pixels), so those parts
-// are filled directly and only the corners are supersampled: 36 x 36 work pixels each.
+// The tile is the work image averaged down over kSuper x kSuper blocks. Outside the four
+// corners every block is of one colour (the bands and the fill start on whole tile pixels),
+// so those parts are filled directly and only the corners are supersampled.
 void RenderStateTile(CDibImage& work, CDibImage& tile, std::int32_t w, std::int32_t t,
-                     const TileColours& c) {
-    constexpr std::int32_t kCorner = 36;  // work pixels; 12 tile pixels
+                     const ScreenScale& scale, const TileColours& c) {
+    const std::int32_t border = scale(4), radius = scale(12);  // tile pixels
+    const TileShape shape{kSuper * border, kSuper * radius};
+    const std::int32_t corner = shape.radius;  // work pixels
     if (!tile.Create(32, static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(t), 0)) {
         tile.Free();
         return;
     }
-    tile.FillRect(4, 4, w - 8, t - 8, c.fill);
-    tile.FillRect(12, 0, w - 24, 4, c.border);
-    tile.FillRect(12, t - 4, w - 24, 4, c.border);
-    tile.FillRect(0, 12, 4, t - 24, c.border);
-    tile.FillRect(w - 4, 12, 4, t - 24, c.border);
+    tile.FillRect(border, border, w - 2 * border, t - 2 * border, c.fill);
+    tile.FillRect(radius, 0, w - 2 * radius, border, c.border);
+    tile.FillRect(radius, t - border, w - 2 * radius, border, c.border);
+    tile.FillRect(0, radius, border, t - 2 * radius, c.border);
+    tile.FillRect(w - border, radius, border, t - 2 * radius, c.border);
     const std::int32_t sw = kSuper * w, st = kSuper * t;
-    const std::int32_t cornerX[4] = {0, sw - kCorner, 0, sw - kCorner};
-    const std::int32_t cornerY[4] = {0, 0, st - kCorner, st - kCorner};
-    CDibImage corner;
+    const std::int32_t cornerX[4] = {0, sw - corner, 0, sw - corner};
+    const std::int32_t cornerY[4] = {0, 0, st - corner, st - corner};
+    CDibImage cornerImage;
     for (int k = 0; k < 4; ++k) {
-        if (!work.Create(32, kCorner, kCorner, 0)) {
+        if (!work.Create(32, static_cast<std::uint32_t>(corner), static_cast<std::uint32_t>(corner),
+                         0)) {
             continue;
         }
-        DrawTileShape(work, cornerX[k], cornerY[k], sw, st, c);
-        if (corner.Scale(work, kCorner / kSuper, kCorner / kSuper, CDibImage::kScaleSmooth)) {
-            tile.Draw(corner, cornerX[k] / kSuper, cornerY[k] / kSuper, 0);
+        DrawTileShape(work, cornerX[k], cornerY[k], sw, st, shape, c);
+        if (cornerImage.Scale(work, static_cast<std::uint32_t>(corner / kSuper),
+                              static_cast<std::uint32_t>(corner / kSuper),
+                              CDibImage::kScaleSmooth)) {
+            tile.Draw(cornerImage, cornerX[k] / kSuper, cornerY[k] / kSuper, 0);
         }
     }
 }
 
-// The picture of an answer, scaled to the picture column's height and put at the tile's
-// top-left margin.
-void DrawAnswerPicture(CDibImage& image, const CDibImage& picture, std::int32_t pictureHeight) {
-    if (picture.IsEmpty() || picture.width == 0 || picture.height == 0) {
+// Text drawn with the soft pen onto a transparent image takes colour and alpha in equal
+// measure, which leaves its edge pixels darkened by their alpha: laid over a light tile they
+// would show a dark rim. Every pixel the pen touched takes the ink's own colour, so that its
+// alpha alone softens the edge.
+void KeepInkColour(CDibImage& layer, std::uint32_t ink) {
+    for (std::uint32_t y = 0; y < layer.height; ++y) {
+        std::uint8_t* p = layer.Row(y);
+        for (std::uint32_t x = 0; x < layer.width; ++x, p += 4) {
+            if (p[3] != 0) {
+                p[0] = static_cast<std::uint8_t>(ink);
+                p[1] = static_cast<std::uint8_t>(ink >> 8);
+                p[2] = static_cast<std::uint8_t>(ink >> 16);
+            }
+        }
+    }
+}
+
+// An answer's text, on one line or two, into its tile image. The text is drawn into a layer
+// as wide as the text area (and a little more for the soft pen's reach) and as high as the
+// tile, then laid into the tile, so that nothing of it can reach beyond the text area.
+void DrawAnswerText(CDibImage& image, const FittedText& text, const std::uint8_t* font,
+                    const AnswerRoom& room, std::int32_t tileHeight) {
+    constexpr std::int32_t kPenReach = 2;
+    CDibImage layer;
+    const std::int32_t layerWidth = room.textWidth + 2 * kPenReach;
+    if (font == nullptr || layerWidth <= 0 ||
+        !layer.Create(32, static_cast<std::uint32_t>(layerWidth),
+                      static_cast<std::uint32_t>(tileHeight), 0)) {
         return;
     }
-    const std::uint32_t ph = static_cast<std::uint32_t>(pictureHeight);
-    const std::uint32_t pw = picture.width * ph / picture.height;
-    CDibImage scaled;
-    if (!scaled.Scale(picture, pw, ph, 0)) {
-        return;  // too narrow to show at this height
-    }
-    if (scaled.HasAlpha()) {
-        image.DrawAlpha(scaled, kTileMargin, kTileMargin);
+    layer.alignH = 0;  // left
+    layer.alignV = 1;  // middle
+    layer.SetFont(font);
+    layer.SetTextPen(nullptr, 0, true);
+    layer.SetTextPen(CDibImage::PenSoft, kAnswerInk, false);
+    const std::int32_t middle = tileHeight / 2;
+    if (!text.wrapped) {
+        layer.DrawText(kPenReach, middle, text.first.c_str());
     } else {
-        image.Draw(scaled, kTileMargin, kTileMargin, 0);
+        const std::int32_t pitch = LinePitch(font, tileHeight);
+        layer.DrawText(kPenReach, middle - pitch / 2, text.first.c_str());
+        layer.DrawText(kPenReach, middle - pitch / 2 + pitch, text.second.c_str());
     }
-}
-
-// The largest font in which `text` fits between x0 and the right margin; the smallest font
-// when none does. Larger fonts are tried only on tiles tall enough to hold them.
-const std::uint8_t* ChooseAnswerFont(CDibImage& image, const char* text, std::int32_t x0,
-                                     std::int32_t w, std::int32_t t) {
-    struct Candidate {
-        const std::uint8_t* font;
-        std::int32_t minimumTileHeight;
-    };
-    const Candidate candidates[] = {{FontLarge(), 44}, {FontMedium(), 32}, {FontSmall(), 24}};
-    for (const Candidate& c : candidates) {
-        if (t < c.minimumTileHeight || c.font == nullptr) {
-            continue;
-        }
-        image.SetFont(c.font);
-        const std::int32_t width = image.DrawText(0, CDibImage::MeasureOnly, text);
-        if (x0 + width + kTileMargin <= w) {
-            return c.font;
-        }
-    }
-    return FontTiny();
-}
-
-void RenderElementImage(CDibImage& image, const PuzzleContent& puzzle, std::int32_t index,
-                        std::int32_t w, std::int32_t t, std::int32_t pictureHeight,
-                        std::int32_t textX) {
-    if (!image.Create(32, static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(t), 0)) {
-        image.Free();
-        return;
-    }
-    if (puzzle.HasElementPictures) {
-        DrawAnswerPicture(image, puzzle.ElementPictures[static_cast<std::size_t>(index)],
-                          pictureHeight);
-    }
-    const auto i = static_cast<std::size_t>(index);
-    if (i >= puzzle.AnswerTexts.Count()) {
-        return;  // an element without a text gets none
-    }
-    const char* text = puzzle.AnswerTexts.Text(i).c_str();
-    image.alignH = 0;  // left
-    image.alignV = 1;  // middle
-    image.SetFont(ChooseAnswerFont(image, text, textX, w, t));
-    image.SetTextPen(nullptr, 0, true);
-    image.SetTextPen(CDibImage::PenSoft, kAnswerInk, false);
-    image.DrawText(textX, t / 2, text);
+    KeepInkColour(layer, kAnswerInk);
+    image.DrawAlphaOver(layer, room.textX - kPenReach, 0);
 }
 
 }  // namespace
@@ -183,20 +175,104 @@ void CGameRenderer::LoadScreenImages() {
     CDibImage strip;
     const bool loaded = LoadImageFile(path, strip) == 0 && strip.width >= 16 && strip.height > 0;
     const std::uint32_t glyphWidth = loaded ? strip.width / 16 : 0;
-    for (std::uint32_t d = 0; d < images_.Digits.size(); ++d) {
-        CDibImage& digit = images_.Digits[d];
+    for (std::uint32_t d = 0; d < images_.DigitSources.size(); ++d) {
+        CDibImage& digit = images_.DigitSources[d];
         if (!loaded || !digit.Create(24, glyphWidth, strip.height, 0xFF000000u)) {
             digit.Free();
             continue;
         }
         digit.DrawAlphaOver(strip, -static_cast<std::int32_t>(glyphWidth * d), 0);
     }
+    ScaleScreenImages();
 }
 
+namespace {
+
+// `source` grown by the screen's scale, smoothly; a copy at scale 1.
+void ScaleByScreen(CDibImage& out, const CDibImage& source, const ScreenScale& scale) {
+    if (scale.IsOne() || source.IsEmpty() || source.width == 0 || source.height == 0) {
+        out.Assign(source);
+        return;
+    }
+    out.Scale(source, static_cast<std::uint32_t>(scale(static_cast<std::int32_t>(source.width))),
+              static_cast<std::uint32_t>(scale(static_cast<std::int32_t>(source.height))),
+              CDibImage::kScaleSmooth);
+}
+
+}  // namespace
+
 void CGameRenderer::UseStarImage(std::uint32_t size) {
+    starSize_ = size;
     // Sizes 2 and 3 both use the small star; unknown sizes the large one.
     const std::size_t star = size == 1 ? 1 : (size == 2 || size == 3) ? 2 : 0;
-    images_.CurrentStar.Assign(images_.Stars[star]);
+    ScaleByScreen(images_.CurrentStar, images_.Stars[star], screen_.Scale);
+}
+
+void CGameRenderer::ScaleScreenImages() {
+    UseStarImage(starSize_);
+    for (std::size_t d = 0; d < images_.Digits.size(); ++d) {
+        ScaleByScreen(images_.Digits[d], images_.DigitSources[d], screen_.Scale);
+    }
+}
+
+bool CGameRenderer::AnswerPicture(std::size_t element, std::uint32_t width, std::uint32_t height,
+                                  CDibImage& out) const {
+    out.Free();
+    if (element >= state_.Puzzle.ElementPictures.size() || width == 0 || height == 0) {
+        return false;
+    }
+    const CDibImage& picture = state_.Puzzle.ElementPictures[element];
+    if (picture.IsEmpty() || picture.width == 0 || picture.height == 0) {
+        return false;
+    }
+    // Pictures of varying alpha keep it (a palette with transparent entries included); the
+    // averaging then leaves transparent pixels out of the colour. Every other picture is
+    // opaque, also a 32-bit one whose alpha bytes are all 0 (saved without alpha).
+    if (picture.AlphaKind() == 2) {
+        return out.Scale(picture, width, height,
+                         CDibImage::kScaleSmooth | CDibImage::kScaleForce32);
+    }
+    CDibImage scaled;
+    if (!scaled.Scale(picture, width, height, CDibImage::kScaleSmooth)) {
+        return false;
+    }
+    if (scaled.bitsPerPixel == 24) {
+        out.SwapPictureWith(scaled);
+        return true;
+    }
+    return out.Create(24, width, height, NoFill) && out.Draw(scaled, 0, 0, 0);
+}
+
+void CGameRenderer::RenderElementImage(std::int32_t index, const AnswerRoom& room,
+                                       const FittedTexts& texts) {
+    const auto i = static_cast<std::size_t>(index);
+    CDibImage& image = images_.ElementImages[i];
+    const std::int32_t w = screen_.TileWidth, t = screen_.TileHeight;
+    if (!image.Create(32, static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(t), 0)) {
+        image.Free();
+        return;
+    }
+    if (room.pictureWidth > 0) {
+        // The picture fills its column's height, or its width when it is wider than the
+        // column; a lower picture sits in the middle of the column's height.
+        const CDibImage& source = state_.Puzzle.ElementPictures[i];
+        const PictureSize size =
+            FitPicture(source.width, source.height, room.pictureWidth, room.pictureHeight);
+        CDibImage picture;
+        if (AnswerPicture(i, size.width, size.height, picture)) {
+            const std::int32_t m = screen_.TileMargin();
+            const std::int32_t y =
+                m + (room.pictureHeight - static_cast<std::int32_t>(size.height)) / 2;
+            if (picture.bitsPerPixel == 32) {
+                image.DrawAlphaOver(picture, m, y);  // keeps its alpha on the clear image
+            } else {
+                image.Draw(picture, m, y, 0);
+            }
+        }
+    }
+    if (i < texts.texts.size()) {  // an element without a text gets none
+        DrawAnswerText(image, texts.texts[i], texts.font, room, t);
+    }
 }
 
 void CGameRenderer::RenderAllTiles() {
@@ -208,31 +284,24 @@ void CGameRenderer::RenderAllTiles() {
 
 void CGameRenderer::RenderTiles() {
     const std::int32_t w = screen_.TileWidth, t = screen_.TileHeight;
-    const PuzzleContent& puzzle = state_.Puzzle;
     if (w > 0 && t > 0) {
-        // The state tiles depend on the tile size alone; a new puzzle of the same layout
-        // keeps them.
+        // The state tiles depend on the tile size and the screen's scale alone; a new puzzle
+        // of the same layout keeps them.
         CDibImage work;
         for (std::size_t state = 0; state < images_.StateTiles.size(); ++state) {
             CDibImage& tile = images_.StateTiles[state];
             if (tile.width != static_cast<std::uint32_t>(w) ||
-                tile.height != static_cast<std::uint32_t>(t)) {
-                RenderStateTile(work, tile, w, t, kTileColours[state]);
+                tile.height != static_cast<std::uint32_t>(t) ||
+                !(images_.StateTileScale == screen_.Scale)) {
+                RenderStateTile(work, tile, w, t, screen_.Scale, kTileColours[state]);
             }
         }
+        images_.StateTileScale = screen_.Scale;
 
-        // With pictures, the text starts right of a column wide enough for the widest picture.
-        std::int32_t pictureHeight = 1;
-        std::int32_t textX = kTileMargin;
-        if (puzzle.HasElementPictures) {
-            pictureHeight = t - 2 * kTileMargin;
-            textX = static_cast<std::int32_t>(static_cast<std::int64_t>(puzzle.PictureAspect) *
-                                              pictureHeight / 256) +
-                    2 * kTileMargin;
-        }
+        const AnswerRoom room = AnswerRoomOf(screen_, state_.Puzzle);
+        const FittedTexts texts = FitAnswerTexts(screen_, state_.Puzzle);
         for (std::int32_t i = 0; i < state_.ElementCount(); ++i) {
-            RenderElementImage(images_.ElementImages[static_cast<std::size_t>(i)], puzzle, i, w, t,
-                               pictureHeight, textX);
+            RenderElementImage(i, room, texts);
         }
     }
     images_.SpriteStates.fill(0);

@@ -10,16 +10,17 @@
 #include <cstring>
 #include <utility>
 
+#include "game/BoardText.h"
 #include "game/GameRenderer.h"
-#include "image/GlyphFonts.h"
 
 namespace kelvandor {
 
 // Where one element is drawn in this tick, relative to the board origin.
 struct ElementPlacement {
     std::int32_t index = 0;
-    std::int32_t x = 0, y = 0;              // drawn position (moving or at rest)
-    std::int32_t targetX = 0, targetY = 0;  // its place on the board
+    BoardOffset at{0, 0};      // drawn position (moving or at rest)
+    BoardOffset target{0, 0};  // its place on the board
+    bool dirty = false;        // drawn in this tick whatever else happens
 };
 
 // What the repaint of one tick draws of the play area, in drawing order.
@@ -29,32 +30,36 @@ struct CGameRenderer::ElementRepaint {
     bool showSolutionTexts = false;    // full redraw of a finished round with nothing moving
     std::uint32_t countdownDigit = 0;  // 1..10 = draw digit image countdownDigit - 1
     std::int32_t count = 0;
-    std::array<ElementPlacement, kMaxElements> elements{};  // dirty elements, selected last
+    std::array<ElementPlacement, kMaxElements> elements{};  // every element, selected last
 };
 
 namespace {
 
 // Indexed by the panel colour code; code 2 is never set by the game.
 constexpr std::uint32_t kPanelColours[5] = {0x000000, 0xBCBC00, 0xFF0000, 0x630000, 0x000063};
-// The bevel from its outer to its inner side: light, then darker towards the board. Both
-// side bevels and the line under the question band use this order.
+// The bevel from its outer to its inner side, one entry per pixel of a 1080p screen: light,
+// then darker towards the board. Both side bevels and the line under the question band use
+// this order; a larger screen widens each line in proportion.
 constexpr std::uint32_t kBevelColours[6] = {0xDEDEDE, 0xBCBCBC, 0x858585,
                                             0x858585, 0x585858, 0x2C2C2C};
-constexpr std::int32_t kBevelWidth = 6;
-constexpr std::int32_t kQuestionBandHeight = 36;  // the bevel rows 36..41 follow
-constexpr std::int32_t kPlayAreaTop = kQuestionBandHeight + kBevelWidth;
 constexpr std::uint32_t kQuestionInk = 0x00FF00;
-constexpr std::int32_t kQuestionMargin = 8;
 constexpr std::uint32_t kSolutionInk = 0xFFC0C0FFu;
 constexpr std::uint32_t kBlack = 0xFF000000u;
 constexpr std::int32_t kCountdownTop = 52;
-// Cleared around a tile in a partial redraw; a little more than the tile so that nothing of
-// a neighbouring hop is left behind.
+// Cleared around a tile in a partial redraw (1080p length): a little more than the tile, so
+// that nothing of its edge is left behind, but no more than half the gap to its neighbours.
 constexpr std::int32_t kFrameMargin = 8;
 constexpr std::uint32_t kAllElementBits = 0x000FFFFFu;  // bits 0..19
 
 std::uint32_t PanelColourValue(std::uint8_t code) {
     return code < std::size(kPanelColours) ? kPanelColours[code] : 0;
+}
+
+// The colour of pixel k (0 outermost) of a bevel `width` pixels wide.
+std::uint32_t BevelColour(std::int32_t k, std::int32_t width) {
+    const auto index = static_cast<std::size_t>(k) * std::size(kBevelColours) /
+                       static_cast<std::size_t>(std::max(width, 1));
+    return kBevelColours[std::min(index, std::size(kBevelColours) - 1)];
 }
 
 }  // namespace
@@ -63,10 +68,11 @@ std::uint32_t PanelColourValue(std::uint8_t code) {
 // star changed or the panel took another colour; the cache remembers what each cell shows.
 void CGameRenderer::RepaintStarPanel(CDibImage& back, std::size_t player) {
     const GameState& s = state_;
+    const ScreenLayout& l = screen_;
     const std::int32_t columns = std::max(s.StarColumns, 1);
-    const std::int32_t cellWidth = s.StarPanelWidth / columns;
-    const std::int32_t cellHeight = s.StarCellHeight;
-    const std::int32_t baseX = player == 0 ? 0 : screen_.ViewWidth - s.StarPanelWidth;
+    const std::int32_t cellWidth = l.PanelWidth / columns;
+    const std::int32_t cellHeight = l.StarCellHeight;
+    const std::int32_t baseX = player == 0 ? 0 : l.ViewWidth - l.PanelWidth;
     const bool colourChanged = s.PanelColour[player] != screen_.LastPanelColour[player];
     const std::uint32_t colour = PanelColourValue(s.PanelColour[player]);
     const CDibImage& star = images_.CurrentStar;
@@ -74,7 +80,7 @@ void CGameRenderer::RepaintStarPanel(CDibImage& back, std::size_t player) {
     const auto cells = std::min<std::size_t>(16 * static_cast<std::size_t>(columns), cache.size());
 
     std::int32_t x = baseX;
-    std::int32_t y = screen_.ViewHeight - cellHeight;
+    std::int32_t y = l.ViewHeight - cellHeight;
     for (std::size_t k = 0; k < cells; ++k) {
         const std::uint8_t shows = k < s.Stars[player] ? 1 : 0;
         if (cache[k] != shows || colourChanged) {
@@ -98,81 +104,88 @@ void CGameRenderer::RepaintStarPanel(CDibImage& back, std::size_t player) {
 
 namespace {
 
-void DrawVerticalBevel(CDibImage& back, std::int32_t x, std::int32_t height) {
-    for (std::int32_t i = 0; i < kBevelWidth; ++i) {
-        back.FillRect(x + i, 0, 1, height, kBevelColours[i]);
+void DrawVerticalBevel(CDibImage& back, std::int32_t x, std::int32_t width, std::int32_t height) {
+    for (std::int32_t i = 0; i < width; ++i) {
+        back.FillRect(x + i, 0, 1, height, BevelColour(i, width));
     }
 }
 
-void DrawHorizontalBevel(CDibImage& back, std::int32_t x, std::int32_t y, std::int32_t width) {
-    for (std::int32_t i = 0; i < kBevelWidth; ++i) {
-        back.FillRect(x, y + i, width, 1, kBevelColours[i]);
+void DrawHorizontalBevel(CDibImage& back, std::int32_t x, std::int32_t y, std::int32_t length,
+                         std::int32_t width) {
+    for (std::int32_t i = 0; i < width; ++i) {
+        back.FillRect(x, y + i, length, 1, BevelColour(i, width));
     }
 }
 
 }  // namespace
 
 void CGameRenderer::RepaintBevels(CDibImage& back) {
-    const std::int32_t p = state_.StarPanelWidth;
-    const std::int32_t w = screen_.ViewWidth, h = screen_.ViewHeight;
-    DrawVerticalBevel(back, p, h);
-    DrawVerticalBevel(back, w - p - kBevelWidth, h);
-    host_.InvalidateArea(p, 0, kBevelWidth, h);
-    host_.InvalidateArea(w - p - kBevelWidth, 0, kBevelWidth, h);
+    const ScreenLayout& l = screen_;
+    const std::int32_t p = l.PanelWidth, b = l.BevelWidth;
+    const std::int32_t w = l.ViewWidth, h = l.ViewHeight;
+    DrawVerticalBevel(back, p, b, h);
+    DrawVerticalBevel(back, w - p - b, b, h);
+    host_.InvalidateArea(p, 0, b, h);
+    host_.InvalidateArea(w - p - b, 0, b, h);
 }
 
 // The question, centred over the band in the largest of three fonts that fits; a question
-// too wide for all of them is drawn in the smallest, centred all the same.
+// too wide for all of them goes onto two lines of the smallest, and is cut short when even
+// those cannot hold it.
 void CGameRenderer::RepaintQuestionBand(CDibImage& back) {
-    const std::int32_t left = state_.StarPanelWidth + kBevelWidth;
-    const std::int32_t fullWidth = screen_.ViewWidth - 2 * left;
+    const ScreenLayout& l = screen_;
+    const std::int32_t left = l.AreaLeft();
+    const std::int32_t fullWidth = l.ViewWidth - 2 * left;
     // A window narrower than both panels leaves no band; a negative width would make the fills
     // reach back over the left panel.
     const std::int32_t bandWidth = std::max(fullWidth, 0);
-    back.FillRect(left, 0, bandWidth, kQuestionBandHeight, 0x000000);
-    DrawHorizontalBevel(back, left, kQuestionBandHeight, bandWidth);
+    back.FillRect(left, 0, bandWidth, l.BandHeight, 0x000000);
 
-    const char* text = state_.Puzzle.QuestionText.c_str();
-    back.alignH = 1;  // centre
-    back.alignV = 0;  // top
-    back.SetTextPen(nullptr, 0, true);
-    back.SetTextPen(CDibImage::PenSoft, kQuestionInk, false);
-    struct Choice {
-        const std::uint8_t* font;
-        std::int32_t y;
-    };
-    const Choice choices[] = {{FontMedium(), 1}, {FontSmall(), 5}, {FontTiny(), 11}};
-    const Choice* chosen = &choices[std::size(choices) - 1];
-    for (const Choice& c : choices) {
-        back.SetFont(c.font);
-        if (back.DrawText(0, CDibImage::MeasureOnly, text) <= fullWidth - kQuestionMargin) {
-            chosen = &c;
-            break;
+    if (bandWidth > 0) {
+        const QuestionLines lines = FitQuestion(l, state_.Puzzle.QuestionText);
+        const FittedText& text = lines.fit.texts[0];
+        back.alignH = 1;  // centre
+        back.alignV = 0;  // top
+        back.SetFont(lines.fit.font);
+        back.SetTextPen(nullptr, 0, true);
+        back.SetTextPen(CDibImage::PenSoft, kQuestionInk, false);
+        const std::int32_t centre = fullWidth / 2 + left;
+        back.DrawText(centre, lines.top[0], text.first.c_str());
+        if (text.wrapped) {
+            back.DrawText(centre, lines.top[1], text.second.c_str());
         }
     }
-    back.SetFont(chosen->font);
-    back.DrawText(fullWidth / 2 + left, chosen->y, text);
-    host_.InvalidateArea(left, 0, bandWidth, kPlayAreaTop);
+    // After the text: the soft pen reaches a pixel beyond the glyphs, which must not stay on
+    // the bevel.
+    DrawHorizontalBevel(back, left, l.BandHeight, bandWidth, l.BevelWidth);
+    host_.InvalidateArea(left, 0, bandWidth, l.PlayAreaTop);
 }
 
 // After a round, the solution text of each element beside its tile.
 void CGameRenderer::DrawSolutionTexts(CDibImage& back) {
+    const ScreenLayout& l = screen_;
+    const FittedTexts fit = FitSolutionTexts(l, state_.Puzzle);
+    const SolutionRoom room = SolutionRoomOf(l);
     back.alignH = 0;  // left
     back.alignV = 1;  // middle
-    back.SetFont(FontLarge());
+    back.SetFont(fit.font);
     back.SetTextPen(nullptr, 0, true);
     back.SetTextPen(CDibImage::PenSoft, kSolutionInk, false);
-    const StringList& texts = state_.Puzzle.SolutionTexts;
-    const ScreenLayout& l = screen_;
-    const std::int32_t x = l.BoardOriginX + l.TileWidth + 16;
+    const std::int32_t pitch = LinePitch(fit.font, l.RowStep);
     for (std::int32_t i = 0; i < state_.ElementCount(); ++i) {
         const auto index = static_cast<std::size_t>(i);
-        if (index >= texts.Count()) {
+        if (index >= fit.texts.size()) {
             break;
         }
+        const FittedText& text = fit.texts[index];
         const std::int32_t y =
             l.BoardOriginY + state_.ElementSlot[index] * l.RowStep / 2 + l.RowStep / 2;
-        back.DrawText(x, y, texts.Text(index).c_str());
+        if (!text.wrapped) {
+            back.DrawText(room.x, y, text.first.c_str());
+        } else {
+            back.DrawText(room.x, y - pitch / 2, text.first.c_str());
+            back.DrawText(room.x, y - pitch / 2 + pitch, text.second.c_str());
+        }
     }
 }
 
@@ -204,18 +217,26 @@ void DrawElement(ScreenImages& images, CDibImage& back, std::size_t i, std::uint
     SpriteOf(images, i, state).DrawOn(back, x, y);
 }
 
+struct Rect {
+    std::int32_t x, y, w, h;
+    bool Overlaps(const Rect& o) const {
+        return x < o.x + o.w && o.x < x + w && y < o.y + o.h && o.y < y + h;
+    }
+};
+
 }  // namespace
 
 // Clears the play area of a 24-bit back buffer to black, except for the rows of tiles that
 // will be drawn over it and cover their whole width anyway: at 4K the play area is some
 // 20 MB, and the tiles' inner rows are a fifth of it.
-void CGameRenderer::ClearPlayArea(CDibImage& back, const ElementRepaint& r, std::int32_t left) {
+void CGameRenderer::ClearPlayArea(CDibImage& back, const ElementRepaint& r) {
     const ScreenLayout& l = screen_;
+    const std::int32_t left = l.AreaLeft();
     const std::int64_t x0 = std::max(left, 0);
     const std::int64_t x1 = std::min<std::int64_t>(std::int64_t{left} + l.AreaWidth, back.width);
-    const std::int64_t y0 = kPlayAreaTop;
+    const std::int64_t y0 = l.PlayAreaTop;
     const std::int64_t y1 =
-        std::min<std::int64_t>(std::int64_t{kPlayAreaTop} + l.AreaHeight, back.height);
+        std::min<std::int64_t>(std::int64_t{l.PlayAreaTop} + l.AreaHeight, back.height);
     struct Cover {
         std::int64_t x, y;
         const CTileSprite* sprite;
@@ -225,7 +246,7 @@ void CGameRenderer::ClearPlayArea(CDibImage& back, const ElementRepaint& r, std:
     for (std::int32_t k = 0; k < r.count; ++k) {
         const ElementPlacement& e = r.elements[static_cast<std::size_t>(k)];
         covers[count++] = {
-            std::int64_t{l.BoardOriginX} + e.x, std::int64_t{l.BoardOriginY} + e.y,
+            std::int64_t{l.BoardOriginX} + e.at.x, std::int64_t{l.BoardOriginY} + e.at.y,
             &SpriteOf(images_, static_cast<std::size_t>(e.index), StateOf(state_, e))};
     }
     std::array<std::pair<std::int64_t, std::int64_t>, kMaxElements> spans{};
@@ -286,11 +307,11 @@ CGameRenderer::ElementRepaint CGameRenderer::PlanElements(const BoardMotion& mot
     std::array<std::int32_t, kMaxElements> order{};
     std::int32_t count = 0;
     for (std::int32_t i = 0; i < n; ++i) {
-        if (i != selected && (dirty & (1u << i)) != 0) {
+        if (i != selected) {
             order[count++] = i;
         }
     }
-    if (selected >= 0 && (dirty & (1u << selected)) != 0) {
+    if (selected >= 0) {
         order[count++] = selected;
     }
 
@@ -302,14 +323,12 @@ CGameRenderer::ElementRepaint CGameRenderer::PlanElements(const BoardMotion& mot
             OffsetOf(state_.ElementColumn[i], state_.ElementSlot[i], screen_);
         ElementPlacement& place = out.elements[out.count++];
         place.index = i;
-        place.targetX = target.x;
-        place.targetY = target.y;
-        place.x = target.x;
-        place.y = target.y;
-        if (motion.Moving(i)) {
+        place.target = target;
+        place.at = target;
+        place.dirty = (dirty & (1u << i)) != 0;
+        if (place.dirty && motion.Moving(i)) {
             const BoardMotion::Step& step = motion.steps[static_cast<std::size_t>(i)];
-            place.x = step.at.x;
-            place.y = step.at.y;
+            place.at = step.at;
             ++moving;
             // A crossing path runs over the other tiles' frames.
             nextMask |= step.crossing ? kAllDirty : (1u << i);
@@ -322,47 +341,99 @@ CGameRenderer::ElementRepaint CGameRenderer::PlanElements(const BoardMotion& mot
     return out;
 }
 
+// The whole play area: cleared, the solution texts and the countdown digit when they show,
+// then every element.
+void CGameRenderer::RedrawPlayArea(CDibImage& back, const ElementRepaint& r) {
+    const ScreenLayout& l = screen_;
+    if (back.bitsPerPixel == 24) {
+        ClearPlayArea(back, r);
+    } else {
+        back.FillRect(l.AreaLeft(), l.PlayAreaTop, l.AreaWidth, l.AreaHeight, kBlack);
+    }
+    host_.InvalidateArea(l.AreaLeft(), l.PlayAreaTop, l.AreaWidth, l.AreaHeight);
+    if (r.showSolutionTexts) {
+        DrawSolutionTexts(back);
+    }
+    // Drawn before the tiles: a tile that reaches up to it lies on top.
+    if (r.countdownDigit > 0 && r.countdownDigit <= images_.Digits.size()) {
+        const CDibImage& digit = images_.Digits[r.countdownDigit - 1];
+        back.Draw(digit, (l.ViewWidth - static_cast<std::int32_t>(digit.width)) / 2,
+                  l.Scale(kCountdownTop), 0);
+    }
+    screen_.ShownMask = 0;
+    for (std::int32_t k = 0; k < r.count; ++k) {
+        const ElementPlacement& e = r.elements[static_cast<std::size_t>(k)];
+        const auto i = static_cast<std::size_t>(e.index);
+        DrawElement(images_, back, i, StateOf(state_, e), l.BoardOriginX + e.at.x,
+                    l.BoardOriginY + e.at.y);
+        screen_.ShownAt[i] = e.at;
+        screen_.ShownMask |= 1u << e.index;
+    }
+}
+
+// The dirty elements only. Each one's frame is cleared where it stood until now and at its
+// place on the board; it is drawn where it stands in this tick, and so is every element at
+// rest that a cleared frame cut into, in drawing order, so that the board looks as a full
+// redraw would draw it. The cleared frames and the tiles drawn are named to the host.
+void CGameRenderer::RedrawElementFrames(CDibImage& back, const ElementRepaint& r) {
+    const ScreenLayout& l = screen_;
+    const std::int32_t ox = l.BoardOriginX, oy = l.BoardOriginY;
+    const std::int32_t margin = std::min(l.Scale(kFrameMargin), (l.RowStep - l.TileHeight) / 2);
+    const auto frameAt = [&](BoardOffset p) {
+        return Rect{ox + p.x - margin, oy + p.y - margin, l.TileWidth + 2 * margin + 1,
+                    l.TileHeight + 2 * margin + 1};
+    };
+    std::array<Rect, 3 * kMaxElements> named{};
+    std::size_t namedCount = 0;
+    std::array<Rect, 2 * kMaxElements> cleared{};
+    std::size_t clearedCount = 0;
+    for (std::int32_t k = 0; k < r.count; ++k) {
+        const ElementPlacement& e = r.elements[static_cast<std::size_t>(k)];
+        if (!e.dirty) {
+            continue;
+        }
+        const auto i = static_cast<std::size_t>(e.index);
+        if ((screen_.ShownMask >> i & 1u) != 0 && !(screen_.ShownAt[i] == e.target)) {
+            cleared[clearedCount++] = frameAt(screen_.ShownAt[i]);
+            named[namedCount++] = cleared[clearedCount - 1];
+        }
+        if (!(e.at == e.target)) {
+            named[namedCount++] = frameAt(e.at);
+        }
+        cleared[clearedCount++] = frameAt(e.target);
+        named[namedCount++] = cleared[clearedCount - 1];
+    }
+    for (std::size_t c = 0; c < clearedCount; ++c) {
+        const Rect& f = cleared[c];
+        back.FillRect(f.x, f.y, f.w, f.h, kBlack);
+    }
+    for (std::int32_t k = 0; k < r.count; ++k) {
+        const ElementPlacement& e = r.elements[static_cast<std::size_t>(k)];
+        const auto i = static_cast<std::size_t>(e.index);
+        const Rect tile{ox + e.at.x, oy + e.at.y, l.TileWidth, l.TileHeight};
+        const bool cut = std::any_of(cleared.begin(), cleared.begin() + clearedCount,
+                                     [&](const Rect& f) { return f.Overlaps(tile); });
+        if (!e.dirty && !cut) {
+            continue;
+        }
+        DrawElement(images_, back, i, StateOf(state_, e), tile.x, tile.y);
+        screen_.ShownAt[i] = e.at;
+        screen_.ShownMask |= 1u << e.index;
+    }
+    for (std::size_t c = 0; c < namedCount; ++c) {
+        host_.InvalidateArea(named[c].x, named[c].y, named[c].w, named[c].h);
+    }
+}
+
 void CGameRenderer::RepaintElements(CDibImage& back, const BoardMotion& motion) {
     const ElementRepaint r = PlanElements(motion);
     if (!r.elementsDrawn) {
         return;
     }
-    const ScreenLayout& l = screen_;
-    const std::int32_t ox = l.BoardOriginX, oy = l.BoardOriginY;
     if (r.fullRedraw) {
-        const std::int32_t areaX = state_.StarPanelWidth + kBevelWidth;
-        if (back.bitsPerPixel == 24) {
-            ClearPlayArea(back, r, areaX);
-        } else {
-            back.FillRect(areaX, kPlayAreaTop, l.AreaWidth, l.AreaHeight, kBlack);
-        }
-        host_.InvalidateArea(areaX, kPlayAreaTop, l.AreaWidth, l.AreaHeight);
-        if (r.showSolutionTexts) {
-            DrawSolutionTexts(back);
-        }
-        // Drawn before the tiles: a tile that reaches up to it lies on top.
-        if (r.countdownDigit > 0 && r.countdownDigit <= images_.Digits.size()) {
-            const CDibImage& digit = images_.Digits[r.countdownDigit - 1];
-            back.Draw(digit, (l.ViewWidth - static_cast<std::int32_t>(digit.width)) / 2,
-                      kCountdownTop, 0);
-        }
+        RedrawPlayArea(back, r);
     } else {
-        for (std::int32_t k = 0; k < r.count; ++k) {
-            const ElementPlacement& e = r.elements[static_cast<std::size_t>(k)];
-            back.FillRect(ox + e.targetX - kFrameMargin, oy + e.targetY - kFrameMargin,
-                          l.TileWidth + 2 * kFrameMargin + 1, l.TileHeight + 2 * kFrameMargin + 1,
-                          kBlack);
-        }
-    }
-    for (std::int32_t k = 0; k < r.count; ++k) {
-        const ElementPlacement& e = r.elements[static_cast<std::size_t>(k)];
-        DrawElement(images_, back, static_cast<std::size_t>(e.index), StateOf(state_, e), ox + e.x,
-                    oy + e.y);
-        if (!r.fullRedraw) {
-            host_.InvalidateArea(ox + e.targetX - kFrameMargin, oy + e.targetY - kFrameMargin,
-                                 l.TileWidth + 2 * kFrameMargin + 1,
-                                 l.TileHeight + 2 * kFrameMargin + 1);
-        }
+        RedrawElementFrames(back, r);
     }
 }
 

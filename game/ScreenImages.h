@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "game/ScreenLayout.h"
 #include "game/TileSprite.h"
 #include "image/DibImage.h"
 #include "puzzles/PuzzleContent.h"
@@ -20,8 +21,10 @@ inline constexpr std::uint32_t kSmallStarBitmap = 151;   // 50 x 47
 inline constexpr std::uint32_t kDigitStripBitmap = 152;  // 16 glyphs: 0-9 + - k m . :
 
 struct ScreenImages {
-    // One tile per ElementState code, TileWidth x TileHeight, 32-bit with alpha.
+    // One tile per ElementState code, TileWidth x TileHeight, 32-bit with alpha, and the
+    // screen scale their border and corners were drawn for.
     std::array<CDibImage, 4> StateTiles;
+    ScreenScale StateTileScale;
     // Answer text and picture of element i, TileWidth x TileHeight, 32-bit, transparent
     // elsewhere.
     std::array<CDibImage, kMaxElements> ElementImages;
@@ -31,9 +34,11 @@ struct ScreenImages {
     std::array<std::uint8_t, kMaxElements> SpriteStates{};
     // Large, medium and small star (bitmaps 149, 150, 151); empty when a bitmap is missing.
     std::array<CDibImage, 3> Stars;
-    // A copy of the star for the current StarSize.
+    // The star for the current StarSize at the screen's scale.
     CDibImage CurrentStar;
-    // Digits 0 to 9, 24-bit, white glyph on black.
+    // Digits 0 to 9 as cut from the digit strip (40 x 56), 24-bit, white glyph on black, and
+    // the same at the screen's scale, as drawn.
+    std::array<CDibImage, 10> DigitSources;
     std::array<CDibImage, 10> Digits;
 };
 

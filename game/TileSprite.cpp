@@ -5,23 +5,10 @@
 
 namespace kelvandor {
 
-namespace {
-
-// The 32-bit pixel of `layer` at (x, y) with its visibility, or nothing outside the layer.
-bool VisiblePixel(const CDibImage& layer, std::uint32_t x, std::uint32_t y,
-                  const std::uint8_t*& px) {
-    if (layer.bitsPerPixel != 32 || x >= layer.width || y >= layer.height) {
-        return false;
-    }
-    px = layer.Row(y) + 4 * static_cast<std::size_t>(x);
-    return px[3] != 0;
-}
-
-}  // namespace
-
 void CTileSprite::Clear() {
     width_ = height_ = 0;
     pixels_.clear();
+    alphas_.clear();
     runs_.clear();
     rowRuns_.assign(1, 0);
 }
@@ -33,24 +20,40 @@ void CTileSprite::Compose(const CDibImage& under, const CDibImage& over) {
     };
     width_ = std::max(usable(under) ? under.width : 0u, usable(over) ? over.width : 0u);
     height_ = std::max(usable(under) ? under.height : 0u, usable(over) ? over.height : 0u);
+    CDibImage composed;
+    if (width_ == 0 || height_ == 0 || !composed.Create(32, width_, height_, 0)) {
+        width_ = height_ = 0;
+        return;
+    }
+    // Onto the clear image the first layer is copied as it is, the second blended over it.
+    if (usable(under)) {
+        composed.DrawAlphaOver(under, 0, 0);
+    }
+    if (usable(over)) {
+        composed.DrawAlphaOver(over, 0, 0);
+    }
     pixels_.assign(3 * static_cast<std::size_t>(width_) * height_, 0);
+    alphas_.assign(static_cast<std::size_t>(width_) * height_, 0);
     rowRuns_.reserve(static_cast<std::size_t>(height_) + 1);
     for (std::uint32_t y = 0; y < height_; ++y) {
+        const std::uint8_t* in = composed.Row(y);
         std::uint8_t* out = pixels_.data() + 3 * static_cast<std::size_t>(width_) * y;
+        std::uint8_t* alpha = alphas_.data() + static_cast<std::size_t>(width_) * y;
         bool inRun = false;
-        for (std::uint32_t x = 0; x < width_; ++x) {
-            const std::uint8_t* px = nullptr;
-            const bool visible = VisiblePixel(over, x, y, px) || VisiblePixel(under, x, y, px);
-            if (visible) {
-                std::memcpy(out + 3 * static_cast<std::size_t>(x), px, 3);
-                if (!inRun) {
-                    runs_.push_back({x, x + 1});
-                    inRun = true;
-                } else {
-                    runs_.back().end = x + 1;
-                }
-            } else {
+        for (std::uint32_t x = 0; x < width_; ++x, in += 4) {
+            const std::uint8_t a = in[3];
+            if (a == 0) {
                 inRun = false;
+                continue;
+            }
+            std::memcpy(out + 3 * static_cast<std::size_t>(x), in, 3);
+            alpha[x] = a;
+            const bool opaque = a == 255;
+            if (inRun && runs_.back().opaque == opaque) {
+                runs_.back().end = x + 1;
+            } else {
+                runs_.push_back({x, x + 1, opaque});
+                inRun = true;
             }
         }
         rowRuns_.push_back(static_cast<std::uint32_t>(runs_.size()));
@@ -70,16 +73,29 @@ bool CTileSprite::DrawOn(CDibImage& target, std::int32_t x, std::int32_t y) cons
         }
         std::uint8_t* row = target.Row(static_cast<std::uint32_t>(ty));
         const std::uint8_t* source = pixels_.data() + 3 * static_cast<std::size_t>(width_) * r;
+        const std::uint8_t* alpha = alphas_.data() + static_cast<std::size_t>(width_) * r;
         for (std::uint32_t k = rowRuns_[r]; k < rowRuns_[r + 1]; ++k) {
-            const std::int64_t begin = std::max<std::int64_t>(x + std::int64_t{runs_[k].begin}, 0);
-            const std::int64_t end =
-                std::min<std::int64_t>(x + std::int64_t{runs_[k].end}, targetWidth);
+            const Run& run = runs_[k];
+            const std::int64_t begin = std::max<std::int64_t>(x + std::int64_t{run.begin}, 0);
+            const std::int64_t end = std::min<std::int64_t>(x + std::int64_t{run.end}, targetWidth);
             if (begin >= end) {
                 continue;
             }
-            std::memcpy(row + 3 * begin, source + 3 * (begin - x),
-                        static_cast<std::size_t>(3 * (end - begin)));
             drawn = true;
+            if (run.opaque) {
+                std::memcpy(row + 3 * begin, source + 3 * (begin - x),
+                            static_cast<std::size_t>(3 * (end - begin)));
+                continue;
+            }
+            // The blend of DrawAlpha: (s * (a + 1) + d * (256 - a)) >> 8 per channel.
+            for (std::int64_t c = begin; c < end; ++c) {
+                const std::uint32_t a = alpha[c - x];
+                const std::uint8_t* s = source + 3 * (c - x);
+                std::uint8_t* d = row + 3 * c;
+                for (int ch = 0; ch < 3; ++ch) {
+                    d[ch] = static_cast<std::uint8_t>((s[ch] * (a + 1) + d[ch] * (256 - a)) >> 8);
+                }
+            }
         }
     }
     return drawn;

@@ -256,10 +256,11 @@ public:
     bool DrawAlpha(const CDibImage& source, std::int32_t x, std::int32_t y);
 
     // Blends a 32-bit source onto this true-colour image keeping this image's transparency:
-    // where this image has alpha 0 the source pixel is copied as it is (so on a 24-bit image
-    // every pixel with alpha is copied unblended), where it has 255 the colour is blended and
-    // stays opaque, in between colour and alpha are blended. Returns false when nothing is
-    // drawn or the source has not 32 bits.
+    // where this image has alpha 0 the source pixel is copied as it is, where it has 255 the
+    // colour is blended and stays opaque, in between colour and alpha are blended. A 24-bit
+    // image has no alpha and counts as opaque: the source blends onto it as DrawAlpha does.
+    // (12-, 15- and 16-bit images read alpha from their pixel values.) Returns false when
+    // nothing is drawn or the source has not 32 bits.
     bool DrawAlphaOver(const CDibImage& source, std::int32_t x, std::int32_t y);
 
     // DrawText's y that asks for the width only.

@@ -232,8 +232,10 @@ bool CDibImage::DrawAlphaOver(const CDibImage& source, std::int32_t x, std::int3
             continue;
         }
         if (bitsPerPixel == 24) {
-            rows.over32To24(d + 3 * static_cast<std::size_t>(c.dstX),
-                            s + 4 * static_cast<std::size_t>(c.srcX), c.width);
+            // A 24-bit image has no alpha of its own: it is an opaque destination, onto which
+            // the source blends as onto an opaque 32-bit one.
+            rows.alpha32To24(d + 3 * static_cast<std::size_t>(c.dstX),
+                             s + 4 * static_cast<std::size_t>(c.srcX), c.width);
             continue;
         }
         for (std::uint32_t i = 0; i < c.width; ++i) {

@@ -65,12 +65,13 @@ struct DrawKernels {
     // n pixels of 4 bytes copied with alpha set to 0xFF.
     void (*opaque32Row)(std::uint8_t* dest, const std::uint8_t* source, std::uint32_t n);
 
-    // DrawAlpha and DrawAlphaOver of n 32-bit source pixels onto n destination pixels of 4
-    // or 3 bytes. Source and destination never overlap; nothing beyond the n pixels changes.
+    // DrawAlpha of n 32-bit source pixels onto n destination pixels of 4 or 3 bytes, and
+    // DrawAlphaOver onto 4-byte pixels (onto 3-byte pixels, which have no alpha of their own,
+    // DrawAlphaOver blends as DrawAlpha does). Source and destination never overlap; nothing
+    // beyond the n pixels changes.
     void (*alpha32To32)(std::uint8_t* dest, const std::uint8_t* source, std::uint32_t n);
     void (*alpha32To24)(std::uint8_t* dest, const std::uint8_t* source, std::uint32_t n);
     void (*over32To32)(std::uint8_t* dest, const std::uint8_t* source, std::uint32_t n);
-    void (*over32To24)(std::uint8_t* dest, const std::uint8_t* source, std::uint32_t n);
 
     // Vertical pass of area averaging with all channels alike, over n channel bytes:
     // acc[i] = (src[i] * weight) >> 8 for the first tap of a row, += for the others.

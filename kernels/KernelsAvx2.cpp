@@ -134,7 +134,7 @@ inline bool CopyOpaque32To24(std::uint8_t* d, const std::uint8_t* s) {
     return true;
 }
 
-// The four blends, each as a block of eight pixels and a run of 32 opaque ones. A run whose
+// The three blends, each as a block of eight pixels and a run of 32 opaque ones. A run whose
 // alpha is all 255 is copied, since alpha 255 gives the source itself in every blend.
 
 // Onto 4-byte pixels: a block whose alpha is all 0 is skipped, one whose alpha is all 255 is
@@ -203,24 +203,6 @@ struct Alpha24 : Onto24 {
         } else {
             Store24(d, Blend8(sp, Load24(d)));
         }
-    }
-};
-
-// A 24-bit destination reads as transparent everywhere: every visible pixel is copied.
-struct Over24 : Onto24 {
-    static void Block(std::uint8_t* d, const std::uint8_t* s) {
-        const __m256i alphaMask = AlphaMask();
-        const __m256i sp = Load8(s);
-        if (_mm256_testz_si256(sp, alphaMask)) {
-            return;
-        }
-        __m256i out = sp;
-        if (!_mm256_testc_si256(sp, alphaMask)) {  // keep what lies under invisible pixels
-            const __m256i hidden =
-                _mm256_cmpeq_epi32(_mm256_and_si256(sp, alphaMask), _mm256_setzero_si256());
-            out = _mm256_blendv_epi8(sp, Load24(d), hidden);
-        }
-        Store24(d, out);
     }
 };
 
@@ -500,7 +482,6 @@ const DrawKernels& Avx2Kernels() {
         table.alpha32To32 = avx2::BlendRowAvx2<avx2::Alpha32>;
         table.alpha32To24 = avx2::BlendRowAvx2<avx2::Alpha24>;
         table.over32To32 = avx2::BlendRowAvx2<avx2::Over32>;
-        table.over32To24 = avx2::BlendRowAvx2<avx2::Over24>;
         table.verticalAlphaAwarePadded = avx2::VerticalAvx2;
         table.horizontalAlphaAwarePadded = avx2::HorizontalPaddedAvx2;
         return table;

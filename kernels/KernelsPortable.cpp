@@ -76,14 +76,13 @@ KELVANDOR_LOOP_INLINE void OverSpan32(std::uint8_t* __restrict d, const std::uin
     }
 }
 
-// A 24-bit destination reads as transparent everywhere: every visible pixel is copied.
-KELVANDOR_LOOP_INLINE void OverSpan24(std::uint8_t* __restrict d, const std::uint8_t* __restrict s,
+// An opaque run onto 3-byte pixels: the colour bytes copied.
+KELVANDOR_LOOP_INLINE void CopySpan24(std::uint8_t* __restrict d, const std::uint8_t* __restrict s,
                                       std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
-        const std::uint8_t copy = s[4 * i + 3] != 0 ? 0xFF : 0x00;
-        d[3 * i + 0] = static_cast<std::uint8_t>((s[4 * i + 0] & copy) | (d[3 * i + 0] & ~copy));
-        d[3 * i + 1] = static_cast<std::uint8_t>((s[4 * i + 1] & copy) | (d[3 * i + 1] & ~copy));
-        d[3 * i + 2] = static_cast<std::uint8_t>((s[4 * i + 2] & copy) | (d[3 * i + 2] & ~copy));
+        d[3 * i + 0] = s[4 * i + 0];
+        d[3 * i + 1] = s[4 * i + 1];
+        d[3 * i + 2] = s[4 * i + 2];
     }
 }
 
@@ -127,17 +126,12 @@ void AlphaRow32To32(std::uint8_t* __restrict d, const std::uint8_t* __restrict s
     ByRuns<4, CopySpan32, AlphaSpan32>(d, s, n);
 }
 
-// With alpha 255 the over blend onto 24 bits copies every pixel.
 void AlphaRow32To24(std::uint8_t* __restrict d, const std::uint8_t* __restrict s, std::uint32_t n) {
-    ByRuns<3, OverSpan24, AlphaSpan24>(d, s, n);
+    ByRuns<3, CopySpan24, AlphaSpan24>(d, s, n);
 }
 
 void OverRow32To32(std::uint8_t* __restrict d, const std::uint8_t* __restrict s, std::uint32_t n) {
     ByRuns<4, CopySpan32, OverSpan32>(d, s, n);
-}
-
-void OverRow32To24(std::uint8_t* __restrict d, const std::uint8_t* __restrict s, std::uint32_t n) {
-    OverSpan24(d, s, n);
 }
 
 }  // namespace
@@ -151,7 +145,6 @@ const DrawKernels& PortableKernels() {
         table.alpha32To32 = portable::AlphaRow32To32;
         table.alpha32To24 = portable::AlphaRow32To24;
         table.over32To32 = portable::OverRow32To32;
-        table.over32To24 = portable::OverRow32To24;
         return table;  // no padded scaling: the per-row kernels serve
     }();
     return kTable;

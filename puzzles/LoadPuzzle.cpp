@@ -56,8 +56,10 @@ bool LoadPuzzle(const std::string& root, std::int32_t number, PuzzleContent& con
         content.PictureNames.Insert(i, text.answers[i].picture);
     }
 
-    // A picture counts only when it loaded completely and has a size; one that failed part
-    // way keeps in its slot what the loader filled in, but sets no column width.
+    // A picture counts only when it loaded completely and has a size. One that failed part
+    // way (a file cut short, a damaged one) is dropped with whatever the loader filled in:
+    // half a picture over grey, or pixels never written, must not reach the screen. The
+    // answer then shows its text alone, as when the file is missing.
     std::uint64_t aspect = 0;
     std::uint64_t pixelsLeft = kPuzzlePixelBudget;
     for (std::size_t i = 0; i < text.answers.size(); ++i) {
@@ -73,6 +75,7 @@ bool LoadPuzzle(const std::string& root, std::int32_t number, PuzzleContent& con
             continue;
         }
         if (loadPicture(picturePath.path, picture, pixelsLeft) != 0) {
+            picture.Free();
             continue;
         }
         const std::uint64_t pixels = std::uint64_t{picture.width} * picture.height;

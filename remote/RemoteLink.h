@@ -24,8 +24,10 @@ public:
     ~CRemoteLink() override;  // stops the reader
 
     void Start() { reader_.Start(); }
-    // Returns once the reader has ended: within one pass, at most about 100 ms.
+    // Returns once the reader has ended, which it does at once.
     void Stop() { reader_.Stop(); }
+    // Asks the reader to end without waiting for it.
+    void RequestStop() { reader_.RequestStop(); }
     RemoteStatus Status() const { return reader_.Status(); }
 
 private:

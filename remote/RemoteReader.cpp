@@ -16,7 +16,8 @@ constexpr int kDataBits = 8;
 // Pause between attempts to open a port that is absent or busy.
 constexpr std::uint32_t kReopenDelayMs = 200;
 
-// The longest wait for bytes in one pass; it bounds how long a stop or port change waits.
+// The longest wait for bytes in one pass; it bounds how long a port change waits (a stop cuts
+// the wait short).
 constexpr std::uint32_t kReceiveWaitMs = 100;
 
 // A press of the same button within this time after its last accepted press is a bounce.
@@ -27,7 +28,27 @@ constexpr std::uint32_t kShowPressMs = 2000;
 
 constexpr std::uint32_t kButtonCount = 16;
 
+// "Empfänger" and "gehört" in Windows-1252.
+const char kReceiver[] = "Empf\xE4nger: ";
+
 }  // namespace
+
+std::string ReceiverStatusText(const RemoteStatus& status, std::uint32_t now) {
+    if (status.portIndex < 0) {
+        return {};
+    }
+    if (!status.heardFrame) {
+        return std::string(kReceiver) + "nie geh\xF6rt";
+    }
+    const std::uint32_t seconds = (now - status.lastFrameTime) / 1000;
+    if (seconds < 60) {
+        return std::string(kReceiver) + "vor " + std::to_string(seconds) + " s";
+    }
+    if (seconds < 3600) {
+        return std::string(kReceiver) + "vor " + std::to_string(seconds / 60) + " min";
+    }
+    return std::string(kReceiver) + "vor " + std::to_string(seconds / 3600) + " h";
+}
 
 std::string RemoteStatusText(const RemoteStatus& status, std::uint32_t now) {
     if (status.portIndex < 0) {
@@ -57,7 +78,7 @@ void CRemoteReader::Start() {
     thread_ = std::thread([this] { Run(); });
 }
 
-void CRemoteReader::Stop() {
+void CRemoteReader::RequestStop() {
     if (!thread_.joinable()) {
         return;
     }
@@ -66,6 +87,15 @@ void CRemoteReader::Stop() {
         stopRequest_ = true;
     }
     sleepWake_.notify_all();
+    // A wait for the receiver's bytes ends at once too, so the thread ends without delay.
+    ports_.CancelWait();
+}
+
+void CRemoteReader::Stop() {
+    if (!thread_.joinable()) {
+        return;
+    }
+    RequestStop();
     thread_.join();
 }
 
@@ -119,6 +149,9 @@ void CRemoteReader::KeepPortOpen() {
     openIndex_ = wanted;
     slot_ = ports_.Open(wanted, kBaudRate, 0, 0, kDataBits, 0);
     std::lock_guard lock(statusMutex_);
+    if (status_.portIndex != wanted) {
+        status_.heardFrame = false;  // what the old port heard says nothing of the new one
+    }
     status_.portIndex = wanted;
     status_.open = slot_ >= 0;
     status_.device = ports_.LastOpenDevice();
@@ -142,10 +175,15 @@ void CRemoteReader::Receive() {
 }
 
 void CRemoteReader::Handle(const CRemoteFramer::Frame& frame) {
+    const std::uint32_t now = clock_();
+    {
+        std::lock_guard lock(statusMutex_);
+        status_.heardFrame = true;
+        status_.lastFrameTime = now;
+    }
     if (frame.letter != 'D' || frame.code >= kButtonCount) {
         return;
     }
-    const std::uint32_t now = clock_();
     const std::uint32_t code = frame.code;
     // Signed difference, so that the tick count wrapping around does not block a button.
     const auto since = static_cast<std::int32_t>(now - lastPress_[code]);

@@ -60,12 +60,21 @@ struct RemoteStatus {
     bool hasPress = false;       // a press was accepted since the start
     std::uint32_t lastCode = 0;  // its button code
     std::uint32_t lastTime = 0;  // its tick count on the reader's clock
+    // Whether a whole frame (of any button and event) came from the port since it was
+    // chosen, and when: an open port tells nothing of a receiver, a frame does.
+    bool heardFrame = false;
+    std::uint32_t lastFrameTime = 0;
 };
 
 // The status line text for the main window's status bar, for example "COM1 offen" or
 // "COM2 geschlossen"; for two seconds after a press " - Taste 5" follows. now is a tick count
 // of the reader's clock.
 std::string RemoteStatusText(const RemoteStatus& status, std::uint32_t now);
+
+// The receiver's indicator beside it, in Windows-1252: "Empfänger: nie gehört" until a frame
+// came, then how long ago the last one did ("Empfänger: vor 12 s", "vor 3 min", "vor 2 h");
+// empty while no reader runs.
+std::string ReceiverStatusText(const RemoteStatus& status, std::uint32_t now);
 
 class CRemoteReader {
 public:
@@ -78,10 +87,13 @@ public:
     // Starts the thread; does nothing when it runs already.
     void Start();
 
-    // Asks the thread to end and waits for it: within one pass, that is at most about 100 ms
-    // while a port is open and at once while none is. Closes the port. Does nothing when the
-    // thread does not run. Must not be called from the target's callbacks.
+    // Asks the thread to end and waits for it: at once, also while it waits for bytes (the
+    // wait is cut short). Closes the port. Does nothing when the thread does not run. Must
+    // not be called from the target's callbacks.
     void Stop();
+    // Asks the thread to end without waiting, so that it winds down while the caller does
+    // other work; Stop then waits for what is left.
+    void RequestStop();
 
     bool Running() const { return thread_.joinable(); }
 

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -165,17 +166,39 @@ bool QueryDevice(int handle, std::uint32_t* rxCount) {
     return true;
 }
 
-WaitResult WaitDevice(int handle, std::uint32_t timeoutMs) {
-    pollfd pfd{handle, POLLIN, 0};
-    const int result = poll(&pfd, 1, static_cast<int>(timeoutMs));
+int MakeWakeSignal() {
+    return eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+}
+
+void RaiseWakeSignal(int signal) {
+    if (signal >= 0) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = write(signal, &one, sizeof one);
+    }
+}
+
+void CloseWakeSignal(int signal) {
+    if (signal >= 0) {
+        close(signal);
+    }
+}
+
+WaitResult WaitDevice(int handle, std::uint32_t timeoutMs, int wake) {
+    pollfd pfd[2] = {{handle, POLLIN, 0}, {wake, POLLIN, 0}};
+    const int result = poll(pfd, wake >= 0 ? 2 : 1, static_cast<int>(timeoutMs));
     if (result == 0) {
         return WaitResult::TimedOut;
     }
     if (result < 0) {
         return errno == EINTR ? WaitResult::TimedOut : WaitResult::Gone;
     }
-    if ((pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+    if ((pfd[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
         return WaitResult::Gone;
+    }
+    if ((pfd[0].revents & POLLIN) == 0 && wake >= 0 && (pfd[1].revents & POLLIN) != 0) {
+        std::uint64_t count = 0;
+        [[maybe_unused]] const ssize_t taken = read(wake, &count, sizeof count);
+        return WaitResult::Woken;
     }
     return WaitResult::Ready;
 }

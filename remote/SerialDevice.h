@@ -28,10 +28,18 @@ bool CloseDevice(int handle);
 // The status query: true when the device answers, with the number of waiting bytes.
 bool QueryDevice(int handle, std::uint32_t* rxCount);
 
-enum class WaitResult { Ready, TimedOut, Gone };
+enum class WaitResult { Ready, TimedOut, Gone, Woken };
 
-// Waits up to timeoutMs for received bytes. Gone: the device hung up or failed.
-WaitResult WaitDevice(int handle, std::uint32_t timeoutMs);
+// A signal that cuts a wait short: made once, raised from any thread, and taken back by the
+// wait it ends (or the next one, when none is waiting). MakeWakeSignal returns -1 when none
+// can be made; waits then simply run their time.
+int MakeWakeSignal();
+void RaiseWakeSignal(int signal);
+void CloseWakeSignal(int signal);
+
+// Waits up to timeoutMs for received bytes. Gone: the device hung up or failed. Woken:
+// `wake` (a wake signal, or -1 for none) was raised, and is taken back.
+WaitResult WaitDevice(int handle, std::uint32_t timeoutMs, int wake = -1);
 
 // Reads what has arrived, at most count bytes: the number read (0 when nothing is waiting),
 // -1 when the device failed or hung up.

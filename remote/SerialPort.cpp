@@ -40,12 +40,18 @@ ComDeviceResolver MakeComDeviceResolver(SettingLookup lookup) {
     };
 }
 
-CComPorts::CComPorts(ComDeviceResolver resolver) : resolver_(std::move(resolver)) {}
+CComPorts::CComPorts(ComDeviceResolver resolver)
+    : wake_(serial::MakeWakeSignal()), resolver_(std::move(resolver)) {}
 
 CComPorts::~CComPorts() {
     for (int slot = 0; slot < kSlotCount; ++slot) {
         Close(slot);
     }
+    serial::CloseWakeSignal(wake_);
+}
+
+void CComPorts::CancelWait() {
+    serial::RaiseWakeSignal(wake_);
 }
 
 void CComPorts::SetResolver(ComDeviceResolver resolver) {
@@ -186,8 +192,12 @@ int CComPorts::WaitRx(int slot, std::uint32_t timeoutMs) {
             remaining = 0;
         }
         remaining = std::min<std::int64_t>(remaining, kWaitSliceMs);
-        if (serial::WaitDevice(handle, static_cast<std::uint32_t>(remaining)) ==
-            serial::WaitResult::Gone) {
+        const serial::WaitResult waited =
+            serial::WaitDevice(handle, static_cast<std::uint32_t>(remaining), wake_);
+        if (waited == serial::WaitResult::Woken) {
+            return 0;
+        }
+        if (waited == serial::WaitResult::Gone) {
             std::lock_guard lock(mutex_);
             slots_[slot].gone = true;
             return 0;

@@ -79,8 +79,13 @@ public:
     std::uint32_t RxCount(int slot);
 
     // Waits up to timeoutMs milliseconds for received bytes: 1 as soon as some are waiting,
-    // 0 at the time-out, for a slot that is not open, or at once when the device has gone.
+    // 0 at the time-out, for a slot that is not open, at once when the device has gone, or
+    // when CancelWait cut the wait short.
     int WaitRx(int slot, std::uint32_t timeoutMs);
+
+    // Makes the WaitRx that is waiting now return 0 at once, or the next one when none is;
+    // from any thread. A reader that is asked to stop so stops without waiting out its wait.
+    void CancelWait();
 
     // Reads at most count bytes that have already arrived, never waiting: the number read
     // (0 when none are waiting or count is 0), or -1 when the slot is not open or the device
@@ -106,6 +111,7 @@ private:
     int HandleOf(int slot);
 
     std::mutex mutex_;
+    int wake_ = -1;  // the signal that CancelWait raises
     ComDeviceResolver resolver_;
     Slot slots_[kSlotCount];
     std::uint32_t openCounter_ = 0;

@@ -10,7 +10,7 @@ out=${1:?usage: make-fuzz-seeds.sh OUT [TOOL]}
 tool=${2:-build/bin/kelvandor-tool}
 here=$(cd "$(dirname "$0")/.." && pwd)
 rm -rf "$out"
-for t in image_file image_reader puzzle_text load_puzzle remote_framer dialog_input settings replay_script; do
+for t in image_file image_reader puzzle_text load_puzzle remote_framer dialog_input settings replay_script control_request; do
   mkdir -p "$out/$t"
 done
 
@@ -61,4 +61,6 @@ printf '\x01\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x02\x00\x00\x00\x1e\x00
   > "$out/settings/defaults"
 printf '\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff' \
   > "$out/settings/all-ones"
+# Control socket requests: the committed ones (written from the wire format) stand as seeds.
+cp "$here"/fuzz/corpus/control_request/* "$out/control_request/"
 echo "seeds in $out: $(find "$out" -type f | wc -l) files"

@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ make pkg-config ccache
-  qt6-base-dev
+  dpkg-dev file
+  qt6-base-dev qt6-translations-l10n
   libsdl2-dev
   libpng-dev libjpeg62-turbo-dev zlib1g-dev libtiff-dev libwebp-dev
   libgtest-dev libgmock-dev libbenchmark-dev

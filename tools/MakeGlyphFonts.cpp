@@ -1,12 +1,13 @@
-// Makes the program's four glyph fonts (FontLarge, FontMedium, FontSmall, FontTiny) from
-// DejaVu Sans Bold. Run by hand from the repository root after changing this file:
+// Makes the program's glyph fonts from DejaVu Sans Bold: the four of a 1920 x 1080 screen
+// (FontLarge, FontMedium, FontSmall, FontTiny) and the larger cell heights of bigger screens
+// (Font32, Font48, Font72, Font110). Run by hand from the repository root after changing this file:
 //
 //   cmake -S tools -B build-tools -G Ninja && cmake --build build-tools
 //   FONT=/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf
 //   build-tools/kelvandor-make-fonts $FONT resources/fonts [PREVIEW_DIR]
 //
-// Output: resources/fonts/Font{Large,Medium,Small,Tiny}.glf, and with PREVIEW_DIR a PNG per
-// font showing all 256 glyphs and a sample line at 1:1.
+// Output: resources/fonts/Font{Large,Medium,Small,Tiny,32,48,72,110}.glf, and with PREVIEW_DIR
+// a PNG per font showing all 256 glyphs and a sample line at 1:1.
 //
 // The fonts are one-bit glyph fonts with a short header (first code 0, last code 255), one
 // 32-bit offset per code, and per code a record of width, height and the rows from the
@@ -43,11 +44,17 @@ struct FontTarget {
     int widthA, width0, widthSpace, widthW;
 };
 
+// The four fonts of a 1920 x 1080 screen, then the larger cell heights that bigger screens
+// use: the screen grows by min(W / 1920, H / 1080), and its fonts with it, so 2560 x 1440
+// (4/3) wants the four at 73, 48, 32 and 24 pixels and 3840 x 2160 (2) at 110, 72, 48 and 36.
+// The ones already there (24, 36) and near enough (72 for 73) serve twice.
 constexpr FontTarget kFonts[] = {
-    {"FontLarge", 55, 32, 27, 13, 48},
-    {"FontMedium", 36, 21, 18, 9, 32},
-    {"FontSmall", 24, 13, 12, 6, 21},
-    {"FontTiny", 18, 11, 9, 4, 15},
+    {"FontLarge", 55, 32, 27, 13, 48}, {"FontMedium", 36, 21, 18, 9, 32},
+    {"FontSmall", 24, 13, 12, 6, 21},  {"FontTiny", 18, 11, 9, 4, 15},
+    {"Font32", 32, 17, 16, 8, 28},     // FontSmall x 4/3
+    {"Font48", 48, 28, 24, 12, 43},    // FontMedium x 4/3, FontSmall x 2
+    {"Font72", 72, 42, 36, 18, 64},    // FontMedium x 2, FontLarge x 4/3
+    {"Font110", 110, 64, 54, 26, 96},  // FontLarge x 2
 };
 
 std::uint32_t Cp1252ToUnicode(int code) {

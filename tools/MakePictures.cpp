@@ -7,12 +7,13 @@
 //   build-tools/kelvandor-make-pictures $FONT resources [PREVIEW_DIR]
 //
 // Output under resources/: bitmaps/star-large.bmp, star-medium.bmp, star-small.bmp,
-// digits.bmp, toolbar.bmp and icons/kelvandor.ico; with PREVIEW_DIR also PNGs of each (the
-// toolbar enlarged eight times besides its 1:1 copy).
+// digits.bmp, toolbar.bmp, icons/kelvandor.ico and the icon for the desktop in the hicolor
+// sizes (icons/hicolor/kelvandor-SIZE.png, installed, not embedded); with PREVIEW_DIR also
+// PNGs of each (the toolbar enlarged eight times besides its 1:1 copy).
 //
-// The stars and the digit strip carry alpha, and their colours are already darkened by
-// their alpha (as if laid on black): the game copies both onto its 24-bit screen without
-// blending, where the pixel colour alone has to produce the soft edge on the dark panels.
+// The stars and the digit strip carry alpha with plain colours: the game blends them onto
+// its screen by their alpha, so an edge pixel keeps its own colour and lets the panel's
+// colour show through by the rest.
 
 #include "ToolImage.h"
 
@@ -85,12 +86,18 @@ std::uint8_t ToByte(double v) {
     return static_cast<std::uint8_t>(std::clamp(std::lround(v), 0L, 255L));
 }
 
-// Stores a colour (channels 0..255) with its alpha, the colour darkened by the alpha.
-void PutOnBlack(Canvas& c, int x, int y, double r, double g, double b, double alpha) {
+// How a picture with alpha stores its colour: plain (the game's pictures, blended by their
+// alpha) or darkened by the alpha (as if laid on black; the icon's star, which is laid over
+// the icon's tile by "over" with darkened colours).
+enum class Colour { Plain, Darkened };
+
+// Stores a colour (channels 0..255) with its alpha.
+void Put(Canvas& c, int x, int y, double r, double g, double b, double alpha, Colour colour) {
+    const double k = colour == Colour::Darkened ? alpha : 1.0;
     std::uint8_t* p = c.At(x, y);
-    p[0] = ToByte(r * alpha);
-    p[1] = ToByte(g * alpha);
-    p[2] = ToByte(b * alpha);
+    p[0] = ToByte(r * k);
+    p[1] = ToByte(g * k);
+    p[2] = ToByte(b * k);
     p[3] = ToByte(alpha * 255.0);
 }
 
@@ -138,7 +145,7 @@ double FacetLight(const std::vector<Point>& poly, Point centre, Point p) {
     return light;
 }
 
-Canvas MakeStar(int width, int height) {
+Canvas MakeStar(int width, int height, Colour colour) {
     Canvas c(width, height);
     // A regular star's tips span 2R sin 72 degrees across and R (1 + cos 36 degrees) down.
     const double margin = 1.0;
@@ -164,7 +171,7 @@ Canvas MakeStar(int width, int height) {
             r = r * (1 - edge) + 150 * edge;
             g = g * (1 - edge) + 85 * edge;
             b = b * (1 - edge) + 0 * edge;
-            PutOnBlack(c, x, y, r, g, b, alpha);
+            Put(c, x, y, r, g, b, alpha, colour);
         }
     }
     return c;
@@ -248,7 +255,7 @@ Canvas MakeDigitStrip(FT_Face face) {
             for (int x = 0; x < r.width; ++x) {
                 const double a = r.grey[static_cast<std::size_t>(y) * r.width + x] / 255.0;
                 if (a > 0 && y0 + y >= 0 && y0 + y < kHeight) {
-                    PutOnBlack(c, x0 + x, y0 + y, 255, 255, 255, a);
+                    Put(c, x0 + x, y0 + y, 255, 255, 255, a, Colour::Plain);
                 }
             }
         }
@@ -379,7 +386,7 @@ Canvas MakeIconImage(int size) {
     }
     const int starWidth = size - 2 * std::max(2, size / 8);
     const int starHeight = starWidth * 95 / 100;
-    const Canvas star = MakeStar(starWidth, starHeight);
+    const Canvas star = MakeStar(starWidth, starHeight, Colour::Darkened);
     const int ox = (size - starWidth) / 2, oy = (size - starHeight) / 2 + size / 32;
     for (int y = 0; y < starHeight; ++y) {
         for (int x = 0; x < starWidth; ++x) {
@@ -464,9 +471,9 @@ int main(int argc, char** argv) {
                     kelvandor::tools::WritePng(preview + "/" + name + "-x8.png", c, zoom);
             }
         };
-        save("star-large", MakeStar(100, 95), 32, 1);
-        save("star-medium", MakeStar(75, 71), 32, 1);
-        save("star-small", MakeStar(50, 47), 32, 1);
+        save("star-large", MakeStar(100, 95, Colour::Plain), 32, 1);
+        save("star-medium", MakeStar(75, 71, Colour::Plain), 32, 1);
+        save("star-small", MakeStar(50, 47, Colour::Plain), 32, 1);
 
         FT_Library library;
         Check(FT_Init_FreeType(&library), "FT_Init_FreeType");
@@ -482,6 +489,11 @@ int main(int argc, char** argv) {
         for (int size : {16, 32, 48, 64})
             icons.push_back(MakeIconImage(size));
         kelvandor::tools::WriteFile(out + "/icons/kelvandor.ico", EncodeIco(icons));
+        // The same icon for the desktop's menus, in the sizes of the hicolor theme.
+        for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+            kelvandor::tools::WritePng(
+                out + "/icons/hicolor/kelvandor-" + std::to_string(size) + ".png",
+                MakeIconImage(size));
         if (!preview.empty()) {
             for (const Canvas& c : icons) {
                 kelvandor::tools::WritePng(preview + "/icon-" + std::to_string(c.width) + ".png",

@@ -101,8 +101,7 @@ inline void WriteBmp(const std::string& path, const Canvas& c, int bitsPerPixel)
 
 // RGBA PNG for previews, optionally enlarged by an integer factor (nearest neighbour) so
 // that single pixels of tiny icons can be judged. With a background (0xRRGGBB) the picture
-// is laid on it the way the game lays it on its screen: colour written unblended wherever
-// alpha is not 0.
+// is laid on it the way the game lays it on its screen: blended by its alpha.
 inline void WritePng(const std::string& path, const Canvas& c, int zoom = 1, long background = -1) {
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f)
@@ -126,10 +125,10 @@ inline void WritePng(const std::string& path, const Canvas& c, int zoom = 1, lon
             for (int k = 0; k < 4; ++k)
                 q[k] = p[k];
             if (background >= 0) {
-                if (p[3] == 0) {
-                    q[0] = static_cast<std::uint8_t>(background >> 16);
-                    q[1] = static_cast<std::uint8_t>(background >> 8);
-                    q[2] = static_cast<std::uint8_t>(background);
+                const int a = p[3];
+                for (int k = 0; k < 3; ++k) {
+                    const int under = static_cast<int>((background >> (16 - 8 * k)) & 0xFF);
+                    q[k] = static_cast<std::uint8_t>((p[k] * (a + 1) + under * (256 - a)) >> 8);
                 }
                 q[3] = 255;
             }

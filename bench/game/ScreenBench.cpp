@@ -5,13 +5,17 @@
 // 3840x2160. Beside it the same frame composed by Qt's raster engine (fillRect and the 24
 // drawImage calls onto a Format_RGB32 image), which sets the bar, and the same frame drawn
 // with two DrawAlphaOver calls per tile as a plain implementation would.
-// IdleTick: a tick with nothing to redraw. RenderTiles: a layout change with 12 answers.
+// IdleTick: a tick with nothing to redraw. RenderTiles: a layout change with 12 answers;
+// with photos: six answers with phone-camera photos (4000 x 3000) scaled into their tiles.
 
 #include <benchmark/benchmark.h>
 
 #include <QImage>
 #include <QPainter>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -141,6 +145,46 @@ void BM_RenderTiles12At1080(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_RenderTiles12At1080)->Unit(benchmark::kMillisecond);
+
+// A photo as a phone camera takes it: 4000 x 3000, 24 bits, noise (nothing compresses).
+int PhonePhoto(const std::string&, CDibImage& image, std::uint64_t) {
+    if (!image.Create(24, 4000, 3000, NoFill)) {
+        return -6;
+    }
+    std::mt19937 random(7);
+    for (std::size_t i = 0; i < image.imageSize; i += 4) {
+        const std::uint32_t v = random();
+        std::memcpy(image.bits + i, &v, std::min<std::size_t>(4, image.imageSize - i));
+    }
+    return 0;
+}
+
+// A layout change of a dealt six-answer puzzle whose answers have photos: every photo is
+// scaled into its tile (area averaging) and the texts are fitted and drawn.
+void BM_RenderTilesWithPhotos(benchmark::State& state) {
+    const std::filesystem::path root =
+        std::filesystem::temp_directory_path() / "kelvandor-bench-photos";
+    std::filesystem::create_directories(root / "Game001");
+    std::ofstream(root / "Game001" / "Game.txt")
+        << "Urlaubsfotos\nEins||1.jpg\nZwei||2.jpg\nDrei||3.jpg\nVier||4.jpg\nF\xFCnf||5.jpg\n"
+           "Sechs||6.jpg\n";
+    CHeadlessViewHost host;
+    CMemorySettingsStore settings;
+    settings.WriteText("PicPath", root.string());
+    CKelvandorView view(host, settings, PhonePhoto);
+    view.OnCreate();
+    view.OnSize(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    view.StartNextPuzzle();
+    for (auto _ : state) {
+        view.RerenderTiles();
+        benchmark::ClobberMemory();
+    }
+    std::filesystem::remove_all(root);
+}
+BENCHMARK(BM_RenderTilesWithPhotos)
+    ->Args({1920, 1080})
+    ->Args({3840, 2160})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kelvandor

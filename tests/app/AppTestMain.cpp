@@ -5,6 +5,7 @@
 #include <memory>
 
 #include <QApplication>
+#include <QFile>
 #include <QTimer>
 
 #include "app/KelvandorApp.h"
@@ -61,6 +62,10 @@ CDialogAnswerer::CDialogAnswerer(std::function<void(QDialog&)> answer)
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The programs the tests start serve their control socket here, so that they never meet
+    // the user's running game, nor each other across test processes.
+    const QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -17,6 +17,13 @@ TEST(CommandLineTest, ZoomOptionsInAnyCaseAndWithMoreLettersToggleZoom) {
               (std::vector<CommandLineAction>{kZoom, kZoom, kZoom}));
 }
 
+TEST(CommandLineTest, HelpAndVersionAreFoundAnywhereAndTheFirstWins) {
+    EXPECT_EQ(FindInfoRequest({"-z", "/quiz", "--help"}), InfoRequest::Help);
+    EXPECT_EQ(FindInfoRequest({"--version", "--help"}), InfoRequest::Version);
+    EXPECT_EQ(FindInfoRequest({"-z", "-h", "--helpme", "/quiz"}), std::nullopt);
+    EXPECT_NE(UsageText().find("-z"), std::string::npos);
+}
+
 TEST(CommandLineTest, OtherOptionsAreIgnored) {
     EXPECT_TRUE(ParseCommandLine({"-x", "-", "--", "-1"}, false).empty());
 }

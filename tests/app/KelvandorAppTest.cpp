@@ -7,19 +7,27 @@
 
 #include <csignal>
 #include <fstream>
+#include <string>
 
 #include <QAction>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTest>
 
+#include "app/ControlServer.h"
 #include "app/FrameCommandIds.h"
 #include "app/MainFrame.h"
+#include "app/StatusPanes.h"
 #include "app/ViewWindow.h"
+#include "control/ControlSocket.h"
 #include "game/CommandIds.h"
 #include "game/KelvandorView.h"
+#include "game/ScreenLayout.h"
 #include "tests/app/QtTestSupport.h"
 
 namespace kelvandor {
@@ -187,8 +195,8 @@ TEST_F(KelvandorAppTest, TerminationSignalEndsTheProgramWithSettingsSaved) {
         app.MainFrame()->Action(Id(CommandId::MediumStars))->trigger();
         std::raise(SIGTERM);
         EXPECT_TRUE(test::ProcessEventsUntil([&] { return !app.MainFrame()->isVisible(); }));
-        EXPECT_TRUE(QSettings().contains("Settings/FlatMode"));
     }
+    EXPECT_TRUE(QSettings().contains("Settings/FlatMode"));
     EXPECT_EQ(QSettings().value("StarSize").toInt(), 1);
 }
 
@@ -244,6 +252,129 @@ TEST_F(KelvandorAppTest, FolderPickerChoiceBecomesThePuzzleRoot) {
     app.MainFrame()->ExecuteCommand(Id(CommandId::SetPuzzlePath));
     EXPECT_EQ(answerer.titles, QStringList{QStringLiteral("Pfad mit Texten")});
     EXPECT_EQ(app.View()->View().State().PuzzlePath, chosen);
+}
+
+TEST_F(KelvandorAppTest, StatusBarShowsTheRootTheNextPuzzleAndTheReceiver) {
+    const std::string root = MakePuzzles();
+    StorePuzzleRoot(root);
+    CKelvandorApp app;
+    Start(app, {});
+    auto pane = [&](const char* name) {
+        auto* label = app.MainFrame()->findChild<QLabel*>(QString::fromLatin1(name));
+        EXPECT_NE(label, nullptr) << name;
+        return label != nullptr ? label->text() : QString();
+    };
+    EXPECT_EQ(pane("PuzzlePane"), PuzzlePaneText(QString::fromStdString(root), 1));
+    QTest::keyClick(app.MainFrame(), Qt::Key_F5);
+    EXPECT_TRUE(test::ProcessEventsUntil(
+        [&] { return pane("PuzzlePane").endsWith(QStringLiteral("weiter ab Game002")); }));
+    EXPECT_TRUE(test::ProcessEventsUntil([&] {
+        return pane("ReceiverPane") == QStringLiteral("Empfänger: nie gehört") &&
+               pane("RemotePane").startsWith(QStringLiteral("COM1 "));
+    }));
+}
+
+TEST(PuzzlePaneTextTest, NamesTheRootAndTheFolderOfTheNextPuzzle) {
+    EXPECT_EQ(PuzzlePaneText(QStringLiteral("/shows/quiz"), 4),
+              QStringLiteral("Rätsel: /shows/quiz – weiter ab Game004"));
+    EXPECT_EQ(PuzzlePaneText(QStringLiteral("/q"), 1000),
+              QStringLiteral("Rätsel: /q – weiter ab Game1000"));
+    EXPECT_EQ(PuzzlePaneText(QString(), 1), QStringLiteral("Rätsel: kein Pfad"));
+    // A long root keeps its start and its end.
+    EXPECT_EQ(
+        PuzzlePaneText(QStringLiteral("/media/quizmaster/USB-STICK/Shows/2024/Finale"), 7, 21),
+        QStringLiteral("Rätsel: /media/qui…024/Finale – weiter ab Game007"));
+}
+
+TEST_F(KelvandorAppTest, FolderPickerSpeaksGermanAndOpensAtTheRootOrAtHome) {
+    struct Seen {
+        QString directory, lookIn, choose, cancel;
+        int sideBarWidth = 0;
+    };
+    auto open = [](CKelvandorApp& app) {
+        Seen seen;
+        test::CDialogAnswerer answerer([&](QDialog& dialog) {
+            auto& picker = static_cast<QFileDialog&>(dialog);
+            seen.directory = picker.directory().absolutePath();
+            seen.lookIn = picker.findChild<QLabel*>(QStringLiteral("lookInLabel"))->text();
+            auto* buttons = picker.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+            seen.choose = buttons->button(QDialogButtonBox::Open)->text();
+            seen.cancel = buttons->button(QDialogButtonBox::Cancel)->text();
+            auto* sideBar = picker.findChild<QWidget*>(QStringLiteral("sidebar"));
+            seen.sideBarWidth = sideBar->isVisible() ? sideBar->width() : 0;
+            dialog.reject();
+        });
+        app.MainFrame()->ExecuteCommand(Id(CommandId::SetPuzzlePath));
+        return seen;
+    };
+    {
+        // A first start has no root: the picker opens at home.
+        CKelvandorApp app;
+        {
+            test::CDialogAnswerer cancelFirstQuestion;
+            Start(app, {});
+            ASSERT_TRUE(
+                test::ProcessEventsUntil([&] { return !cancelFirstQuestion.titles.isEmpty(); }));
+        }
+        EXPECT_EQ(open(app).directory, QDir::homePath());
+    }
+    const std::string root = MakePuzzles();
+    StorePuzzleRoot(root);
+    CKelvandorApp app;
+    Start(app, {});
+    const Seen seen = open(app);
+    EXPECT_EQ(seen.directory, QString::fromStdString(root));
+    EXPECT_EQ(seen.lookIn, QStringLiteral("Suchen in:"));
+    EXPECT_EQ(seen.choose, QStringLiteral("&Auswählen"));
+    EXPECT_EQ(seen.cancel, QStringLiteral("Abbrechen"));
+    EXPECT_GE(seen.sideBarWidth, 120);
+}
+
+TEST_F(KelvandorAppTest, OtherProgramsFindRenameAndEndTheGameThroughItsSocket) {
+    using namespace std::string_literals;
+    StorePuzzleRoot("/nowhere");
+    CKelvandorApp app;
+    Start(app, {});
+    ASSERT_NE(app.ControlServer(), nullptr);
+    auto send = [](const ControlRequest& request) {
+        const ControlExchange exchange = test::RunBesideEventLoop(
+            [&] { return ExchangeControlRequest(DefaultControlSocketPath(), request, 2000); });
+        EXPECT_EQ(exchange.status, ControlExchange::Status::Replied) << exchange.error;
+        return exchange.reply;
+    };
+
+    EXPECT_EQ(send({0xC000, 0x12345678, 0, {}}).result, 0x12345678u);
+    const std::string document = QDir::current().filePath("Das Spiel").toStdString();
+    EXPECT_EQ(send({0x27F5, 2, 0, {}}), (ControlReply{1, CopyData{0x27F50002, document + '\0'}}));
+
+    // Renamed: the title follows, and the new path is found in any case, with "\" for "/" and
+    // sent as UTF-16.
+    EXPECT_EQ(send({0x4A, 0, 0x27F50001, "/tmp/Show/R\xE4tsel.txt\0"s}).result, 1u);
+    EXPECT_EQ(app.MainFrame()->windowTitle(), QStringLiteral("Rätsel.txt - Kelvandor"));
+    std::string utf16;
+    for (char16_t unit : std::u16string(u"\\TMP\\show\\R\u00C4TSEL.TXT")) {
+        utf16 += static_cast<char>(unit & 0xFF);
+        utf16 += static_cast<char>(unit >> 8);
+    }
+    EXPECT_EQ(send({0x4A, 0, 0x27F58003, utf16 + "\0\0"s}).result, 1u);
+    EXPECT_EQ(send({0x4A, 0, 0x27F50003, "/tmp/Show/Raetsel.txt\0"s}).result, 0u);
+
+    EXPECT_EQ(send({0x2C3F, 0, 0, "Gleich geht's weiter\0"s}).result, 0u);
+    EXPECT_EQ(app.MainFrame()->MessageText(), QStringLiteral("Gleich geht's weiter"));
+
+    // Ending: answered first, then the window closes and the settings are saved.
+    EXPECT_EQ(send({0x27F5, 0, 0, {}}).result, 1u);
+    EXPECT_TRUE(test::ProcessEventsUntil([&] { return !app.MainFrame()->isVisible(); }));
+}
+
+TEST_F(KelvandorAppTest, TheWindowKeepsRoomForTheWholeBoard) {
+    CKelvandorApp app;
+    Start(app, {MakePuzzles()});
+    app.MainFrame()->resize(300, 200);
+    test::ProcessEventsFor(50);
+    EXPECT_GE(app.View()->width(), kMinimumViewWidth);
+    EXPECT_GE(app.View()->height(), kMinimumViewHeight);
+    EXPECT_GE(app.View()->View().Screen().ViewWidth, kMinimumViewWidth);
 }
 
 }  // namespace

@@ -7,12 +7,16 @@
 #include <vector>
 
 #include <QAction>
+#include <QApplication>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTest>
 #include <QToolBar>
+#include <QWindow>
 
 #include "app/FrameCommandIds.h"
 #include "app/GameCommands.h"
@@ -55,6 +59,16 @@ public:
 class MainFrameTest : public ::testing::Test {
 protected:
     void SetUp() override { test::ResetSettings(); }
+
+    // A normal window's placement as the last run left it.
+    static void StorePlacement(const QRect& rect) {
+        QSettings settings;
+        settings.setValue("Settings/IsZoomed", 0);
+        settings.setValue("Settings/LastPosX", rect.x());
+        settings.setValue("Settings/LastPosY", rect.y());
+        settings.setValue("Settings/LastSizeX", rect.width());
+        settings.setValue("Settings/LastSizeY", rect.height());
+    }
 
     QMenu* Menu(CMainFrame& frame, const QString& title) {
         for (QAction* action : frame.menuBar()->actions()) {
@@ -158,6 +172,36 @@ TEST_F(MainFrameTest, ZoomTwiceRestoresMenuBarsAndWindowState) {
     EXPECT_EQ(game.zoomModes, (std::vector<int>{1, 0}));
 }
 
+TEST_F(MainFrameTest, StayOnTopKeepsTheWindowAndItsKeyboardFocus) {
+    CMainFrame frame;
+    auto* view = new QWidget;
+    view->setFocusPolicy(Qt::StrongFocus);
+    frame.SetView(view, &game);
+    frame.show();
+    frame.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    view->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), view);
+    const QWindow* native = frame.windowHandle();
+    const WId id = frame.winId();
+
+    for (bool on : {true, false}) {
+        frame.ExecuteCommand(Id(FrameCommandId::StayOnTop));
+        EXPECT_EQ(frame.IsStayOnTop(), on);
+        EXPECT_EQ(frame.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint), on);
+        EXPECT_EQ(frame.windowFlags().testFlag(Qt::WindowStaysOnTopHint), on);
+        // The same native window, still active, the keys still going to the game.
+        EXPECT_EQ(frame.windowHandle(), native);
+        EXPECT_EQ(frame.winId(), id);
+        EXPECT_TRUE(frame.isVisible());
+        EXPECT_TRUE(frame.isActiveWindow());
+        EXPECT_EQ(QApplication::focusWidget(), view);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
+    }
+    EXPECT_EQ(game.ran,
+              (std::vector<std::uint32_t>{Id(CommandId::NextPuzzle), Id(CommandId::NextPuzzle)}));
+}
+
 TEST_F(MainFrameTest, StatusBarShowsPromptsAndBereitWhenIdle) {
     CMainFrame frame;
     EXPECT_EQ(frame.MessageText(), QStringLiteral("Bereit"));
@@ -203,15 +247,18 @@ TEST_F(MainFrameTest, HelpItemsOpenTheirDialogs) {
                            QStringLiteral("Tastaturbelegung"), QStringLiteral("Dateiformat")}));
 }
 
+TEST_F(MainFrameTest, PlacementSavedOnALargerScreenIsFittedToThisOne) {
+    StorePlacement(QRect(0, 0, 3840, 2160));
+    CMainFrame frame;
+    frame.RestorePlacement();
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    ASSERT_LT(available.width(), 3840);
+    EXPECT_TRUE(available.contains(frame.geometry())) << frame.geometry().width();
+    EXPECT_EQ(frame.geometry().size(), available.size().boundedTo(frame.maximumSize()));
+}
+
 TEST_F(MainFrameTest, ExitWhileZoomedKeepsThePositionAndNextStartIsMaximised) {
-    {
-        QSettings settings;
-        settings.setValue("Settings/IsZoomed", 0);
-        settings.setValue("Settings/LastPosX", 40);
-        settings.setValue("Settings/LastPosY", 30);
-        settings.setValue("Settings/LastSizeX", 600);
-        settings.setValue("Settings/LastSizeY", 400);
-    }
+    StorePlacement(QRect(40, 30, 600, 400));
     {
         CMainFrame frame;
         EXPECT_FALSE(frame.RestorePlacement());

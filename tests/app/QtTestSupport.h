@@ -24,6 +24,11 @@ bool ProcessEventsUntil(Condition condition, int timeoutMs = 5000);
 
 bool ProcessEventsFor(int ms);
 
+// Runs `work` on a thread of its own while this thread serves events (a blocking client of
+// something that the event loop serves) and returns its result.
+template <typename Work>
+auto RunBesideEventLoop(Work work);
+
 // Answers the modal dialogs that open while it lives: each new one is handed to `answer`
 // (which accepts or rejects it); without an answer it is rejected. The titles of all
 // dialogs seen are kept in order.
@@ -40,10 +45,22 @@ private:
 
 }  // namespace kelvandor::test
 
+#include <chrono>
+#include <future>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
 namespace kelvandor::test {
+
+template <typename Work>
+auto RunBesideEventLoop(Work work) {
+    auto result = std::async(std::launch::async, work);
+    ProcessEventsUntil(
+        [&] { return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+        10000);
+    return result.get();
+}
 
 template <typename Condition>
 bool ProcessEventsUntil(Condition condition, int timeoutMs) {

@@ -47,6 +47,21 @@ TEST(WindowPlacementTest, WindowThatFitsButLiesOnAnotherMonitorIsCentredOnItsOwn
     EXPECT_EQ(rect->center(), kTwoMonitors[0].center());
 }
 
+TEST(WindowPlacementTest, SizeSavedOnALargerScreenIsFittedToTheSmallerOne) {
+    const QRect available(0, 0, 1920, 1040);  // 1080 lines less a panel
+    EXPECT_EQ(FitToScreen(QRect(0, 0, 3840, 2160), available), available);
+    // Too tall only: the height is fitted and the window moved up; its left edge stays.
+    EXPECT_EQ(FitToScreen(QRect(300, 500, 800, 1500), available), QRect(300, 0, 800, 1040));
+    // Too wide for the second screen: the area's width, from the area's left edge.
+    EXPECT_EQ(FitToScreen(QRect(2000, 20, 2500, 600), QRect(1920, 0, 1280, 1024)),
+              QRect(1920, 20, 1280, 600));
+    // With the window manager's frame, the frame is what must fit.
+    EXPECT_EQ(FitToScreen(QRect(1, 20, 1920, 1080), QRect(0, 0, 1920, 1080), QMargins(1, 20, 1, 5)),
+              QRect(1, 20, 1918, 1055));
+    // What fits stays as it is, even when it hangs over an edge.
+    EXPECT_EQ(FitToScreen(QRect(-100, 30, 800, 600), available), QRect(-100, 30, 800, 600));
+}
+
 TEST(WindowPlacementTest, DefaultIsTheFirstMonitorLessAHundredPixelsCentred) {
     EXPECT_EQ(DefaultRect(kTwoMonitors), QRect(50, 50, 1820, 980));
     EXPECT_EQ(MonitorOf(QRect(5000, 0, 10, 10), kTwoMonitors), -1);

@@ -41,6 +41,17 @@ TEST(TextCodecTest, Utf8DecodingRefusesWhatIsNotUtf8) {
     EXPECT_EQ(DecodeUtf8("M\xC3\xBCnchen"), std::u32string(U"M\u00FCnchen"));
 }
 
+TEST(TextCodecTest, Utf16PairsJoinAndBrokenSurrogatesBecomeReplacementCharacters) {
+    const std::u32string text = U"R\u00E4tsel \U0001F600";
+    EXPECT_EQ(EncodeUtf16(text), std::u16string(u"R\u00E4tsel \xD83D\xDE00"));
+    EXPECT_EQ(DecodeUtf16(EncodeUtf16(text)), text);
+    // A lone high surrogate, a lone low one, and a high one at the very end.
+    EXPECT_EQ(DecodeUtf16(u"\xD83D"
+                          u"a\xDE00\xD83D"),
+              std::u32string(U"\uFFFDa\uFFFD\uFFFD"));
+    EXPECT_EQ(EncodeUtf16(U"\xD800\x110000"), std::u16string(u"\uFFFD\uFFFD"));
+}
+
 TEST(TextCodecTest, FoldsTheLettersOfTheCodePage) {
     EXPECT_EQ(FoldCase(U'A'), U'a');
     EXPECT_EQ(FoldCase(0xC4), char32_t{0xE4});      // Ä

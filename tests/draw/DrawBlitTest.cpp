@@ -86,9 +86,15 @@ TEST(DrawAlphaOverTest, TransparentDestinationTakesTheSourceExactly) {
     EXPECT_EQ(PixelAt(dest, 2, 0),
               test::Blend(0x40123456, 0, 0x40) | ((0x40 * 0x41 + 0x80 * 0xC0) >> 8) << 24);
 
+    // A 24-bit image is opaque: a half-white pixel lightens it instead of being copied as
+    // the dark grey its colour bytes hold.
     CDibImage onto24 = Make(24, 1, 1, 0xFFFFFF);
     ASSERT_TRUE(onto24.DrawAlphaOver(source, 0, 0));
-    EXPECT_EQ(PixelAt(onto24, 0, 0), 0x123456u);  // copied, not blended
+    EXPECT_EQ(PixelAt(onto24, 0, 0), test::Blend(0x40123456, 0xFFFFFF, 0x40));
+    CDibImage halfWhite = Make(32, 1, 1, 0x80FFFFFF);
+    CDibImage onWhite = Make(24, 1, 1, 0xFFFFFF);
+    ASSERT_TRUE(onWhite.DrawAlphaOver(halfWhite, 0, 0));
+    EXPECT_EQ(PixelAt(onWhite, 0, 0), 0xFFFFFFu);
     CDibImage notWide = Make(24, 1, 1, 0);
     EXPECT_FALSE(dest.DrawAlphaOver(notWide, 0, 0));
 }

@@ -33,6 +33,40 @@ TEST(ProgramPicturesTest, StarsLoadAsThirtyTwoBitsWithSoftEdges) {
     }
 }
 
+// The pictures are blended by their alpha, so their soft edges keep the picture's own colour:
+// a half-covered pixel of a white digit is white, of a gold star gold, not darkened.
+TEST(ProgramPicturesTest, SoftEdgesKeepThePicturesOwnColour) {
+    CDibImage strip;
+    ASSERT_EQ(LoadImageFile("res://bitmap/152", strip), kLoadOk);
+    int edges = 0, darkened = 0;
+    for (std::uint32_t y = 0; y < strip.height; ++y) {
+        for (std::uint32_t x = 0; x < strip.width; ++x) {
+            const std::uint32_t v = PixelAt(strip, x, y);
+            if ((v >> 24) != 0 && (v >> 24) != 255) {
+                ++edges;
+                darkened += (v & 0xFFFFFF) != 0xFFFFFF;
+            }
+        }
+    }
+    EXPECT_GT(edges, 100);
+    EXPECT_EQ(darkened, 0);
+    CDibImage star;
+    ASSERT_TRUE(star.LoadBitmapResource(149));
+    edges = darkened = 0;
+    for (std::uint32_t y = 0; y < star.height; ++y) {
+        for (std::uint32_t x = 0; x < star.width; ++x) {
+            const std::uint32_t v = PixelAt(star, x, y);
+            const std::uint32_t alpha = v >> 24;
+            if (alpha != 0 && alpha < 128) {
+                ++edges;
+                darkened += ((v >> 16) & 0xFF) < 140;  // the rim is a dark gold, red >= 150
+            }
+        }
+    }
+    EXPECT_GT(edges, 20);
+    EXPECT_EQ(darkened, 0);
+}
+
 TEST(ProgramPicturesTest, DigitStripGivesTenSeparateDigitImages) {
     CDibImage strip;
     ASSERT_EQ(LoadImageFile("res://bitmap/152", strip), kLoadOk) << LastImageError();
@@ -119,7 +153,7 @@ TEST(ProgramPicturesTest, PreviewForTheEye) {
     }
     WritePng(std::string(dir) + "/text.png", text);
 
-    // Stars and digits on the panel colours, laid on with DrawAlphaOver as the game does.
+    // Stars and digits on the panel colours, blended with DrawAlphaOver as the game does.
     CDibImage panel;
     ASSERT_TRUE(panel.Create(24, 3 * 240, 110, 0));
     const std::uint32_t colours[] = {0x000000, 0x630000, 0xBCBC00};

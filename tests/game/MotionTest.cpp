@@ -69,6 +69,20 @@ TEST_F(MotionTest, ShortVerticalHopsAreSlowAndStayInTheirColumn) {
     EXPECT_FALSE(motion.steps[0].crossing);
 }
 
+TEST_F(MotionTest, ALargerScreensBoardMovesAsMuchFaster) {
+    // 3840 x 2160: the board twice as large, the same move in the same time.
+    layout.Scale = {2, 1};
+    layout.ColumnStep *= 2;
+    layout.RowStep *= 2;
+    layout.TileHeight *= 2;
+    Place(0, kRightColumn, 1, kLeftColumn, 1);
+    const BoardMotion motion = AdvanceElementMotion(state, layout, 50);
+    ASSERT_TRUE(motion.Moving(0));
+    // 50 ms at 2 x 1500 px per 1024 ms: 146 px along the way.
+    const std::int32_t distance = layout.ColumnStep;
+    EXPECT_EQ(motion.steps[0].at.x, distance * (146 * 4096 / distance) / 4096);
+}
+
 TEST_F(MotionTest, AnElementThatWaitedAnHourStillArrives) {
     // dt x 1500 passes 2^32 after about 47 minutes; the element must not jump back.
     Place(0, kRightColumn, 1, kLeftColumn, 1);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <span>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -410,23 +411,104 @@ TEST_F(ScreenTest, SolutionTextsAppearBesideTheTilesOnceTheRoundIsOver) {
     EXPECT_EQ(ink().second, x + expected.second);
 }
 
-// The state tile as its recipe has it: drawn three times larger and averaged down.
-CDibImage SupersampledTile(std::int32_t w, std::int32_t t, std::uint32_t f, std::uint32_t b) {
+// The play area as the plain recipe composes it from the places each element was last drawn
+// at: cleared, then every element's state tile and image blended, in drawing order.
+CDibImage ComposedBoard(const CTestView& view, const CDibImage& back) {
+    const ScreenState& screen = view.Screen();
+    const GameState& state = view.State();
+    CDibImage expected(back);
+    expected.FillRect(screen.AreaLeft(), screen.PlayAreaTop, screen.AreaWidth, screen.AreaHeight,
+                      0xFF000000u);
+    std::vector<std::size_t> order;
+    std::size_t selected = kMaxElements;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(view.ElementCount()); ++i) {
+        if (state.ElementState[i] == kStateSelected && selected == kMaxElements) {
+            selected = i;
+        } else {
+            order.push_back(i);
+        }
+    }
+    if (selected != kMaxElements) {
+        order.push_back(selected);
+    }
+    for (std::size_t i : order) {
+        const std::int32_t x = screen.BoardOriginX + screen.ShownAt[i].x;
+        const std::int32_t y = screen.BoardOriginY + screen.ShownAt[i].y;
+        expected.DrawAlphaOver(view.Images().StateTiles[state.ElementState[i]], x, y);
+        expected.DrawAlphaOver(view.Images().ElementImages[i], x, y);
+    }
+    return expected;
+}
+
+TEST_F(ScreenTest, EveryTickOfARoundDrawsTheBoardAsAWholeAndNamesWhatChanged) {
+    CPuzzleFolder folder;
+    folder.Write(1, "Vier\nAlpha\nBeta\nGamma\nDelta\n");
+    folder.Write(2, "F\xFCnf\nA\nB\nC\nD\nE\n");
+    folder.Write(3, "Sechs\nA\nB\nC\nD\nE\nF\n");
+    view->SetPuzzlePathFromCommandLine(folder.Path());
+    Resize(1920, 1080);
+    const ScreenState& screen = view->Screen();
+    const auto checkTicks = [&](int ticks, const std::string& what) {
+        for (int t = 0; t < ticks; ++t) {
+            const CDibImage before(Back());
+            host.TakeInvalidated();
+            host.RunTicks(1);
+            const std::vector<Area> named = host.TakeInvalidated();
+            const CDibImage expected = ComposedBoard(*view, Back());
+            int wrong = 0, unnamed = 0;
+            for (std::int32_t y = screen.PlayAreaTop; y < 1080; ++y) {
+                for (std::int32_t x = screen.AreaLeft(); x < screen.AreaLeft() + screen.AreaWidth;
+                     ++x) {
+                    const std::uint32_t now = Pixel(x, y);
+                    wrong += now != PixelOf(expected, x, y);
+                    if (now != PixelOf(before, x, y) &&
+                        std::none_of(named.begin(), named.end(), [&](const Area& a) {
+                            return x >= a.x && x < a.x + a.w && y >= a.y && y < a.y + a.h;
+                        })) {
+                        ++unnamed;
+                    }
+                }
+            }
+            ASSERT_EQ(wrong, 0) << what << ", tick " << t << ": a trail or a second copy";
+            ASSERT_EQ(unnamed, 0) << what << ", tick " << t << ": changed but not refreshed";
+        }
+    };
+    for (int round = 1; round <= 3; ++round) {
+        view->StartNextPuzzle();
+        ASSERT_EQ(view->State().GameNumber, round);
+        checkTicks(60, "deal " + std::to_string(round));
+        Key(ArrowKey::Left);  // the selected answer crosses into the left column
+        checkTicks(30, "crossing " + std::to_string(round));
+        Key(ArrowKey::Down);  // and hops past its neighbour there
+        checkTicks(40, "hop " + std::to_string(round));
+        view->ClearBoard();
+        host.RunTicks(1);
+    }
+}
+
+// The state tile as its recipe has it: drawn three times larger and averaged down. On a
+// 1080p screen the border is 4 pixels and the corner radius 12 (`grow` 1); a larger screen
+// grows both.
+CDibImage SupersampledTile(std::int32_t w, std::int32_t t, std::uint32_t f, std::uint32_t b,
+                           std::int32_t grow = 1) {
+    const std::int32_t border = 12 * grow, radius = 36 * grow;  // work-image pixels
     CDibImage work;
     work.Create(32, 3 * w, 3 * t, 0);
-    work.FillRect(12, 12, 3 * (w - 8), 3 * (t - 8), f);
-    work.FillRect(35, 0, 3 * w - 71, 12, b);
-    work.FillRect(35, 3 * (t - 4), 3 * w - 71, 12, b);
-    work.FillRect(0, 35, 12, 3 * t - 71, b);
-    work.FillRect(3 * (w - 4), 35, 12, 3 * t - 71, b);
-    const std::int32_t cx[4] = {35, 3 * w - 36, 35, 3 * w - 36};
-    const std::int32_t cy[4] = {35, 35, 3 * t - 36, 3 * t - 36};
+    work.FillRect(border, border, 3 * w - 2 * border, 3 * t - 2 * border, f);
+    work.FillRect(radius - 1, 0, 3 * w - 2 * radius + 1, border, b);
+    work.FillRect(radius - 1, 3 * t - border, 3 * w - 2 * radius + 1, border, b);
+    work.FillRect(0, radius - 1, border, 3 * t - 2 * radius + 1, b);
+    work.FillRect(3 * w - border, radius - 1, border, 3 * t - 2 * radius + 1, b);
+    const std::int32_t cx[4] = {radius - 1, 3 * w - radius, radius - 1, 3 * w - radius};
+    const std::int32_t cy[4] = {radius - 1, radius - 1, 3 * t - radius, 3 * t - radius};
+    const std::int32_t inner = radius - border;
     for (int k = 0; k < 4; ++k) {
-        for (std::int32_t dy = -36; dy <= 36; ++dy) {
-            for (std::int32_t dx = -36; dx <= 36; ++dx) {
+        for (std::int32_t dy = -radius; dy <= radius; ++dy) {
+            for (std::int32_t dx = -radius; dx <= radius; ++dx) {
                 const bool away = (k % 2 == 0 ? dx < 0 : dx >= 0) && (k < 2 ? dy < 0 : dy >= 0);
-                if (away && dx * dx + dy * dy < 1296) {
-                    work.SetPixel(cx[k] + dx, cy[k] + dy, dx * dx + dy * dy < 576 ? f : b);
+                if (away && dx * dx + dy * dy < radius * radius) {
+                    work.SetPixel(cx[k] + dx, cy[k] + dy,
+                                  dx * dx + dy * dy < inner * inner ? f : b);
                 }
             }
         }
@@ -437,13 +519,15 @@ CDibImage SupersampledTile(std::int32_t w, std::int32_t t, std::uint32_t f, std:
 }
 
 TEST_F(ScreenTest, StateTilesAreTheSupersampledShapeAveragedDown) {
-    const std::pair<int, int> sizes[] = {{1280, 720}, {1920, 1080}, {200, 100}, {3840, 2160}};
-    for (const auto& [w, h] : sizes) {
+    // At 3840 x 2160 the screen is the 1080p one at twice the size: border and corners too.
+    const std::tuple<int, int, int> sizes[] = {
+        {1280, 720, 1}, {1920, 1080, 1}, {200, 100, 1}, {3840, 2160, 2}};
+    for (const auto& [w, h, grow] : sizes) {
         view->OnSize(w, h);
         const std::int32_t tw = view->Screen().TileWidth, th = view->Screen().TileHeight;
         for (std::size_t state = 0; state < 4; ++state) {
-            const CDibImage expected =
-                SupersampledTile(tw, th, 0xFF000000u | kFill[state], 0xFF000000u | kBorder[state]);
+            const CDibImage expected = SupersampledTile(tw, th, 0xFF000000u | kFill[state],
+                                                        0xFF000000u | kBorder[state], grow);
             const CDibImage& tile = view->Images().StateTiles[state];
             ASSERT_EQ(tile.width, expected.width);
             ASSERT_EQ(tile.height, expected.height);

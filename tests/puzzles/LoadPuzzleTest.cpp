@@ -20,7 +20,7 @@ struct Size {
 };
 
 // Stands in for the image reader: a picture file holds "W H" and loads as a 24-bit image of
-// that size; "broken" fails part way, leaving a 10 x 10 image in the slot; anything else is
+// that size; "broken" fails part way, having filled in a 10 x 10 image; anything else is
 // not a picture.
 class FakePictureLoader {
 public:
@@ -134,8 +134,8 @@ TEST(LoadPuzzleTest, UnreadablePicturesLeaveNoPictureColumn) {
     EXPECT_EQ(content.ElementCount, 6);
     EXPECT_FALSE(content.HasElementPictures);
     EXPECT_EQ(content.PictureAspect, 0);
-    // What a reader filled in before it failed stays in the slot.
-    EXPECT_EQ(content.ElementPictures[1].width, 10u);
+    // What a reader filled in before it failed is dropped: no half picture reaches the board.
+    EXPECT_TRUE(content.ElementPictures[1].IsEmpty());
     // A folder or a pipe is never handed to the reader (a pipe would block it).
     EXPECT_EQ(loader.paths.size(), 4u);
 }

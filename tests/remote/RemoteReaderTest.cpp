@@ -136,6 +136,21 @@ TEST_F(RemoteReaderTest, MalformedFramesAreDroppedAndTheNextOneCounts) {
               (std::vector<std::string>{"press 6", "press 7", "press 3", "press 14", "press 15"}));
 }
 
+TEST_F(RemoteReaderTest, AnyWholeFrameCountsAsHeardUntilThePortChanges) {
+    StartOpen();
+    EXPECT_FALSE(reader_.Status().heardFrame);
+    pty_.Send("zz\r");  // noise is no receiver
+    now_ = 7000;
+    pty_.Send(Frame('5', 'U'));  // a release: no press, but the receiver speaks
+    ASSERT_TRUE(Eventually([&] { return reader_.Status().heardFrame; }));
+    EXPECT_EQ(reader_.Status().lastFrameTime, 7000u);
+    EXPECT_FALSE(reader_.Status().hasPress);
+
+    target_.portIndex = 1;
+    ASSERT_TRUE(Eventually([&] { return reader_.Status().portIndex == 1; }));
+    EXPECT_FALSE(reader_.Status().heardFrame);
+}
+
 TEST_F(RemoteReaderTest, PressesCarryTheReadersClock) {
     StartOpen();
     pty_.Send(Frame('0'));
@@ -300,6 +315,19 @@ TEST(RemoteStatusTextTest, ShowsPortStateAndRecentButton) {
     status.lastTime = 0xFFFFFF00u;
     EXPECT_EQ(RemoteStatusText(status, 0x00000100u), "COM2 offen - Taste 5");
     EXPECT_EQ(RemoteStatusText(status, 0x00001000u), "COM2 offen");
+}
+
+TEST(RemoteStatusTextTest, ReceiverShowsWhenAFrameWasLastHeard) {
+    RemoteStatus status;
+    EXPECT_EQ(ReceiverStatusText(status, 0), "");
+    status.portIndex = 0;
+    status.open = true;
+    EXPECT_EQ(ReceiverStatusText(status, 0), "Empf\xE4nger: nie geh\xF6rt");
+    status.heardFrame = true;
+    status.lastFrameTime = 0xFFFFF000u;  // across the clock's wrap-around
+    EXPECT_EQ(ReceiverStatusText(status, 0x00000FFFu), "Empf\xE4nger: vor 8 s");
+    EXPECT_EQ(ReceiverStatusText(status, 0xFFFFF000u + 150000u), "Empf\xE4nger: vor 2 min");
+    EXPECT_EQ(ReceiverStatusText(status, 0xFFFFF000u + 7300000u), "Empf\xE4nger: vor 2 h");
 }
 
 }  // namespace

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/remote/PseudoTerminal.h"
@@ -119,6 +122,27 @@ TEST(SerialPortTest, EightSlotsAreSearchedFromTheOpenCounter) {
     EXPECT_EQ(OpenLine(ports, 8), 3);
     EXPECT_EQ(ports.Close(8), -1);
     EXPECT_EQ(ports.Close(-1), -1);
+}
+
+TEST(SerialPortTest, CancelledWaitReturnsAtOnceAlsoWhenCancelledBeforeItBegan) {
+    CPseudoTerminal pty;
+    CComPorts ports([&](int) { return pty.Path(); });
+    const int slot = OpenLine(ports, 0);
+    ASSERT_GE(slot, 0) << ports.LastOpenError();
+    // Cancelled first: the next wait of a minute ends at once, and only that one.
+    ports.CancelWait();
+    EXPECT_EQ(ports.WaitRx(slot, 60000), 0);
+    EXPECT_EQ(ports.WaitRx(slot, 10), 0);
+
+    // Cancelled from another thread while it waits.
+    auto waiting = std::async(std::launch::async, [&] { return ports.WaitRx(slot, 60000); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ports.CancelWait();
+    ASSERT_EQ(waiting.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+    EXPECT_EQ(waiting.get(), 0);
+    // Bytes still wake it as before.
+    pty.Send("1");
+    EXPECT_EQ(ports.WaitRx(slot, 5000), 1);
 }
 
 TEST(SerialPortTest, VanishedDeviceFailsAtOnce) {

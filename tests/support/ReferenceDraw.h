@@ -54,9 +54,9 @@ inline std::uint32_t ReferenceDrawAlpha(std::uint32_t s, std::uint32_t d, bool d
     return Blend(s, d, a) | (dest32 ? 0xFF000000u : 0u);
 }
 
-// DrawAlphaOver of a 32-bit pixel s onto d (a 24-bit d reads with alpha 0).
+// DrawAlphaOver of a 32-bit pixel s onto d (a 24-bit d has no alpha: it is opaque).
 inline std::uint32_t ReferenceDrawAlphaOver(std::uint32_t s, std::uint32_t d, bool dest32) {
-    const std::uint32_t a = s >> 24, da = dest32 ? d >> 24 : 0;
+    const std::uint32_t a = s >> 24, da = dest32 ? d >> 24 : 255;
     std::uint32_t out = d;
     if (a == 0) {
         out = d;
