@@ -214,6 +214,9 @@ TEST(LoadImageFileTest, PicturesThatCostFarMoreThanTheirFileAreRefused) {
         {"bmp-rle8-10000x9000.bmp", -1, "Besch\xE4" "digte BMP-Datei !"},
         // A text chunk that claims 2 GiB: libpng would clear that much before reading it.
         {"png-chunk-claims-2GiB.png", -1, "chunk data is too large"},
+        // A 275-byte TIFF of 96 x 64 that claims 8701 samples a pixel (found by fuzzing:
+        // libtiff's strip buffers took 200 MB and seconds).
+        {"tiff-8701-samples-per-pixel.tif", -1, "Modus ist nicht unterst\xFCtzt"},
         // 30000 x 30000 RGBA, 3.6 GB decoded.
         {"png-30000x30000.png", -4, "Das Bild ist zu gro\xDF"},
         // 24 and 32 bits with compression 4 and 5 (an embedded JPEG or PNG) but raw pixels.
