@@ -3,10 +3,14 @@
 #   make test   installs what is missing, builds, and runs every test
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+# Seconds each fuzz target runs in `make fuzz`; FUZZ_TARGETS picks some of them.
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?= image_file image_reader puzzle_text load_puzzle remote_framer dialog_input settings replay_script control_request
 JOBS       ?= $(shell nproc)
 PUZZLES    ?= $(CURDIR)/samples/puzzles
 
-.PHONY: all setup configure build run test asan bench deb format clean
+.PHONY: all setup configure build run test asan fuzz bench deb format clean
 
 all: build
 
@@ -38,6 +42,21 @@ asan: setup
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure --timeout 600 -j $(JOBS)
 
+# libFuzzer builds of the fuzz targets (clang), each run for FUZZ_SECONDS on its committed
+# corpus and the seeds of scripts/make-fuzz-seeds.sh; new inputs go to $(FUZZ_BUILD)/corpus,
+# findings to $(FUZZ_BUILD)/findings. See docs/robustness.md.
+fuzz: setup
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVANDOR_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	bash scripts/make-fuzz-seeds.sh $(FUZZ_BUILD)/seeds
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/findings/$$t && \
+	  echo "fuzz: $$t for $(FUZZ_SECONDS) s" && \
+	  $(FUZZ_BUILD)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2560 -timeout=25 \
+	    -artifact_prefix=$(FUZZ_BUILD)/findings/$$t/ -print_final_stats=1 \
+	    $(FUZZ_BUILD)/corpus/$$t fuzz/corpus/$$t $(FUZZ_BUILD)/seeds/$$t 2>&1 | tail -12 || exit 1; \
+	done
+
 bench: build
 	@for b in $(BUILD)/bench/*; do if [ -f "$$b" ] && [ -x "$$b" ]; then "$$b" || exit 1; fi; done
 
@@ -48,4 +67,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -1,11 +1,16 @@
 #include "app/KelvandorApp.h"
 
+#include <cstdio>
 #include <iostream>
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QLibraryInfo>
+#include <QPointer>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTranslator>
 #include <QWidget>
 
@@ -18,6 +23,7 @@
 #include "app/ToolbarIcons.h"
 #include "app/ViewWindow.h"
 #include "control/ControlSocket.h"
+#include "settings/SettingsFile.h"
 
 namespace kelvandor {
 
@@ -42,9 +48,46 @@ CKelvandorApp::~CKelvandorApp() {
     }
 }
 
+namespace {
+
+// The folder given by UseSettingsFolder, empty for the user's configuration folder.
+QString& SettingsFolder() {
+    static QString folder;
+    return folder;
+}
+
+void PointSettingsAt(const QString& folder) {
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
+}
+
+}  // namespace
+
+void CKelvandorApp::UseSettingsFolder(const QString& folder) {
+    SettingsFolder() = folder;
+    PointSettingsAt(folder.isEmpty()
+                        ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                        : folder);
+}
+
 void CKelvandorApp::SetSettingsHome() {
     QCoreApplication::setOrganizationName(QStringLiteral("XQ"));
     QCoreApplication::setApplicationName(QStringLiteral("Kelvandor"));
+    // Checked by name before QSettings opens it: QSettings reads the whole file as it is made.
+    const QString folder =
+        SettingsFolder().isEmpty()
+            ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+            : SettingsFolder();
+    const QString file = folder + QStringLiteral("/XQ/Kelvandor.conf");
+    const SettingsFileCheck check = SetAsideUnusableSettingsFile(file.toStdString());
+    if (!check.warning.empty()) {
+        std::fprintf(stderr, "%s\n", check.warning.c_str());
+    }
+    if (!check.usable) {
+        // Neither read nor overwritten: this run keeps its settings in a folder of its own.
+        static QTemporaryDir fallback;
+        PointSettingsAt(fallback.path());
+    }
 }
 
 bool CKelvandorApp::InitInstance(const std::vector<std::string>& arguments) {

@@ -4,6 +4,8 @@
 // normally and its settings are saved.
 
 #include <memory>
+
+#include <QString>
 #include <string>
 #include <vector>
 
@@ -41,8 +43,13 @@ public:
     CControlServer* ControlServer() const { return m_control.get(); }
 
     // The settings home of every value the program keeps: organisation "XQ", application
-    // "Kelvandor". Set on the QApplication by InitInstance.
+    // "Kelvandor". Set on the QApplication by InitInstance. A settings file there that could
+    // block or stall start-up (a pipe, a file of megabytes) is first moved aside with one
+    // line on standard error (settings/SettingsFile.h).
     static void SetSettingsHome();
+    // The folder that holds the settings file instead of the user's configuration folder
+    // (the tests' own); an empty folder name goes back to the user's.
+    static void UseSettingsFolder(const QString& folder);
 
 private:
     // Other programs reach the game through the control socket.

@@ -157,14 +157,13 @@ bool CMainFrame::RestorePlacement() {
         settings.endGroup();
         return false;  // never saved: the default place stands
     }
+    // Read wide and brought into range: a position near the integer limit would overflow.
     auto number = [&settings](const char* name) {
-        return settings.value(QLatin1String(name), 0).toInt();
+        return settings.value(QLatin1String(name), 0).toLongLong();
     };
-    SavedPlacement saved;
-    saved.isZoomed = number("IsZoomed") != 0;
-    saved.rect =
-        QRect(number("LastPosX"), number("LastPosY"), number("LastSizeX"), number("LastSizeY"));
-    saved.monitor = number("LastMonitor");
+    const SavedPlacement saved =
+        PlacementFromSaved(number("IsZoomed") != 0, number("LastPosX"), number("LastPosY"),
+                           number("LastSizeX"), number("LastSizeY"), number("LastMonitor"));
     settings.endGroup();
     const QList<QRect> monitors = MonitorRects();
     if (const std::optional<QRect> rect = RestoredRect(saved, monitors)) {

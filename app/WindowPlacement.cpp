@@ -14,6 +14,20 @@ QPoint Centre(const QRect& rect) {
 
 }  // namespace
 
+SavedPlacement PlacementFromSaved(bool isZoomed, long long x, long long y, long long width,
+                                  long long height, long long monitor) {
+    const auto clamp = [](long long value, long long low, long long high) {
+        return static_cast<int>(std::clamp(value, low, high));
+    };
+    constexpr long long kMax = kMaxPlacementCoordinate;
+    SavedPlacement saved;
+    saved.isZoomed = isZoomed;
+    saved.rect = QRect(clamp(x, -kMax, kMax), clamp(y, -kMax, kMax), clamp(width, 0, kMax),
+                       clamp(height, 0, kMax));
+    saved.monitor = clamp(monitor, -1, 64);
+    return saved;
+}
+
 int MonitorOf(const QRect& rect, const QList<QRect>& monitors) {
     const QPoint centre = Centre(rect);
     for (int i = 0; i < monitors.size(); ++i) {

@@ -17,6 +17,15 @@ struct SavedPlacement {
     int monitor = 0;        // the monitor it was on
 };
 
+// The largest position or size a saved placement may have: far beyond any desktop, and far
+// enough from the integer limit that no sum of them overflows.
+constexpr long long kMaxPlacementCoordinate = 1'000'000;
+
+// What was saved, brought into range: positions within +-kMaxPlacementCoordinate, sizes
+// within 0 to kMaxPlacementCoordinate, the monitor within -1 to 64. Values in range stay.
+SavedPlacement PlacementFromSaved(bool isZoomed, long long x, long long y, long long width,
+                                  long long height, long long monitor);
+
 // The monitor whose rectangle contains the centre of `rect`, or -1. An empty size adds
 // nothing to the centre point.
 int MonitorOf(const QRect& rect, const QList<QRect>& monitors);

@@ -384,6 +384,7 @@ void CheckTextsFit(const PuzzleContent& content, PuzzleReport& report) {
 
 void CheckPictures(const std::string& root, std::int32_t number, const PuzzleContent& content,
                    const CPictureRecorder& recorder, PuzzleReport& report) {
+    CFolderListings listings;  // each folder listed once, however many names miss by case
     for (std::size_t i = 0; i < static_cast<std::size_t>(content.ElementCount); ++i) {
         const std::string& name = content.PictureNames.Text(i);
         if (name.empty()) {
@@ -393,7 +394,7 @@ void CheckPictures(const std::string& root, std::int32_t number, const PuzzleCon
         const std::string which = "The picture " + Quote(name) + " of answer " +
                                   std::to_string(i + 1) + " (" +
                                   Quote(content.AnswerTexts.Text(i)) + ")";
-        const ResolvedPath path = ResolvePuzzleFile(root, number, name);
+        const ResolvedPath path = ResolvePuzzleFile(root, number, name, &listings);
         if (!path.exists) {
             // Nothing is trimmed, so a stray blank next to a bar is part of the name.
             const std::size_t first = name.find_first_not_of(" \t");
@@ -401,7 +402,7 @@ void CheckPictures(const std::string& root, std::int32_t number, const PuzzleCon
             const std::string trimmed =
                 first == std::string::npos ? std::string() : name.substr(first, last - first + 1);
             if (!trimmed.empty() && trimmed != name &&
-                ResolvePuzzleFile(root, number, trimmed).exists) {
+                ResolvePuzzleFile(root, number, trimmed, &listings).exists) {
                 report.findings.problems.push_back(
                     which +
                     " is missing: the name has blanks around it, and the game looks "

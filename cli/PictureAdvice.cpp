@@ -77,6 +77,11 @@ std::string PictureAdvice(const PictureLoadRecord& record) {
     }
     switch (record.code) {
         case kLoadPictureTooLarge:
+            if (record.overPuzzleBudget) {
+                return kind + " too large for what the pictures before it left: a puzzle's " +
+                       "pictures may have " + std::to_string(kPuzzlePixelBudget / 1'000'000) +
+                       " megapixels together, make them smaller";
+            }
             return kind + " too large for the game: make it smaller (a few thousand pixels a " +
                    "side are plenty)";
         case kLoadWrongColour:

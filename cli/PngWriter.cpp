@@ -1,10 +1,13 @@
 #include "cli/PngWriter.h"
 
 #include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace kelvandor::cli {
@@ -63,15 +66,38 @@ bool WritePngFile(const CDibImage& image, const std::string& path, std::string& 
         }
     }
 
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    // Written beside the target and renamed over it: a path that cannot be written keeps
+    // what it was, and nothing is removed that this function did not create. Only a regular
+    // file this user may write is replaced; a device node or a folder is refused.
+    struct stat existing {};
+    if (::lstat(path.c_str(), &existing) == 0 &&
+        (!S_ISREG(existing.st_mode) || ::access(path.c_str(), W_OK) != 0)) {
+        error = path + ": cannot create the file";
+        return false;
+    }
+    const std::size_t slash = path.rfind('/');
+    std::string temporary = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) +
+                            ".kelvandor-frame-XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        error = path + ": cannot create the file";
+        return false;
+    }
+    // The permissions a newly created file would have had.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    std::FILE* file = ::fdopen(fd, "wb");
     if (file == nullptr) {
+        ::close(fd);
+        ::unlink(temporary.c_str());
         error = path + ": cannot create the file";
         return false;
     }
     const bool encoded = EncodePng(file, image.width, image.height, alpha, rows.data());
     const bool closed = std::fclose(file) == 0;
-    if (!encoded || !closed) {
-        std::remove(path.c_str());
+    if (!encoded || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
         error = path + ": writing the PNG file failed";
         return false;
     }

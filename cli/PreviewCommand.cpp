@@ -114,10 +114,6 @@ int ParseOptions(int argc, char** argv, Options& options) {
     return 0;
 }
 
-int LoadPicture(const std::string& path, CDibImage& image) {
-    return LoadImageFile(path, image);
-}
-
 // Every element has arrived and the last full redraw has been drawn.
 bool Settled(const CKelvandorView& v) {
     return v.State().MovingCount == 0 && v.Screen().DirtyMask == 0;
@@ -208,7 +204,7 @@ int RunPreview(int argc, char** argv) {
     settings.WriteText("PicPath", options.root);
     settings.WriteNumber("UseFormular", 0);
     CHeadlessViewHost host;
-    CKelvandorView view(host, settings, LoadPicture);
+    CKelvandorView view(host, settings, LoadImageFileWithin);
     host.Attach(&view);
     view.SeedRandom(options.seed);
     view.OnCreate();

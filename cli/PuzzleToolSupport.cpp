@@ -10,10 +10,10 @@
 namespace kelvandor::cli {
 
 PictureLoader CPictureRecorder::Bind() {
-    return [this](const std::string& path, CDibImage& image) {
+    return [this](const std::string& path, CDibImage& image, std::uint64_t maxPixels) {
         // The image library's reader, the one the game uses; its German message is turned
         // into UTF-8 for printing.
-        const ImageLoadResult result = LoadImageFileDetailed(path, image);
+        const ImageLoadResult result = LoadImageFileDetailed(path, image, nullptr, maxPixels);
         PictureLoadRecord record;
         record.slot = &image;
         record.path = path;
@@ -22,6 +22,8 @@ PictureLoader CPictureRecorder::Bind() {
         record.format = result.format;
         record.foreign = result.foreign;
         record.cutShort = result.cutShort;
+        record.overPuzzleBudget =
+            result.code == kLoadPictureTooLarge && maxPixels < kMaxPicturePixels;
         records_.push_back(std::move(record));
         return records_.back().code;
     };

@@ -21,6 +21,8 @@ struct PictureLoadRecord {
     ImageFormat format = ImageFormat::None;       // what the loader recognised
     ForeignFormat foreign = ForeignFormat::None;  // for unknown formats: what it is instead
     bool cutShort = false;                        // the file ended before the picture did
+    // Refused as too large for what the puzzle's earlier pictures left of its budget.
+    bool overPuzzleBudget = false;
 };
 
 class CPictureRecorder {

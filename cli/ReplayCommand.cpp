@@ -2,6 +2,7 @@
 // a script of key presses, commands, remote buttons and ticks, and prints the game state as
 // JSON lines.
 
+#include <algorithm>
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include "cli/Commands.h"
 #include "cli/PngWriter.h"
 #include "cli/PuzzleToolSupport.h"
+#include "cli/ReplayScript.h"
 #include "game/CommandTable.h"
 #include "game/HeadlessViewHost.h"
 #include "game/KelvandorView.h"
@@ -79,8 +81,11 @@ std::uint64_t ParseDecimal(std::string_view text, std::uint64_t max, const char*
 std::int64_t ParseSigned(std::string_view text, std::int64_t min, std::int64_t max,
                          const char* what) {
     const bool negative = !text.empty() && text[0] == '-';
-    const auto magnitude = static_cast<std::int64_t>(
-        ParseDecimal(negative ? text.substr(1) : text, static_cast<std::uint64_t>(-min), what));
+    // Each sign against its own bound: 4294967295 is a valid stored word though above -min.
+    const std::uint64_t bound =
+        negative ? static_cast<std::uint64_t>(-min) : static_cast<std::uint64_t>(std::max<std::int64_t>(max, 0));
+    const auto magnitude =
+        static_cast<std::int64_t>(ParseDecimal(negative ? text.substr(1) : text, bound, what));
     const std::int64_t value = negative ? -magnitude : magnitude;
     if (value < min || value > max) {
         throw ScriptError{std::string(what) + " out of range: " + std::string(text)};
@@ -157,7 +162,7 @@ void PrintState(const CKelvandorView& view, CHeadlessViewHost& host, std::ostrea
 
 // Runs one script line; a refused line throws ScriptError.
 void RunLine(std::string_view line, CKelvandorView& view, CHeadlessViewHost& host,
-             std::ostream& out) {
+             std::ostream& out, ReplayLimits& limits) {
     std::string_view rest = line;
     const std::string_view action = TakeWord(rest);
     if (action == "seed") {
@@ -181,8 +186,9 @@ void RunLine(std::string_view line, CKelvandorView& view, CHeadlessViewHost& hos
         }
         view.LoadSettings(one);
     } else if (action == "size") {
-        const auto w = ParseSigned(TakeWord(rest), INT32_MIN, INT32_MAX, "a width");
-        const auto h = ParseSigned(TakeWord(rest), INT32_MIN, INT32_MAX, "a height");
+        // Above kMaxReplaySide the screen alone would take gigabytes.
+        const auto w = ParseSigned(TakeWord(rest), INT32_MIN, limits.maxSide, "a width");
+        const auto h = ParseSigned(TakeWord(rest), INT32_MIN, limits.maxSide, "a height");
         ExpectEnd(rest);
         view.OnSize(static_cast<std::int32_t>(w), static_cast<std::int32_t>(h));
     } else if (action == "key") {
@@ -214,6 +220,10 @@ void RunLine(std::string_view line, CKelvandorView& view, CHeadlessViewHost& hos
     } else if (action == "ticks") {
         const auto n = ParseDecimal(TakeWord(rest), 0xFFFFFFFFu, "a tick count");
         ExpectEnd(rest);
+        if (n > limits.ticksLeft) {
+            throw WorkError{"more ticks than the run allows"};
+        }
+        limits.ticksLeft -= n;
         host.RunTicks(static_cast<std::uint32_t>(n));
     } else if (action == "advance") {
         const auto ms = ParseDecimal(TakeWord(rest), 0xFFFFFFFFu, "milliseconds");
@@ -227,6 +237,9 @@ void RunLine(std::string_view line, CKelvandorView& view, CHeadlessViewHost& hos
         if (rest.empty()) {
             throw ScriptError{"frame: expected a PATH"};
         }
+        if (!limits.writeFrames) {
+            throw WorkError{"frame: frames are not written in this run"};
+        }
         std::string error;
         out.flush();
         if (!WritePngFile(host.BackBuffer(), std::string(rest), error)) {
@@ -237,13 +250,48 @@ void RunLine(std::string_view line, CKelvandorView& view, CHeadlessViewHost& hos
     }
     // Whatever the line posted runs before the next line, as if the message loop ran at once.
     host.DeliverPosted();
-}
-
-int LoadPicture(const std::string& path, CDibImage& image) {
-    return LoadImageFile(path, image);
+    // Nobody reads the host's records here: kept, they would grow with the script.
+    host.ForgetRecords();
 }
 
 }  // namespace
+
+int RunReplayScript(std::istream& in, std::ostream& out, std::ostream& err,
+                    ReplayLimits limits) {
+    // Default settings, never the user's store: the replay must not depend on or change them.
+    CMemorySettingsStore settings;
+    CHeadlessViewHost host(kStartTick, std::time(nullptr));
+    auto view = std::make_unique<CKelvandorView>(host, settings, LoadImageFileWithin);
+    host.Attach(view.get());
+    view->OnCreate();
+    view->OnSize(1280, 720);
+    host.DeliverPosted();
+
+    std::string line;
+    int lineNumber = 0;
+    while (std::getline(in, line)) {
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (line.find_first_not_of(" \t") == std::string::npos || line[0] == '#') {
+            continue;
+        }
+        try {
+            RunLine(line, *view, host, out, limits);
+        } catch (const ScriptError& error) {
+            out.flush();
+            err << "kelvandor-tool: replay: line " << lineNumber << ": " << error.message << "\n";
+            return 2;
+        } catch (const WorkError& error) {
+            out.flush();
+            err << "kelvandor-tool: replay: line " << lineNumber << ": " << error.message << "\n";
+            return 1;
+        }
+    }
+    out.flush();
+    return 0;
+}
 
 int RunReplay(int argc, char** argv) {
     if (argc == 1 && IsHelp(argv[0])) {
@@ -271,43 +319,12 @@ int RunReplay(int argc, char** argv) {
         in = &file;
     }
 
-    // Default settings, never the user's store: the replay must not depend on or change them.
-    CMemorySettingsStore settings;
-    CHeadlessViewHost host(kStartTick, std::time(nullptr));
-    auto view = std::make_unique<CKelvandorView>(host, settings, LoadPicture);
-    host.Attach(view.get());
-    view->OnCreate();
-    view->OnSize(1280, 720);
-    host.DeliverPosted();
-
-    std::string line;
-    int lineNumber = 0;
-    while (std::getline(*in, line)) {
-        ++lineNumber;
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        if (line.find_first_not_of(" \t") == std::string::npos || line[0] == '#') {
-            continue;
-        }
-        try {
-            RunLine(line, *view, host, std::cout);
-        } catch (const ScriptError& error) {
-            std::cout.flush();
-            return UsageError("replay: line " + std::to_string(lineNumber) + ": " + error.message);
-        } catch (const WorkError& error) {
-            std::cout.flush();
-            std::cerr << "kelvandor-tool: replay: line " << lineNumber << ": " << error.message
-                      << "\n";
-            return 1;
-        }
-    }
-    if (in->bad()) {
+    const int status = RunReplayScript(*in, std::cout, std::cerr, ReplayLimits{});
+    if (status == 0 && in->bad()) {
         std::cerr << "kelvandor-tool: replay: cannot read " << scriptName << "\n";
         return 1;
     }
-    std::cout.flush();
-    return 0;
+    return status;
 }
 
 }  // namespace kelvandor::cli

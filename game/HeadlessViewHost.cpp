@@ -65,6 +65,16 @@ std::vector<CHeadlessViewHost::Area> CHeadlessViewHost::TakeInvalidated() {
     return taken;
 }
 
+void CHeadlessViewHost::ForgetRecords(std::size_t keepSounds) {
+    // Sounds already taken go; of those not yet taken, the newest keepSounds stay.
+    const std::size_t untaken = sounds_.size() - soundsTaken_;
+    const std::size_t drop = soundsTaken_ + (untaken > keepSounds ? untaken - keepSounds : 0);
+    sounds_.erase(sounds_.begin(), sounds_.begin() + static_cast<std::ptrdiff_t>(drop));
+    soundsTaken_ = 0;
+    invalidated_.clear();
+    dialogs_.clear();
+}
+
 std::vector<std::string> CHeadlessViewHost::TakeSounds() {
     std::vector<std::string> fresh(sounds_.begin() + static_cast<std::ptrdiff_t>(soundsTaken_),
                                    sounds_.end());

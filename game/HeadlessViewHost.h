@@ -76,6 +76,10 @@ public:
     std::int32_t RedrawCount() const { return redraws_; }
     // The areas invalidated since the previous call, in order.
     std::vector<Area> TakeInvalidated();
+    // Drops the invalidated areas, the dialog requests and the sounds already taken, and of
+    // the sounds not yet taken all but the newest keepSounds: for a long run whose driver
+    // looks at none of them but the sounds (replay).
+    void ForgetRecords(std::size_t keepSounds = 4096);
     bool ReaderRunning() const { return readerRunning_; }
     void SetCursor(std::optional<ScreenPoint> p) { cursor_ = p; }
     void SetViewScreenRect(ScreenRect r) { viewRect_ = r; }

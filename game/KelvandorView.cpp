@@ -39,7 +39,7 @@ CKelvandorView::CKelvandorView(IViewHost& host, ISettingsStore& settings, Pictur
                      loadPicture ? FittingPictureLoader([load = std::move(loadPicture)](
                                                             const std::string& path, ImageSize,
                                                             CDibImage& image, ImageSize& fullSize) {
-                         const int code = load(path, image);
+                         const int code = load(path, image, kMaxPicturePixels);
                          fullSize = {image.width, image.height};
                          return code;
                      })

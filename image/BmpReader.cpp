@@ -195,15 +195,32 @@ std::uint32_t ImageDepth(const BmpHeader& bmp) {
     return bmp.depth == 32 || bmp.masks[3] != 0 ? 32 : 24;
 }
 
+// RLE data move the position at most 255 rows up for every four bytes (the delta escape) and
+// one row for two (the end of a line), so a bitmap with more rows than its data can reach is
+// refused before it is allocated: a header of 64 bytes must not cost a gigabyte.
+void CheckRleReach(CDataStream& stream, const BmpHeader& bmp) {
+    const std::uint64_t start = bmp.pixelOffset != 0 ? bmp.start + bmp.pixelOffset
+                                                     : stream.Position() + std::uint64_t{bmp.paletteCount} *
+                                                                               bmp.paletteEntrySize;
+    const std::uint64_t data = stream.Size() - std::min(stream.Size(), start);
+    if (static_cast<std::uint64_t>(bmp.height) > data / 4 * 255 + data % 4 / 2 + 1) {
+        throw EBmpCorruptFile();
+    }
+}
+
 // Step 4: the image and its palette.
-void CreateImageAndPalette(CDataStream& stream, const BmpHeader& bmp, CDibImage& image) {
+void CreateImageAndPalette(const CImageReader& reader, CDataStream& stream, const BmpHeader& bmp,
+                           CDibImage& image) {
     if (bmp.width > kMaxSide || bmp.height > kMaxSide || bmp.width < 0) {
         throw EBmpUnknownError();
     }
     const auto width = static_cast<std::uint32_t>(bmp.width);
     const auto height = static_cast<std::uint32_t>(bmp.height);
-    // An uncompressed bitmap must hold all its rows: refuse a short file before allocating.
-    if (!IsRle(bmp)) {
+    reader.CheckPictureSize(width, height);
+    if (IsRle(bmp)) {
+        CheckRleReach(stream, bmp);
+    } else {
+        // An uncompressed bitmap must hold all its rows: refuse a short file before allocating.
         const std::uint64_t rowBytes =
             ((static_cast<std::uint64_t>(width) * bmp.depth + 31) / 32) * 4;
         const std::uint64_t needed =
@@ -387,7 +404,8 @@ void MakeOpaqueWhenAlphaIsUnused(CDibImage& image) {
 
 // Compression 4 and 5: the pixel data are a whole JPEG or PNG file, image size bytes long
 // (or up to the end when the header leaves the size 0).
-void ReadEmbeddedPicture(CDataStream& stream, const BmpHeader& bmp, CDibImage& image) {
+void ReadEmbeddedPicture(const CImageReader& outer, CDataStream& stream, const BmpHeader& bmp,
+                         CDibImage& image) {
     const std::uint64_t start =
         bmp.pixelOffset != 0 ? bmp.start + bmp.pixelOffset : stream.Position();
     const std::uint64_t length =
@@ -399,10 +417,10 @@ void ReadEmbeddedPicture(CDataStream& stream, const BmpHeader& bmp, CDibImage& i
     const auto damaged = []() { throw EBmpCorruptFile(); };
     if (bmp.compression == kCompressionJpeg) {
         CJpegReader reader;
-        ReadEmbedded(reader, block, image, damaged);
+        outer.ReadEmbedded(reader, block, image, damaged);
     } else {
         CPngReader reader;
-        ReadEmbedded(reader, block, image, damaged);
+        outer.ReadEmbedded(reader, block, image, damaged);
     }
 }
 
@@ -415,11 +433,11 @@ void CBmpReader::Read(CDataStream& stream, CDibImage& image) {
     ReadInfoHeader(stream, bmp);
     CheckFormat(bmp);
     if (IsEmbedded(bmp)) {
-        ReadEmbeddedPicture(stream, bmp, image);
+        ReadEmbeddedPicture(*this, stream, bmp, image);
         ReportProgress(100);
         return;
     }
-    CreateImageAndPalette(stream, bmp, image);
+    CreateImageAndPalette(*this, stream, bmp, image);
     SeekToPixels(stream, bmp);
     const std::function<void(int)> progress = [this](int percent) { ReportProgress(percent); };
     CBmpPixelReader pixels(stream, bmp, image, progress);

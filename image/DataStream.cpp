@@ -1,7 +1,8 @@
 #include "image/DataStream.h"
 
+#include "base/RegularFile.h"
+
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -109,18 +110,18 @@ bool CDataStream::Open(const std::string& path, std::size_t bufferSize) {
         OpenMemory(bytes);
         return true;
     }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    // Only regular files of known size, opened without blocking: a picture name may point
+    // at a pipe, a device or a file of /proc whose read never returns.
+    const OpenedFile file = OpenRegularFile(path);
+    if (file.refusal == FileRefusal::Empty) {
+        OpenMemory({});  // an empty file is read as no bytes: an unknown format, not a missing file
+        return true;
+    }
+    if (file.fd < 0) {
         return false;
     }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    fd_ = fd;
-    // Pipes and devices report no size; they are read until they end.
-    size_ = S_ISREG(info.st_mode) ? static_cast<std::uint64_t>(info.st_size) : UINT64_MAX;
+    fd_ = file.fd;
+    size_ = file.size;
     buffer_.assign(std::max<std::size_t>(bufferSize, 64), 0);
     data_ = buffer_.data();
     dataLength_ = 0;
@@ -169,8 +170,13 @@ bool CDataStream::Fill() {
     bufferPos_ = 0;
     dataLength_ = kept;
     bool gotAny = false;
-    while (dataLength_ < buffer_.size()) {
-        const ssize_t n = ::read(fd_, buffer_.data() + dataLength_, buffer_.size() - dataLength_);
+    // Never more than the file held when it was opened: a file that grows is not followed.
+    const std::uint64_t left = size_ - std::min(size_, bufferStart_ + dataLength_);
+    const std::size_t room =
+        static_cast<std::size_t>(std::min<std::uint64_t>(buffer_.size() - dataLength_, left));
+    const std::size_t want = dataLength_ + room;
+    while (dataLength_ < want) {
+        const ssize_t n = ::read(fd_, buffer_.data() + dataLength_, want - dataLength_);
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -196,7 +202,12 @@ std::size_t CDataStream::Read(void* destination, std::size_t n) {
                 bufferStart_ = Position();
                 bufferPos_ = 0;
                 dataLength_ = 0;
-                const ssize_t got = ::read(fd_, out + done, n - done);
+                const std::uint64_t left = size_ - std::min(size_, Position());
+                const ssize_t got =
+                    left == 0 ? 0
+                              : ::read(fd_, out + done,
+                                       static_cast<std::size_t>(
+                                           std::min<std::uint64_t>(n - done, left)));
                 if (got < 0 && errno == EINTR) {
                     continue;
                 }

@@ -36,8 +36,10 @@ public:
     CDataStream(const CDataStream&) = delete;
     CDataStream& operator=(const CDataStream&) = delete;
 
-    // Opens a file or a res:// resource. False when it does not exist or cannot be read
-    // (a directory, for example). A stream that is open is closed first.
+    // Opens a file or a res:// resource. False when it does not exist or cannot be read, and
+    // for anything but a regular file of known, non-zero size on a real file system (a
+    // folder, pipe or device, a file of /proc or /sys): such a source could block the reader
+    // or never end (base/RegularFile.h). A stream that is open is closed first.
     bool Open(const std::string& path, std::size_t bufferSize = kDefaultBufferSize);
     // Serves bytes that the caller keeps alive for the life of the stream.
     void OpenMemory(std::span<const std::uint8_t> bytes);

@@ -440,7 +440,7 @@ struct CGifReader::State {
                 throw EGifCorruptFile();
             }
         }
-        CreateImage(image, 8, picture.width, picture.height, 0);
+        reader.CreateImage(image, 8, picture.width, picture.height, 0);
         SetPalette(picture, image);
         DecodePixels(reader, picture, minCodeSize, image);
         pictureTransparent = pendingTransparent;

@@ -97,7 +97,8 @@ void ApplyMask(std::span<const std::uint8_t> mask, CDibImage& image) {
 // Step 2 for bitmap entries: the entry is a bitmap-info header whose height counts the colour
 // rows and the mask rows together, then palette, colour pixels and mask. With the height
 // halved it is a bare bitmap that the bitmap reader reads up to the mask.
-void ReadBitmapEntry(std::vector<std::uint8_t>& block, CDibImage& image) {
+void ReadBitmapEntry(const CImageReader& outer, std::vector<std::uint8_t>& block,
+                     CDibImage& image) {
     if (block.size() < kInfoHeaderSize || Le32(block.data()) != kInfoHeaderSize) {
         Fail(icon_messages::kBadFileFormat);
     }
@@ -116,7 +117,7 @@ void ReadBitmapEntry(std::vector<std::uint8_t>& block, CDibImage& image) {
     StoreLe32(block.data() + 8, static_cast<std::uint32_t>(doubleHeight / 2));
     CBmpReader bitmap;
     const std::uint64_t used =
-        ReadEmbedded(bitmap, block, image, []() { Fail(icon_messages::kBadFileFormat); });
+        outer.ReadEmbedded(bitmap, block, image, []() { Fail(icon_messages::kBadFileFormat); });
     ApplyMask(std::span(block).subspan(static_cast<std::size_t>(used)), image);
 }
 
@@ -139,7 +140,7 @@ void CIcoReader::Read(CDataStream& stream, CDibImage& image) {
         CPngReader png;
         ReadEmbedded(png, block, image, []() { Fail(icon_messages::kBadFileFormat); });
     } else {
-        ReadBitmapEntry(block, image);
+        ReadBitmapEntry(*this, block, image);
     }
     ReportProgress(100);
 }

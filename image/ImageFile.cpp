@@ -130,7 +130,9 @@ constexpr ReaderEntry kReaders[] = {
 };
 // clang-format on
 
-std::unique_ptr<CImageReader> CreateReader(ImageFormat format) {
+}  // namespace
+
+std::unique_ptr<CImageReader> CreateImageReader(ImageFormat format) {
     for (const ReaderEntry& entry : kReaders) {
         if (entry.format == format) {
             return entry.create();
@@ -138,6 +140,8 @@ std::unique_ptr<CImageReader> CreateReader(ImageFormat format) {
     }
     return nullptr;
 }
+
+namespace {
 
 void SetLastError(std::string_view message) {
     gLastImageError.assign(message.substr(0, kMaxErrorLength));
@@ -201,67 +205,20 @@ ImageSize CoveringSize(std::uint64_t w, std::uint64_t h, ImageSize box) {
 
 // What the readers are asked for besides the picture.
 struct ReadRequest {
+    std::uint64_t maxPixels = kMaxPicturePixels;
     ImageSize fit;
     ImageSize* fullSize = nullptr;
 };
 
-ImageLoadResult LoadWith(const std::string& path, CDibImage& image, std::string* commentOut,
-                         const ReadRequest& request);
-
-}  // namespace
-
-int LoadImageFile(const std::string& path, CDibImage& image, std::string* commentOut) {
-    return LoadWith(path, image, commentOut, {}).code;
-}
-
-ImageLoadResult LoadImageFileDetailed(const std::string& path, CDibImage& image,
-                                      std::string* commentOut) {
-    return LoadWith(path, image, commentOut, {});
-}
-
-int LoadImageFileToFit(const std::string& path, CDibImage& image, ImageSize fit,
-                       ImageSize* fullSize) {
-    if (fullSize != nullptr) {
-        *fullSize = {};
-    }
-    const int code = LoadWith(path, image, nullptr, {fit, fullSize}).code;
-    if (code != kLoadOk || fit.width == 0 || fit.height == 0 || image.width == 0 ||
-        image.height == 0) {
-        return code;
-    }
-    // A picture the reader could not reduce is reduced now when that saves much: only the
-    // reduced copy is kept.
-    const ImageSize needed = CoveringSize(image.width, image.height, fit);
-    if (image.width > 2 * std::uint64_t{needed.width} &&
-        image.height > 2 * std::uint64_t{needed.height}) {
-        const std::uint32_t flags =
-            CDibImage::kScaleSmooth | (image.AlphaKind() == 2 ? CDibImage::kScaleForce32 : 0);
-        CDibImage reduced;
-        if (reduced.Scale(image, needed.width, needed.height, flags)) {
-            image.SwapPictureWith(reduced);
-        }
-    }
-    return code;
-}
-
-namespace {
-
-ImageLoadResult LoadWith(const std::string& path, CDibImage& image, std::string* commentOut,
-                         const ReadRequest& request) {
+// Recognises the format of an open stream and reads it with the format's reader.
+ImageLoadResult LoadFromStream(CDataStream& stream, CDibImage& image, std::string* commentOut,
+                               const ReadRequest& request) {
     ImageLoadResult result;
     const auto finish = [&result](int code) {
         result.code = code;
         result.message = gLastImageError;
         return result;
     };
-    if (commentOut != nullptr) {
-        commentOut->clear();
-    }
-    CDataStream stream;
-    if (!stream.Open(path)) {
-        SetLastError(kMessageCannotOpen);
-        return finish(kLoadCannotOpen);
-    }
     // Not more than the source holds: a read past its end would mark it as cut short.
     std::uint8_t header[kForeignHeaderLength];
     const std::size_t got = stream.Read(
@@ -284,10 +241,11 @@ ImageLoadResult LoadWith(const std::string& path, CDibImage& image, std::string*
         if (!stream.Seek(0)) {
             throw EGraphicsException(image_messages::kInternalError);
         }
-        std::unique_ptr<CImageReader> reader = CreateReader(result.format);
+        std::unique_ptr<CImageReader> reader = CreateImageReader(result.format);
         if (!reader) {
             throw EGraphicsException(image_messages::kFormatNotSupported);
         }
+        reader->SetPixelBudget(request.maxPixels);
         reader->SetReduction(request.fit.width, request.fit.height);
         reader->Read(stream, image);
         if (request.fullSize != nullptr) {
@@ -309,7 +267,71 @@ ImageLoadResult LoadWith(const std::string& path, CDibImage& image, std::string*
     }
 }
 
+ImageLoadResult LoadFile(const std::string& path, CDibImage& image, std::string* commentOut,
+                         const ReadRequest& request) {
+    if (commentOut != nullptr) {
+        commentOut->clear();
+    }
+    CDataStream stream;
+    if (!stream.Open(path)) {
+        SetLastError(kMessageCannotOpen);
+        ImageLoadResult result;
+        result.code = kLoadCannotOpen;
+        result.message = gLastImageError;
+        return result;
+    }
+    return LoadFromStream(stream, image, commentOut, request);
+}
+
 }  // namespace
+
+int LoadImageFile(const std::string& path, CDibImage& image, std::string* commentOut) {
+    return LoadFile(path, image, commentOut, {}).code;
+}
+
+ImageLoadResult LoadImageFileDetailed(const std::string& path, CDibImage& image,
+                                      std::string* commentOut, std::uint64_t maxPixels) {
+    return LoadFile(path, image, commentOut, {.maxPixels = maxPixels});
+}
+
+int LoadImageFileWithin(const std::string& path, CDibImage& image, std::uint64_t maxPixels) {
+    return LoadImageFileDetailed(path, image, nullptr, maxPixels).code;
+}
+
+ImageLoadResult LoadImageBytes(std::span<const std::uint8_t> bytes, CDibImage& image,
+                               std::string* commentOut, std::uint64_t maxPixels) {
+    if (commentOut != nullptr) {
+        commentOut->clear();
+    }
+    CDataStream stream;
+    stream.OpenMemory(bytes);
+    return LoadFromStream(stream, image, commentOut, {.maxPixels = maxPixels});
+}
+
+int LoadImageFileToFit(const std::string& path, CDibImage& image, ImageSize fit,
+                       ImageSize* fullSize) {
+    if (fullSize != nullptr) {
+        *fullSize = {};
+    }
+    const int code = LoadFile(path, image, nullptr, {.fit = fit, .fullSize = fullSize}).code;
+    if (code != kLoadOk || fit.width == 0 || fit.height == 0 || image.width == 0 ||
+        image.height == 0) {
+        return code;
+    }
+    // A picture the reader could not reduce is reduced now when that saves much: only the
+    // reduced copy is kept.
+    const ImageSize needed = CoveringSize(image.width, image.height, fit);
+    if (image.width > 2 * std::uint64_t{needed.width} &&
+        image.height > 2 * std::uint64_t{needed.height}) {
+        const std::uint32_t flags =
+            CDibImage::kScaleSmooth | (image.AlphaKind() == 2 ? CDibImage::kScaleForce32 : 0);
+        CDibImage reduced;
+        if (reduced.Scale(image, needed.width, needed.height, flags)) {
+            image.SwapPictureWith(reduced);
+        }
+    }
+    return code;
+}
 
 std::string LastImageError() {
     return gLastImageError;

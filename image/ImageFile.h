@@ -2,10 +2,13 @@
 // Loading of image files and program resources into a CDibImage.
 
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 
 #include "image/DibImage.h"
 #include "image/ForeignFormats.h"
+#include "image/ImageReader.h"
 
 namespace kelvandor {
 
@@ -47,9 +50,26 @@ struct ImageLoadResult {
 // after a successful read receives the picture's comment. Never throws for bad input.
 int LoadImageFile(const std::string& path, CDibImage& image, std::string* commentOut = nullptr);
 
-// LoadImageFile, telling in addition which format was found and how the load failed.
+// LoadImageFile, telling in addition which format was found and how the load failed. A
+// picture of more than maxPixels pixels (never more than kMaxPicturePixels, 100 megapixels)
+// is refused with kLoadPictureTooLarge, "Das Bild ist zu groß", before it is allocated.
 ImageLoadResult LoadImageFileDetailed(const std::string& path, CDibImage& image,
-                                      std::string* commentOut = nullptr);
+                                      std::string* commentOut = nullptr,
+                                      std::uint64_t maxPixels = kMaxPicturePixels);
+
+// LoadImageFile for at most maxPixels pixels: the picture loader that the game and the tool
+// hand to LoadPuzzle.
+int LoadImageFileWithin(const std::string& path, CDibImage& image, std::uint64_t maxPixels);
+
+// The same load from bytes in memory (which need only live for the call): recognition, the
+// reader, the codes and LastImageError() as for a file.
+ImageLoadResult LoadImageBytes(std::span<const std::uint8_t> bytes, CDibImage& image,
+                               std::string* commentOut = nullptr,
+                               std::uint64_t maxPixels = kMaxPicturePixels);
+
+// A new reader for `format`, nullptr for a format that is recognised but has no reader. For
+// reading a format directly, without recognition (the fuzz targets).
+std::unique_ptr<CImageReader> CreateImageReader(ImageFormat format);
 
 // A picture's width and height in pixels, or the box it is shown in.
 struct ImageSize {
@@ -63,7 +83,8 @@ struct ImageSize {
 // that is still more than twice that size is reduced by area averaging. `fullSize`, when
 // given, receives the picture's size as it is stored (upright), before any reduction; the
 // caller lays it out by that size. A fit of 0 x 0 loads at full size. Same result codes as
-// LoadImageFile. Safe to call on several threads at once.
+// LoadImageFile; a picture stored with more than kMaxPicturePixels is refused as
+// LoadImageFileDetailed refuses it. Safe to call on several threads at once.
 int LoadImageFileToFit(const std::string& path, CDibImage& image, ImageSize fit,
                        ImageSize* fullSize = nullptr);
 

@@ -39,8 +39,15 @@ void CImageReader::ReportProgress(int percent) {
     }
 }
 
+void CImageReader::CheckPictureSize(std::uint64_t width, std::uint64_t height) const {
+    if (width > kMaxImageSide || height > kMaxImageSide || width * height > pixelBudget_) {
+        throw EGraphicsPicSize();
+    }
+}
+
 void CImageReader::CreateImage(CDibImage& image, std::uint32_t depth, std::uint32_t width,
-                               std::uint32_t height, std::uint32_t fill) {
+                               std::uint32_t height, std::uint32_t fill) const {
+    CheckPictureSize(width, height);
     if (image.Create(depth, width, height, fill)) {
         return;
     }
@@ -72,8 +79,10 @@ bool ReadBlock(CDataStream& stream, std::uint64_t offset, std::uint64_t length,
     return stream.Read(block.data(), block.size()) == block.size();
 }
 
-std::uint64_t ReadEmbedded(CImageReader& inner, std::span<const std::uint8_t> bytes,
-                           CDibImage& image, const std::function<void()>& throwDamaged) {
+std::uint64_t CImageReader::ReadEmbedded(CImageReader& inner, std::span<const std::uint8_t> bytes,
+                                         CDibImage& image,
+                                         const std::function<void()>& throwDamaged) const {
+    inner.SetPixelBudget(pixelBudget_);
     CDataStream stream;
     stream.OpenMemory(bytes);
     try {

@@ -5,6 +5,7 @@
 // EGraphicsException family (image/ImageErrors.h); the image is then left as far as the
 // reader got (empty when it could not be created), and LoadImageFile empties it.
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -16,10 +17,11 @@
 
 namespace kelvandor {
 
-// The most pixels a reader decodes whose library allocates beside the picture (libtiff,
-// libwebp): a file of a few bytes can claim a picture of gigabytes, and such a claim is
-// refused as too large before anything is allocated for it.
-constexpr std::uint64_t kMaxDecodedPixels = std::uint64_t{1} << 28;
+// The most pixels one picture may have: 100 megapixels (400 MB at 32 bits). A file of a few
+// bytes can claim a picture of gigabytes; a claim above this is refused with
+// EGraphicsPicSize ("Das Bild ist zu groß") before anything is allocated for it. Phone
+// photos (48 megapixels, 8000 x 6000) stay well below it.
+constexpr std::uint64_t kMaxPicturePixels = 100'000'000;
 
 class CImageReader {
 public:
@@ -71,16 +73,32 @@ public:
         progressUser_ = user;
     }
 
+    // The most pixels the picture read may have; never more than kMaxPicturePixels. The
+    // puzzle loader lowers it to what is left of a puzzle's budget.
+    void SetPixelBudget(std::uint64_t pixels) { pixelBudget_ = std::min(pixels, kMaxPicturePixels); }
+    std::uint64_t PixelBudget() const { return pixelBudget_; }
+
+    // Throws EGraphicsPicSize when a picture of width x height pixels is over the budget (or
+    // a side over kMaxImageSide). Readers ask this before they allocate for a picture.
+    void CheckPictureSize(std::uint64_t width, std::uint64_t height) const;
+    // Reads a picture that another file carries inside it (the PNG of an icon, the JPEG of a
+    // bitmap, the TIFF preview of an EPS file) with inner, which gets this reader's budget.
+    // When the inner picture is damaged or unreadable, throwDamaged throws the outer format's
+    // exception; the exceptions with a code of their own (size, colour format, memory,
+    // abort) pass as they are. Returns how many of the bytes the inner reader read.
+    std::uint64_t ReadEmbedded(CImageReader& inner, std::span<const std::uint8_t> bytes,
+                               CDibImage& image, const std::function<void()>& throwDamaged) const;
+
 protected:
     // Throws the exception that says the source could not be opened.
     [[noreturn]] virtual void ThrowOpenError() const;
     // Tells the callback how far the read is; throws EGraphicsAbort when it cancels.
     void ReportProgress(int percent);
     bool CancelRequested(int percent);
-    // Create that throws by the image's lastError: EGraphicsPicSize, EGraphicsWrongColor,
-    // EGraphicsMemory, or EGraphicsException "Unknown error".
-    static void CreateImage(CDibImage& image, std::uint32_t depth, std::uint32_t width,
-                            std::uint32_t height, std::uint32_t fill = NoFill);
+    // Create within the budget that throws by the image's lastError: EGraphicsPicSize,
+    // EGraphicsWrongColor, EGraphicsMemory, or EGraphicsException "Unknown error".
+    void CreateImage(CDibImage& image, std::uint32_t depth, std::uint32_t width,
+                     std::uint32_t height, std::uint32_t fill = NoFill) const;
 
     std::string comment_;
     std::uint32_t reduceToWidth_ = 0, reduceToHeight_ = 0;
@@ -89,6 +107,7 @@ protected:
 private:
     ProgressCallback progress_ = nullptr;
     void* progressUser_ = nullptr;
+    std::uint64_t pixelBudget_ = kMaxPicturePixels;
 };
 
 // True when length bytes follow the stream's position, which stays where it is. Readers ask
@@ -101,13 +120,5 @@ bool SourceHolds(CDataStream& stream, std::uint64_t length);
 // wanted than it has).
 bool ReadBlock(CDataStream& stream, std::uint64_t offset, std::uint64_t length,
                std::vector<std::uint8_t>& block);
-
-// Reads a picture that another file carries inside it (the PNG of an icon, the JPEG of a
-// bitmap, the TIFF preview of an EPS file) with inner. When the inner picture is damaged or
-// unreadable, throwDamaged throws the outer format's exception; the exceptions with a code of
-// their own (size, colour format, memory, abort) pass as they are. Returns how many of the
-// bytes the inner reader read.
-std::uint64_t ReadEmbedded(CImageReader& inner, std::span<const std::uint8_t> bytes,
-                           CDibImage& image, const std::function<void()>& throwDamaged);
 
 }  // namespace kelvandor

@@ -255,9 +255,9 @@ void CJpegReader::Read(CDataStream& stream, CDibImage& image) {
         fail();
     }
     comment_ = CommentOf(state);
-    if (state.decoder.image_width > kMaxImageSide || state.decoder.image_height > kMaxImageSide) {
-        throw EGraphicsPicSize();  // refused before the decoder allocates for it
-    }
+    // Refused before the decoder allocates for it, by the size stored, whatever scale it is
+    // then decoded at.
+    CheckPictureSize(state.decoder.image_width, state.decoder.image_height);
     const int orientation = OrientationOf(state);
     ChooseScale(state.decoder, orientation, reduceToWidth_, reduceToHeight_);
     if (state.decoder.scale_num != state.decoder.scale_denom) {

@@ -14,6 +14,8 @@ namespace kelvandor {
 namespace {
 
 constexpr std::size_t kMaxLibraryMessage = 200;
+constexpr png_alloc_size_t kMaxChunkBytes = 8'000'000;
+constexpr png_uint_32 kMaxCachedChunks = 1000;
 
 // Everything the libpng callbacks touch. Plain data only: libpng leaves its frames (and ours
 // below the guard) by longjmp, which must not skip a destructor.
@@ -214,6 +216,39 @@ private:
     PngState& state_;
 };
 
+// libpng allocates (and clears) a chunk's whole claimed length before it reads the chunk,
+// and its chunk allocation limit does not cover every ancillary chunk: a file of a hundred
+// bytes that claims a text chunk of 2 GiB cost 2 GB and seconds. So the chunk lengths are
+// walked first: an ancillary chunk above kMaxChunkBytes is refused, and so is any chunk but
+// the image data that claims more than the source holds (it could only fail later). The
+// image data are read piece by piece and may be cut short as before.
+void CheckChunkLengths(CDataStream& stream) {
+    const std::uint64_t start = stream.Position();
+    const std::uint64_t size = stream.Size();
+    std::uint64_t at = start + 8;  // after the signature
+    while (at + 8 <= size) {
+        std::uint8_t head[8];
+        if (!stream.Seek(at) || stream.Read(head, 8) != 8) {
+            break;
+        }
+        const std::uint64_t length = std::uint64_t{head[0]} << 24 | std::uint64_t{head[1]} << 16 |
+                                     std::uint64_t{head[2]} << 8 | head[3];
+        const bool imageData = std::memcmp(head + 4, "IDAT", 4) == 0;
+        const bool ancillary = (head[4] & 0x20) != 0;
+        if (ancillary && length > kMaxChunkBytes) {
+            throw EGraphicsException("chunk data is too large");
+        }
+        if (!imageData && length > size - (at + 8)) {
+            throw EGraphicsException("Read Error");
+        }
+        if (std::memcmp(head + 4, "IEND", 4) == 0) {
+            break;
+        }
+        at += 12 + length;
+    }
+    stream.Seek(start);
+}
+
 }  // namespace
 
 void CPngReader::Read(CDataStream& stream, CDibImage& image) {
@@ -228,15 +263,20 @@ void CPngReader::Read(CDataStream& stream, CDibImage& image) {
     if (state.info == nullptr) {
         throw EGraphicsMemory();
     }
+    CheckChunkLengths(stream);
     png_set_read_fn(state.png, &state, OnRead);
+    // A chunk's length is allocated before its bytes are read: without limits a file of a few
+    // hundred bytes that claims a text or profile chunk of 2 GiB costs 2 GB and seconds.
+    // Ancillary chunks (and what their compressed text expands to) get 8 MB each and at most
+    // 1000 of them are kept. The picture's size is checked against the budget after the header.
+    png_set_chunk_malloc_max(state.png, kMaxChunkBytes);
+    png_set_chunk_cache_max(state.png, kMaxCachedChunks);
 
     if (!RunGuarded(state, ReadInfoStep)) {
         throw EGraphicsException(state.message);
     }
     comment_ = CommentOf(state);
-    if (state.width > kMaxImageSide || state.height > kMaxImageSide) {
-        throw EGraphicsPicSize();
-    }
+    CheckPictureSize(state.width, state.height);
     if (!RunGuarded(state, SetTransformsStep)) {
         throw EGraphicsException(state.message);
     }

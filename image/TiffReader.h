@@ -4,7 +4,7 @@
 // YCbCr, 1 to 16 bits per sample). Pictures with an alpha channel become 32-bit images with
 // straight (not premultiplied) alpha, all others 24-bit ones. The orientation tag is applied
 // after decoding. Failures throw ETiffError with one of the TIFF messages; libtiff's own
-// allocations are capped, and pictures of more than kMaxDecodedPixels are refused as too
+// allocations are capped, and pictures of more than the picture budget (kMaxPicturePixels) are refused as too
 // large before anything is decoded.
 
 #include "image/ImageReader.h"

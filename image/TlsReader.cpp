@@ -145,6 +145,7 @@ void CTlsReader::ReadPicture(CDataStream& stream, CDibImage& image, std::uint32_
                                            header.BytesAfterFirstBlock()) {
         throw ETlsCorruptFile();
     }
+    CheckPictureSize(header.width, header.height);
     if (!image.Create(header.depth, header.width, header.height, NoFill)) {
         throw ETlsUnknownError();
     }

@@ -117,10 +117,7 @@ void CWebpReader::Read(CDataStream& stream, CDibImage& image) {
     }
     const auto width = static_cast<std::uint32_t>(features.width);
     const auto height = static_cast<std::uint32_t>(features.height);
-    if (width > kMaxImageSide || height > kMaxImageSide ||
-        std::uint64_t{width} * height > kMaxDecodedPixels) {
-        throw EGraphicsPicSize();
-    }
+    CheckPictureSize(width, height);  // before libwebp allocates for it
     const bool animated = features.has_animation != 0;
     CreateImage(image, animated || features.has_alpha ? 32 : 24, width, height, NoFill);
     if (animated) {

@@ -3,7 +3,7 @@
 // frame of an animation. Pictures with alpha become 32-bit images (straight alpha), others
 // 24-bit ones. The RIFF container's size says how much to read; a source shorter than that
 // is cut short. libwebp cannot be given a memory budget, so pictures of more than
-// kMaxDecodedPixels are refused as too large before they are decoded.
+// the picture budget (kMaxPicturePixels) are refused as too large before they are decoded.
 
 #include "image/ImageReader.h"
 

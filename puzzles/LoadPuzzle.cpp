@@ -42,7 +42,9 @@ bool LoadPuzzleText(const std::string& root, std::int32_t number, PuzzleContent&
     ResetPuzzle(content);
     pictures = {};
 
-    const ResolvedPath file = ResolvePuzzleFile(root, number, "Game.txt");
+    // One listing per folder for the whole load, however many names miss by case.
+    CFolderListings listings;
+    const ResolvedPath file = ResolvePuzzleFile(root, number, "Game.txt", &listings);
     const FileHead head = ReadFileHead(file.path, kMaxPuzzleFileBytes);
     if (head.bytes.empty()) {
         return false;
@@ -58,7 +60,7 @@ bool LoadPuzzleText(const std::string& root, std::int32_t number, PuzzleContent&
         if (name.empty()) {
             continue;
         }
-        const ResolvedPath picturePath = ResolvePuzzleFile(root, number, name);
+        const ResolvedPath picturePath = ResolvePuzzleFile(root, number, name, &listings);
         // Only files are handed to the reader: a folder cannot be a picture, and opening a
         // pipe or a device could block the game for good.
         if (picturePath.exists && !IsRegularFile(picturePath.path)) {
@@ -74,8 +76,10 @@ void TakePuzzlePictures(PuzzleContent& content, LoadedPictures& pictures) {
     // A picture counts only when it loaded completely and has a size. One that failed part
     // way (a file cut short, a damaged one) is dropped with whatever the loader filled in:
     // half a picture over grey, or pixels never written, must not reach the screen. The
-    // answer then shows its text alone, as when the file is missing.
+    // answer then shows its text alone, as when the file is missing. The pictures kept stay
+    // within the puzzle's budget, counted in slot order, however often a name repeats.
     std::uint64_t aspect = 0;
+    std::uint64_t pixelsLeft = kPuzzlePixelBudget;
     for (std::size_t i = 0; i < pictures.size(); ++i) {
         LoadedPicture& loaded = pictures[i];
         CDibImage& picture = content.ElementPictures[i];
@@ -84,6 +88,12 @@ void TakePuzzlePictures(PuzzleContent& content, LoadedPictures& pictures) {
         if (loaded.code != 0 || loaded.image.IsEmpty()) {
             continue;
         }
+        const std::uint64_t pixels = std::uint64_t{loaded.image.width} * loaded.image.height;
+        if (pixels > pixelsLeft) {
+            loaded.image.Free();
+            continue;
+        }
+        pixelsLeft -= pixels;
         picture.SwapPictureWith(loaded.image);
         if (picture.width > 0 && picture.height > 0 && loaded.fullSize.width > 0 &&
             loaded.fullSize.height > 0) {
@@ -104,14 +114,20 @@ bool LoadPuzzle(const std::string& root, std::int32_t number, PuzzleContent& con
         return false;
     }
     LoadedPictures pictures;
+    std::uint64_t pixelsLeft = kPuzzlePixelBudget;
     for (std::size_t i = 0; i < paths.size(); ++i) {
         if (paths[i].empty() || !loadPicture) {
             continue;
         }
         // Loaded in its slot, as callers that watch the slots expect; it is put back there.
+        // Each picture may take what the ones before it left of the budget.
         CDibImage& slot = content.ElementPictures[i];
         LoadedPicture& loaded = pictures[i];
-        loaded.code = loadPicture(paths[i], slot);
+        loaded.code = loadPicture(paths[i], slot, pixelsLeft);
+        const std::uint64_t pixels = std::uint64_t{slot.width} * slot.height;
+        if (loaded.code == 0 && pixels <= pixelsLeft) {
+            pixelsLeft -= pixels;
+        }
         loaded.fullSize = {slot.width, slot.height};
         loaded.image.SwapPictureWith(slot);
     }

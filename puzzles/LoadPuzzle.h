@@ -18,7 +18,8 @@ std::size_t TrimPathSeparator(std::string& path);
 // the previous puzzle's content first (except QuestionText, which a failed load keeps).
 // Returns true when Game.txt could be read (at least one byte); on false the lists are empty
 // and ElementCount is 0. Path components that do not exist exactly are looked up without
-// regard to case. Takes no lock.
+// regard to case, each folder listed at most once. The pictures together stay within
+// kPuzzlePixelBudget: each is loaded with what the ones before it left. Takes no lock.
 bool LoadPuzzle(const std::string& root, std::int32_t number, PuzzleContent& content,
                 const PictureLoader& loadPicture);
 

@@ -31,9 +31,17 @@ struct PuzzleContent {
     std::array<ImageSize, kMaxElements> PictureFullSize{};
 };
 
-// Loads an image file into `image`; returns 0 on success, a negative code otherwise (the
-// contract of LoadImageFile). Injected so that the puzzle layer needs no image reader.
-using PictureLoader = std::function<int(const std::string& path, CDibImage& image)>;
+// The pixels that the pictures of one puzzle may have together: 192 megapixels, twelve
+// 16-megapixel phone photos or a few 48-megapixel ones, at most about 770 MB at 32 bits.
+// Every answer's picture counts, however often a name repeats; a picture that does not fit in
+// what the pictures before it left is refused as too large.
+constexpr std::uint64_t kPuzzlePixelBudget = 192'000'000;
+
+// Loads an image file into `image`, refusing a picture of more than `maxPixels` pixels before
+// it is allocated; returns 0 on success, a negative code otherwise (the contract of
+// LoadImageFile). Injected so that the puzzle layer needs no image reader.
+using PictureLoader =
+    std::function<int(const std::string& path, CDibImage& image, std::uint64_t maxPixels)>;
 
 // Loads a picture that is shown no larger than what fits a box of `fit` (0 x 0: any size). It
 // may come back reduced, no smaller than that; `fullSize` receives its size as stored. Returns

@@ -1,13 +1,17 @@
 #include "puzzles/PuzzleFiles.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <map>
 #include <optional>
 #include <system_error>
 #include <vector>
 
+#include "base/RegularFile.h"
 #include "base/TextCodec.h"
 
 namespace kelvandor {
@@ -48,28 +52,6 @@ std::vector<std::string> SplitComponents(std::string_view relative) {
     return parts;
 }
 
-// An entry of `folder` whose name matches `name` without regard to case; the first in byte
-// order when several do, so the choice does not depend on the order of the folder listing.
-std::optional<std::string> FindEntryIgnoringCase(const std::string& folder, std::string_view name) {
-    std::error_code ec;
-    fs::directory_iterator it(fs::path(folder.empty() ? std::string(1, kSeparator) : folder), ec);
-    if (ec) {
-        return std::nullopt;
-    }
-    const std::u32string wanted = FoldedName(name);
-    std::optional<std::string> best;
-    for (; it != fs::directory_iterator(); it.increment(ec)) {
-        if (ec) {
-            break;
-        }
-        std::string entry = it->path().filename().native();
-        if (FoldedName(entry) == wanted && (!best || entry < *best)) {
-            best = std::move(entry);
-        }
-    }
-    return best;
-}
-
 }  // namespace
 
 std::string PuzzleFolderName(std::int32_t number) {
@@ -97,8 +79,51 @@ bool NamesMatchIgnoringCase(std::string_view a, std::string_view b) {
     return FoldedName(a) == FoldedName(b);
 }
 
+struct CFolderListings::Store {
+    // Folded name -> the entry of that folded name that comes first in byte order.
+    using Listing = std::map<std::u32string, std::string>;
+    std::map<std::pair<dev_t, ino_t>, Listing> listings;
+};
+
+CFolderListings::CFolderListings() : store_(std::make_unique<Store>()) {}
+CFolderListings::~CFolderListings() = default;
+
+std::size_t CFolderListings::ListedCount() const {
+    return store_->listings.size();
+}
+
+std::optional<std::string> CFolderListings::FindIgnoringCase(const std::string& folder,
+                                                             std::string_view name) {
+    const std::string where = folder.empty() ? std::string(1, kSeparator) : folder;
+    struct stat info {};
+    if (::stat(where.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        return std::nullopt;
+    }
+    const auto key = std::make_pair(info.st_dev, info.st_ino);
+    auto found = store_->listings.find(key);
+    if (found == store_->listings.end()) {
+        Store::Listing listing;
+        std::error_code ec;
+        fs::directory_iterator it(fs::path(where), ec);
+        for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+            std::string entry = it->path().filename().native();
+            std::u32string folded = FoldedName(entry);
+            auto [slot, added] = listing.try_emplace(std::move(folded), entry);
+            if (!added && entry < slot->second) {
+                slot->second = std::move(entry);
+            }
+        }
+        found = store_->listings.emplace(key, std::move(listing)).first;
+    }
+    const auto match = found->second.find(FoldedName(name));
+    if (match == found->second.end()) {
+        return std::nullopt;
+    }
+    return match->second;
+}
+
 ResolvedPath ResolvePuzzleFile(const std::string& root, std::int32_t number,
-                               std::string_view name) {
+                               std::string_view name, CFolderListings* listings) {
     ResolvedPath result;
     result.path = PuzzleFilePath(root, number, name);
     if (Exists(result.path)) {
@@ -106,14 +131,19 @@ ResolvedPath ResolvePuzzleFile(const std::string& root, std::int32_t number,
         return result;
     }
     std::vector<std::string> parts = SplitComponents(name);
+    if (parts.size() > kMaxNameComponents) {
+        return result;  // the built path, reported as missing
+    }
     parts.insert(parts.begin(), PuzzleFolderName(number));
+    CFolderListings ownListings;
+    CFolderListings& lookup = listings != nullptr ? *listings : ownListings;
 
     std::string current = root;
     bool adjusted = false;
     for (const std::string& part : parts) {
         std::string candidate = current + kSeparator + part;
         if (!Exists(candidate)) {
-            std::optional<std::string> match = FindEntryIgnoringCase(current, part);
+            std::optional<std::string> match = lookup.FindIgnoringCase(current, part);
             if (!match) {
                 return result;  // the built path, reported as missing
             }
@@ -135,32 +165,28 @@ bool IsRegularFile(const std::string& path) {
 
 FileHead ReadFileHead(const std::string& path, std::size_t maxBytes) {
     FileHead head;
-    std::error_code ec;
-    const fs::file_status status = fs::status(fs::path(path), ec);
-    if (ec || !fs::exists(status)) {
-        head.status = FileReadStatus::Missing;
-        return head;
+    const OpenedFile file = OpenRegularFile(path);
+    switch (file.refusal) {
+        case FileRefusal::None:
+            break;
+        case FileRefusal::Missing:
+            head.status = FileReadStatus::Missing;
+            return head;
+        case FileRefusal::Empty:
+            head.status = FileReadStatus::Ok;  // read, and nothing in it
+            return head;
+        case FileRefusal::NotRegular:
+        case FileRefusal::PseudoFiles:
+            head.status = FileReadStatus::NotARegularFile;
+            return head;
+        case FileRefusal::TooLarge:
+        case FileRefusal::Unreadable:
+            head.status = FileReadStatus::Unreadable;
+            return head;
     }
-    if (!fs::is_regular_file(status)) {
-        head.status = FileReadStatus::NotARegularFile;
-        return head;
-    }
-    const std::uintmax_t size = fs::file_size(fs::path(path), ec);
-    head.fileSize = ec ? 0 : static_cast<std::uint64_t>(size);
-
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        head.status = FileReadStatus::Unreadable;
-        return head;
-    }
-    head.bytes.resize(maxBytes);
-    in.read(head.bytes.data(), static_cast<std::streamsize>(maxBytes));
-    head.bytes.resize(static_cast<std::size_t>(in.gcount()));
-    if (in.bad()) {
-        head.bytes.clear();
-        head.status = FileReadStatus::Unreadable;
-        return head;
-    }
+    head.fileSize = file.size;
+    head.bytes = ReadOpenedFile(file, maxBytes);
+    ::close(file.fd);
     head.status = FileReadStatus::Ok;
     return head;
 }

@@ -1,12 +1,14 @@
 #include "remote/RemoteFramer.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 
 namespace kelvandor {
 namespace {
 
-constexpr std::size_t kDigitCount = 8;  // hex digits between event letter and terminator
+constexpr std::size_t kDigitCount = 8;                   // hex digits after the event letter
+constexpr std::size_t kFrameLength = 2 + kDigitCount + 1;  // with its terminator
 
 bool IsHexDigit(std::uint8_t c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
@@ -18,6 +20,20 @@ bool IsEventLetter(std::uint8_t c) {
 
 bool IsLineEnd(std::uint8_t c) {
     return c == '\r' || c == '\n';
+}
+
+// Whether the byte at position i of a frame may stand there.
+bool FitsFrameAt(std::size_t i, std::uint8_t c) {
+    if (i == 0) {
+        return IsHexDigit(c);
+    }
+    if (i == 1) {
+        return IsEventLetter(c);
+    }
+    if (i < 2 + kDigitCount) {
+        return IsHexDigit(c);
+    }
+    return IsLineEnd(c);
 }
 
 }  // namespace
@@ -43,68 +59,64 @@ void CRemoteFramer::Drop(std::size_t count) {
     buffer_[held_] = 0;
 }
 
-void CRemoteFramer::Resynchronise() {
-    // A frame starts with a hex digit followed by an event letter. A hex digit as the last
-    // byte held stays: its event letter may not have arrived yet.
-    std::size_t start = 0;
-    while (start < held_) {
-        if (IsHexDigit(buffer_[start]) &&
-            (start + 1 == held_ || IsEventLetter(buffer_[start + 1]))) {
-            break;
-        }
-        ++start;
-    }
-    Drop(start);
-}
-
 CRemoteFramer::Step CRemoteFramer::BeginPass(Frame* frame) {
-    Resynchronise();
-    if (held_ < 3) {
-        return Step::Receive;
-    }
     return FrameHeld(frame);
 }
 
+// The held bytes from the start either are a whole frame, or can still become one (wait for
+// more), or cannot: then only the first byte goes, since a frame may begin at the next one.
+// The decision at every point depends only on bytes that have arrived and that any split of
+// the stream would have delivered by then.
 CRemoteFramer::Step CRemoteFramer::FrameHeld(Frame* frame) {
-    std::size_t digits = 0;
-    while (2 + digits < held_ && IsHexDigit(buffer_[2 + digits])) {
-        ++digits;
-    }
-    if (digits > kDigitCount) {
-        Drop(digits + 2);
-        return Step::EndOfPass;
-    }
-    if (digits < kDigitCount) {
-        if (digits + 2 == held_) {
-            return Step::Receive;  // the digits are still arriving
+    for (;;) {
+        std::size_t fitting = 0;
+        while (fitting < held_ && fitting < kFrameLength && FitsFrameAt(fitting, buffer_[fitting])) {
+            ++fitting;
         }
-        Drop(digits + 2);
-        return Step::EndOfPass;
+        if (fitting == kFrameLength) {
+            const std::uint8_t c = buffer_[0];
+            frame->code = static_cast<std::uint8_t>(c >= 'A' ? c - 55 : c - '0');
+            frame->letter = static_cast<char>(buffer_[1]);
+            return Step::HaveFrame;
+        }
+        if (fitting == held_) {
+            return Step::Receive;  // nothing held, or the start of a frame still arriving
+        }
+        Drop(1);
     }
-    if (held_ == 2 + kDigitCount) {
-        return Step::Receive;  // the terminator is still to come
-    }
-    if (!IsLineEnd(buffer_[2 + kDigitCount])) {
-        Drop(2 + kDigitCount);
-        return Step::EndOfPass;
-    }
-    const std::uint8_t c = buffer_[0];
-    frame->code = static_cast<std::uint8_t>(c >= 'A' ? c - 55 : c - '0');
-    frame->letter = static_cast<char>(buffer_[1]);
-    return Step::HaveFrame;
 }
 
 CRemoteFramer::Step CRemoteFramer::FinishFrame(Frame* frame) {
-    // A lone CR or LF goes with the frame. Of a CR LF pair only the frame's ten bytes go; the
-    // pair is skipped by the next resynchronisation.
-    Drop(buffer_[2 + kDigitCount + 1] == '\n' ? 2 + kDigitCount : 3 + kDigitCount);
-    if (held_ < 3) {
-        return Step::Receive;
+    Drop(kFrameLength);
+    return FrameHeld(frame);
+}
+
+std::vector<CRemoteFramer::Frame> FrameInPieces(std::span<const std::uint8_t> bytes,
+                                                std::span<const std::uint8_t> pieceSizes) {
+    std::vector<CRemoteFramer::Frame> frames;
+    CRemoteFramer framer;
+    std::size_t next = 0;
+    std::size_t piece = 0;
+    for (;;) {
+        CRemoteFramer::Frame frame;
+        CRemoteFramer::Step step = framer.BeginPass(&frame);
+        while (step == CRemoteFramer::Step::HaveFrame) {
+            frames.push_back(frame);
+            step = framer.FinishFrame(&frame);
+        }
+        if (next == bytes.size()) {
+            return frames;
+        }
+        std::size_t count = framer.FreeCount();
+        if (!pieceSizes.empty()) {
+            count = std::min<std::size_t>(count, std::max<std::size_t>(pieceSizes[piece], 1));
+            piece = (piece + 1) % pieceSizes.size();
+        }
+        count = std::min(count, bytes.size() - next);
+        std::copy_n(bytes.data() + next, count, framer.FreeSpace());
+        framer.Commit(count);
+        next += count;
     }
-    if (buffer_[0] >= '0' && buffer_[0] <= '7' && IsEventLetter(buffer_[1])) {
-        return FrameHeld(frame);
-    }
-    return Step::EndOfPass;
 }
 
 }  // namespace kelvandor

@@ -1,10 +1,16 @@
 #pragma once
 // Frames the receiver's byte stream. A frame is: the button code (one hex digit), the event
-// letter "D", "U" or "S", exactly eight hex digits, and CR or LF (optionally followed by LF).
-// Bytes that do not form a frame are dropped; the buffer never holds more than 32 bytes.
+// letter "D", "U" or "S", exactly eight hex digits, and CR or LF (a LF after a CR is dropped
+// as a byte that cannot begin a frame). Bytes that cannot begin a frame are dropped one at a
+// time, so a frame that follows a damaged one is found wherever it starts. The framer waits
+// for more bytes only while the bytes held can still become a frame, so the frames found do
+// not depend on how the bytes arrive: one read or one byte at a time give the same frames.
+// The buffer never holds more than 32 bytes.
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
+#include <vector>
 
 namespace kelvandor {
 
@@ -20,7 +26,6 @@ public:
 
     enum class Step {
         Receive,    // more bytes are needed: read into FreeSpace() and Commit()
-        EndOfPass,  // bytes were dropped; start the next pass
         HaveFrame,  // *frame is complete; handle it, then call FinishFrame()
     };
 
@@ -40,14 +45,18 @@ public:
     void Clear();
 
 private:
-    void Resynchronise();
     Step FrameHeld(Frame* frame);
     void Drop(std::size_t count);
 
-    // One byte more than the capacity keeps the held bytes NUL-terminated, so every scan
-    // stops at their end.
+    // One byte more than the capacity keeps the held bytes NUL-terminated.
     std::uint8_t buffer_[kCapacity + 1] = {};
     std::size_t held_ = 0;
 };
+
+// Frames `bytes` as the reader thread does when they arrive in pieces of the sizes given
+// (used in turn and again from the first; a size 0 counts as 1, none means one piece as large
+// as the buffer takes). The frames found, in order: the same for every way of cutting.
+std::vector<CRemoteFramer::Frame> FrameInPieces(std::span<const std::uint8_t> bytes,
+                                                std::span<const std::uint8_t> pieceSizes);
 
 }  // namespace kelvandor

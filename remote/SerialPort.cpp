@@ -24,7 +24,8 @@ std::string DefaultComDevice(int portIndex) {
 }
 
 std::string ComPortName(int portIndex) {
-    return "COM" + std::to_string(portIndex + 1);
+    // Widened first: the index of a port that never opens may be INT_MAX.
+    return "COM" + std::to_string(static_cast<std::int64_t>(portIndex) + 1);
 }
 
 std::string ComDeviceSettingName(int portIndex) {

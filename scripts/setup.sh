@@ -13,6 +13,7 @@ packages=(
   libfreetype-dev fonts-dejavu-core
   xvfb xauth
   imagemagick
+  clang libclang-rt-dev
 )
 
 missing=()

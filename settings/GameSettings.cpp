@@ -27,6 +27,10 @@ void LoadSettings(ISettingsStore& store, GameSettings& settings) {
     if (settings.Timeout > kMaxTimeoutSeconds) {
         settings.Timeout = kMaxTimeoutSeconds;
     }
+    // A port the serial layer cannot open would only show as "COM4294967296" and never work.
+    if (settings.ComPort > kMaxComPortIndex) {
+        settings.ComPort = 0;
+    }
 }
 
 bool SaveSettings(ISettingsStore& store, const GameSettings& settings) {

@@ -20,6 +20,8 @@ inline constexpr const char* kSettingComPort = "ComPort";
 
 // The longest turn time-out, in seconds, that a stored value may ask for.
 inline constexpr std::uint32_t kMaxTimeoutSeconds = 120;
+// The highest port index the serial layer opens (COM256).
+inline constexpr std::uint32_t kMaxComPortIndex = 255;
 
 // The settings as plain values. The switches hold 0 or 1 when the program sets them, but any
 // stored number is kept as it is.
@@ -34,8 +36,10 @@ struct GameSettings {
 };
 
 // Reads every value present in `store` into `settings`; a missing or unreadable value keeps
-// what `settings` held. Afterwards a Timeout above 120 (as unsigned, so a stored negative
-// value too) becomes 120.
+// what `settings` held. Values out of range are brought into it: a Timeout above 120 (as
+// unsigned, so a stored negative value too) becomes 120, and a ComPort above 255 (COM256, the
+// last port the serial layer opens; a stored negative value too) becomes 0, COM1. The
+// switches and StarSize keep any value (a StarSize other than 0 to 3 draws as 0).
 void LoadSettings(ISettingsStore& store, GameSettings& settings);
 
 // Writes all seven values, changed or not. A value that cannot be written does not stop the

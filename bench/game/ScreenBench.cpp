@@ -26,7 +26,7 @@
 namespace kelvandor {
 namespace {
 
-int NoPictures(const std::string&, CDibImage&) {
+int NoPictures(const std::string&, CDibImage&, std::uint64_t) {
     return -1;
 }
 
@@ -147,7 +147,7 @@ void BM_RenderTiles12At1080(benchmark::State& state) {
 BENCHMARK(BM_RenderTiles12At1080)->Unit(benchmark::kMillisecond);
 
 // A photo as a phone camera takes it: 4000 x 3000, 24 bits, noise (nothing compresses).
-int PhonePhoto(const std::string&, CDibImage& image) {
+int PhonePhoto(const std::string&, CDibImage& image, std::uint64_t) {
     if (!image.Create(24, 4000, 3000, NoFill)) {
         return -6;
     }

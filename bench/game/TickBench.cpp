@@ -12,7 +12,7 @@
 namespace kelvandor {
 namespace {
 
-int NoPicture(const std::string&, CDibImage&) {
+int NoPicture(const std::string&, CDibImage&, std::uint64_t) {
     return -1;
 }
 

@@ -18,8 +18,7 @@ std::unique_ptr<QTemporaryDir> g_settingsDir;
 
 void ResetSettings() {
     g_settingsDir = std::make_unique<QTemporaryDir>();
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, g_settingsDir->path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, g_settingsDir->path());
+    CKelvandorApp::UseSettingsFolder(g_settingsDir->path());
     CKelvandorApp::SetSettingsHome();
 }
 

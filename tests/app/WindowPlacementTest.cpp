@@ -18,6 +18,22 @@ TEST(WindowPlacementTest, SavedRectangleIsUsedWhileFiftyPixelsOfItAreOnItsMonito
     EXPECT_FALSE(RestoredRect({false, QRect(10, 10, 49, 600), 0}, kOneMonitor));
 }
 
+// Saved numbers near the integer limit once overflowed when the rectangle was made and
+// checked; they are brought into range, and values in range are kept.
+TEST(WindowPlacementTest, SavedNumbersOutOfRangeAreClampedBeforeUse) {
+    const SavedPlacement wild =
+        PlacementFromSaved(false, 2147483647LL, -9000000000LL, 2147483600LL, -5, 99999);
+    EXPECT_EQ(wild.rect, QRect(1000000, -1000000, 1000000, 0));
+    EXPECT_EQ(wild.monitor, 64);
+    EXPECT_FALSE(RestoredRect(wild, kTwoMonitors));
+    EXPECT_FALSE(RestoredRect(PlacementFromSaved(false, -2147483647LL, 0, 2147483647LL, 600, 0),
+                              kOneMonitor));
+    const SavedPlacement normal = PlacementFromSaved(true, 100, 80, 800, 600, 1);
+    EXPECT_EQ(normal.rect, QRect(100, 80, 800, 600));
+    EXPECT_EQ(normal.monitor, 1);
+    EXPECT_TRUE(normal.isZoomed);
+}
+
 TEST(WindowPlacementTest, RectangleOfARemovedMonitorIsIgnored) {
     // Saved on the second monitor, which is gone: checked against the first, where it is off.
     EXPECT_FALSE(RestoredRect({false, QRect(2000, 100, 800, 600), 1}, kOneMonitor));

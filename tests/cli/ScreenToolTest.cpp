@@ -2,6 +2,8 @@
 // master runs them, with the PNG files read back.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -47,6 +49,56 @@ TEST(ScreenToolTest, ReplayFrameThatCannotBeWrittenFailsTheScript) {
     EXPECT_EQ(r.status, 1) << r.out;
     EXPECT_NE(r.out.find("line 1"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("\"now\""), std::string::npos) << "the script stops there";
+}
+
+// A frame to something that is not a regular file (a pipe, a folder) fails and leaves it as
+// it was: nothing is removed that replay did not create, and no temporary file stays behind.
+// An existing picture is replaced whole.
+TEST(ScreenToolTest, ReplayFrameReplacesOnlyRegularFilesAndRemovesNothing) {
+    TempFolder dir;
+    const std::string fifo = dir.Path() + "/pipe.png";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string folder = dir.Path() + "/folder.png";
+    std::filesystem::create_directory(folder);
+    for (const std::string& target : {fifo, folder}) {
+        const std::string script = dir.Write("s.replay", "frame " + target + "\n");
+        const RunResult r = RunTool("replay " + ShellQuote(script));
+        EXPECT_EQ(r.status, 1) << target << ": " << r.out;
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+
+    const std::string old = dir.Write("old.png", "not a picture");
+    const std::string script = dir.Write("s.replay", "size 64 48\nframe " + old + "\n");
+    ASSERT_EQ(RunTool("replay " + ShellQuote(script)).status, 0);
+    EXPECT_EQ(ReadPng(old).width, 64u);
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, 4u) << "pipe, folder, script and picture only";
+}
+
+// A long script does not make replay grow: what the headless screen records (the areas each
+// tick redraws, the sounds already printed) is dropped after every line.
+TEST(ScreenToolTest, ReplayMemoryStaysFlatOverALongScript) {
+    TempFolder dir;
+    const auto peakKilobytes = [&dir](int lines) {
+        std::string text = "setting PicPath " KELVANDOR_SOURCE_DIR "/tests/replay/puzzles\n";
+        const char* const keys[] = {"key F5\n",   "key Left\n",  "key Up\n",  "key F7\n",
+                                    "remote 1\n", "key Right\n", "key F6\n", "key Down\n"};
+        for (int i = 0; i < lines; ++i) {
+            text += i % 2 == 0 ? keys[(i / 2) % 8] : "ticks 7\n";
+        }
+        const std::string script = dir.Write("long.replay", text);
+        EXPECT_EQ(RunTool("replay " + ShellQuote(script) + " >/dev/null").status, 0);
+        struct rusage usage {};
+        ::getrusage(RUSAGE_CHILDREN, &usage);  // the largest child so far
+        return usage.ru_maxrss;
+    };
+    const long shortRun = peakKilobytes(1000);
+    const long longRun = peakKilobytes(20000);
+    EXPECT_LT(longRun - shortRun, 1000) << shortRun << " kB after 1000 lines, " << longRun;
 }
 
 TEST(ScreenToolTest, PreviewWritesDealtAndSolvedScreensPerPuzzle) {

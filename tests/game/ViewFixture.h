@@ -67,7 +67,7 @@ protected:
         host.TakeSounds();
     }
 
-    static int NoPictures(const std::string&, CDibImage&) { return -1; }
+    static int NoPictures(const std::string&, CDibImage&, std::uint64_t) { return -1; }
 
     // One stored setting (by its stored name) read as the settings loader reads it.
     void Setting(const std::string& name, std::uint32_t value) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "image/BmpReader.h"
 #include "image/ImageErrors.h"
 #include "tests/image/TestImages.h"
 
@@ -196,6 +197,58 @@ TEST(LoadImageFileTest, DetailsNameTheFormatAndWhetherTheFileWasCutShort) {
         EXPECT_EQ(result.message, "Unbekanntes Datei Format.");
         EXPECT_EQ(result.foreign, format) << bytes;
     }
+}
+
+// Files of a few dozen bytes that claimed gigabytes: refused before anything is allocated
+// for them, each in well under a second (the inputs are the fuzz regression files).
+TEST(LoadImageFileTest, PicturesThatCostFarMoreThanTheirFileAreRefused) {
+    struct Case {
+        const char* file;
+        int code;
+        std::string message;
+    };
+    const Case cases[] = {
+        // A 64-byte run-length bitmap of 32768 x 32768 (a gigapixel), and one of 90
+        // megapixels, within the budget, whose two bytes of data reach one row only.
+        {"bmp-rle8-32768x32768.bmp", -4, "Das Bild ist zu gro\xDF"},
+        {"bmp-rle8-10000x9000.bmp", -1, "Besch\xE4" "digte BMP-Datei !"},
+        // A text chunk that claims 2 GiB: libpng would clear that much before reading it.
+        {"png-chunk-claims-2GiB.png", -1, "chunk data is too large"},
+        // A 275-byte TIFF of 96 x 64 that claims 8701 samples a pixel (found by fuzzing:
+        // libtiff's strip buffers took 200 MB and seconds).
+        {"tiff-8701-samples-per-pixel.tif", -1, "Modus ist nicht unterst\xFCtzt"},
+        // 30000 x 30000 RGBA, 3.6 GB decoded.
+        {"png-30000x30000.png", -4, "Das Bild ist zu gro\xDF"},
+        // 24 and 32 bits with compression 4 and 5 (an embedded JPEG or PNG) but raw pixels.
+        {"bmp24-compression4-raw.bmp", -1, "Besch\xE4" "digte BMP-Datei !"},
+        {"bmp32-compression5-raw.bmp", -1, "Besch\xE4" "digte BMP-Datei !"},
+    };
+    for (const Case& c : cases) {
+        CDibImage image;
+        const std::string path = std::string("fuzz/regressions/image_file/") + c.file;
+        EXPECT_EQ(LoadImageFile(path, image), c.code) << c.file;
+        EXPECT_EQ(LastImageError(), c.message) << c.file;
+        EXPECT_TRUE(image.IsEmpty()) << c.file;
+    }
+}
+
+// 100 megapixels a picture: a 48-megapixel phone photo is within it, one pixel more is not,
+// and a lower budget (what a puzzle's earlier pictures left) is kept to as well.
+TEST(LoadImageFileTest, ThePictureBudgetIsAHundredMegapixels) {
+    CBmpReader reader;
+    EXPECT_NO_THROW(reader.CheckPictureSize(8000, 6000));
+    EXPECT_NO_THROW(reader.CheckPictureSize(10000, 10000));
+    EXPECT_THROW(reader.CheckPictureSize(10000, 10001), EGraphicsPicSize);
+    EXPECT_THROW(reader.CheckPictureSize(32769, 1), EGraphicsPicSize);
+    reader.SetPixelBudget(1000);
+    EXPECT_THROW(reader.CheckPictureSize(40, 26), EGraphicsPicSize);
+    reader.SetPixelBudget(UINT64_MAX);
+    EXPECT_EQ(reader.PixelBudget(), kMaxPicturePixels);
+
+    const testimages::Bytes png = testimages::BmpFile(24, 40, 30, {}, std::vector<std::uint32_t>(1200));
+    CDibImage image;
+    EXPECT_EQ(LoadImageBytes(png, image, nullptr, 1199).code, -4);
+    EXPECT_EQ(LoadImageBytes(png, image, nullptr, 1200).code, 0);
 }
 
 TEST(ImageErrorsTest, CodesAndMessages) {

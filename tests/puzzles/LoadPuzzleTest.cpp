@@ -25,7 +25,7 @@ struct Size {
 class FakePictureLoader {
 public:
     PictureLoader Bind() {
-        return [this](const std::string& path, CDibImage& image) {
+        return [this](const std::string& path, CDibImage& image, std::uint64_t) {
             paths.push_back(path);
             const FileHead head = ReadFileHead(path, 100);
             if (head.status != FileReadStatus::Ok) {
@@ -183,6 +183,46 @@ TEST(LoadPuzzleTest, OnlyTheHeadOfAHugeFileCounts) {
     ASSERT_TRUE(LoadPuzzle(root.Path(), 1, content, nullptr));
     EXPECT_EQ(content.ElementCount, 12);
     EXPECT_EQ(content.AnswerTexts.Text(11), "A11");
+}
+
+// Twelve answers that name the same large picture: each is loaded with what the ones before
+// it left of the puzzle's budget, so the set cannot take gigabytes (it once took 12 GiB and
+// was called ready for the show). The loader stands in: it only records the sizes.
+TEST(LoadPuzzleTest, PicturesTogetherStayWithinThePuzzleBudget) {
+    TempFolder root;
+    std::string text = "Frage\r\n";
+    for (int i = 0; i < 12; ++i) {
+        text += "A" + std::to_string(i) + "|" + std::to_string(i) + "|gross.bmp\r\n";
+    }
+    root.Write("Game001/Game.txt", text);
+    root.Write("Game001/gross.bmp", "x");
+    constexpr std::uint64_t kSide = 6000;  // 36 megapixels, a large camera picture
+    std::vector<std::uint64_t> budgets;
+    const PictureLoader loader = [&budgets](const std::string&, CDibImage& image,
+                                            std::uint64_t maxPixels) {
+        budgets.push_back(maxPixels);
+        if (kSide * kSide > maxPixels) {
+            return -4;  // too large, as the image library says
+        }
+        image.width = image.height = static_cast<std::uint32_t>(kSide);
+        return 0;
+    };
+    PuzzleContent content;
+    ASSERT_TRUE(LoadPuzzle(root.Path(), 1, content, loader));
+    ASSERT_EQ(budgets.size(), 12u);
+    EXPECT_EQ(budgets[0], kPuzzlePixelBudget);
+    const std::uint64_t loaded = kPuzzlePixelBudget / (kSide * kSide);
+    EXPECT_EQ(budgets[1], kPuzzlePixelBudget - kSide * kSide);
+    EXPECT_EQ(budgets.back(), kPuzzlePixelBudget - loaded * kSide * kSide);
+    std::uint64_t total = 0;
+    for (const CDibImage& picture : content.ElementPictures) {
+        total += std::uint64_t{picture.width} * picture.height;
+    }
+    EXPECT_EQ(total, loaded * kSide * kSide);
+    EXPECT_LE(total, kPuzzlePixelBudget);
+    for (CDibImage& picture : content.ElementPictures) {
+        picture.width = picture.height = 0;  // nothing was allocated for them
+    }
 }
 
 TEST(LoadPuzzleTest, TrimPathSeparatorRemovesOneSeparator) {

@@ -1,6 +1,7 @@
 #include "puzzles/PuzzleFiles.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -83,6 +84,38 @@ TEST(PuzzleFilesTest, OnlyRegularFilesAreReadAndOnlyTheirHead) {
     head = ReadFileHead(empty, 100);
     EXPECT_EQ(head.status, FileReadStatus::Ok);
     EXPECT_TRUE(head.bytes.empty());
+
+    // The kernel's files look regular but may block (/proc/kmsg) or never end: refused,
+    // however a name with "../" reaches them.
+    EXPECT_EQ(ReadFileHead(root.Path() + "/../../../../../../../../proc/self/status", 100).status,
+              FileReadStatus::NotARegularFile);
+}
+
+// Picture names that miss by case, through a symbolic-link loop: each folder is listed once
+// for the whole load however it is named, and a name of more components than any picture
+// set needs is not looked up at all (it once cost a listing per component, 15 s a puzzle).
+TEST(PuzzleFilesTest, EachFolderIsListedOnceAndLongNamesAreNotLookedUp) {
+    TempFolder root;
+    root.Write("Game001/bild.png", "x");
+    const std::string folder = root.Path() + "/Game001";
+    ASSERT_EQ(::symlink(".", (folder + "/loop").c_str()), 0);
+    CFolderListings listings;
+    std::string name;
+    for (int i = 0; i < 12; ++i) {
+        name += "LOOP\\";
+    }
+    const ResolvedPath found = ResolvePuzzleFile(root.Path(), 1, name + "BILD.PNG", &listings);
+    EXPECT_TRUE(found.exists);
+    EXPECT_EQ(ResolvePuzzleFile(root.Path(), 1, name + "Bild.png", &listings).path, found.path);
+    EXPECT_EQ(listings.ListedCount(), 1u) << "one folder, however many names lead to it";
+
+    std::string tooLong;
+    for (std::size_t i = 0; i < kMaxNameComponents; ++i) {
+        tooLong += "LOOP\\";
+    }
+    CFolderListings fresh;
+    EXPECT_FALSE(ResolvePuzzleFile(root.Path(), 1, tooLong + "BILD.PNG", &fresh).exists);
+    EXPECT_EQ(fresh.ListedCount(), 0u);
 }
 
 }  // namespace

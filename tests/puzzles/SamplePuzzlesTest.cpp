@@ -26,7 +26,7 @@ TEST(SamplePuzzlesTest, EveryPuzzleIsPlayableWindows1252WithSolutionsAndPictures
     std::int32_t gameNumber = 0;
     PuzzleContent content;
     std::vector<std::string> picturePaths;
-    const PictureLoader recordPath = [&](const std::string& path, CDibImage&) {
+    const PictureLoader recordPath = [&](const std::string& path, CDibImage&, std::uint64_t) {
         picturePaths.push_back(path);
         return -1;
     };

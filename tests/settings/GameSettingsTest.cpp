@@ -55,6 +55,19 @@ TEST(LoadSettingsTest, TimeoutAbove120IsClampedAsUnsigned) {
     EXPECT_EQ(s.Timeout, 120u);
 }
 
+// A port the serial layer has no slot for (above COM256, or stored as -1, which is read back
+// as 4294967295 and once showed as "COM-2147483648") becomes COM1; the last slot stays.
+TEST(LoadSettingsTest, ComPortOutOfRangeBecomesTheFirstPort) {
+    for (const auto& [stored, loaded] : {std::pair{4294967295u, 0u}, {256u, 0u}, {0x80000000u, 0u},
+                                         {255u, 255u}, {3u, 3u}}) {
+        CMemorySettingsStore store;
+        store.WriteNumber("ComPort", stored);
+        GameSettings s;
+        LoadSettings(store, s);
+        EXPECT_EQ(s.ComPort, loaded) << stored;
+    }
+}
+
 TEST(LoadSettingsTest, OddValuesAreKeptAndWrongTypesIgnored) {
     CMemorySettingsStore store;
     store.WriteNumber("StarSize", 7);
