@@ -191,31 +191,25 @@ void BM_ScaleNearest24(benchmark::State& state) {
 }
 BENCHMARK(BM_ScaleNearest24)->Unit(benchmark::kMicrosecond);
 
-void BM_Qt_ScaleNearest(benchmark::State& state, bool single) {
+// The peer on RGB32 (4 bytes per pixel against our 3) and on our own pixel format, 24 bits
+// per pixel (Qt's RGB888).
+void BM_Qt_ScaleNearest(benchmark::State& state, QImage::Format format, bool single) {
     const QtThreadLimit limit(single);
-    QImage source(1920, 1080, QImage::Format_RGB32);
+    QImage source(1920, 1080, format);
     source.fill(Qt::darkCyan);
     for (auto _ : state) {
         QImage result = source.scaled(800, 600, Qt::IgnoreAspectRatio, Qt::FastTransformation);
         benchmark::DoNotOptimize(result.constBits());
     }
 }
-BENCHMARK_CAPTURE(BM_Qt_ScaleNearest, pool, false)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_Qt_ScaleNearest, single, true)->Unit(benchmark::kMicrosecond);
-
-// The peer on our pixel format: 24 bits per pixel (Qt's RGB888) like the source above. The
-// runs above scale Qt's RGB32 instead, 4 bytes per pixel against our 3.
-void BM_Qt_ScaleNearest24(benchmark::State& state, bool single) {
-    const QtThreadLimit limit(single);
-    QImage source(1920, 1080, QImage::Format_RGB888);
-    source.fill(Qt::darkCyan);
-    for (auto _ : state) {
-        QImage result = source.scaled(800, 600, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-        benchmark::DoNotOptimize(result.constBits());
-    }
-}
-BENCHMARK_CAPTURE(BM_Qt_ScaleNearest24, pool, false)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_Qt_ScaleNearest24, single, true)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Qt_ScaleNearest, pool, QImage::Format_RGB32, false)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Qt_ScaleNearest, single, QImage::Format_RGB32, true)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Qt_ScaleNearest, rgb888_pool, QImage::Format_RGB888, false)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Qt_ScaleNearest, rgb888_single, QImage::Format_RGB888, true)
+    ->Unit(benchmark::kMicrosecond);
 
 // ---- DrawAlpha and DrawAlphaOver of the 800 x 70 tile ----
 
@@ -265,12 +259,4 @@ BENCHMARK_CAPTURE(BM_Qt_DrawTile, single, true)->Unit(benchmark::kMicrosecond);
 }  // namespace
 }  // namespace kelvandor
 
-int main(int argc, char** argv) {
-    // QImage and QPainter need no display; the offscreen platform keeps Qt from looking.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+#include "tests/support/QtBenchMain.h"
