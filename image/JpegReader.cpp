@@ -193,10 +193,9 @@ void ConvertCmykRow(const std::uint8_t* cmyk, std::uint8_t* bgr, std::uint32_t w
 // The decoder reduces a picture while it decodes, by n/8 for n = 1..8, at a fraction of the
 // cost of decoding it whole. Takes the smallest n at which the upright picture still covers
 // what it shows when fitted into boxWidth x boxHeight (0 x 0: full size).
+// The decoder's own scale (1/1) stays for whole pictures.
 void ChooseScale(jpeg_decompress_struct& decoder, int orientation, std::uint32_t boxWidth,
                  std::uint32_t boxHeight) {
-    decoder.scale_num = 8;
-    decoder.scale_denom = 8;
     if (boxWidth == 0 || boxHeight == 0 || decoder.image_width == 0 || decoder.image_height == 0) {
         return;
     }
@@ -208,6 +207,7 @@ void ChooseScale(jpeg_decompress_struct& decoder, int orientation, std::uint32_t
     for (unsigned n = 1; n < 8; ++n) {
         if (8 * std::uint64_t{boxWidth} <= n * w || 8 * std::uint64_t{boxHeight} <= n * h) {
             decoder.scale_num = n;
+            decoder.scale_denom = 8;
             return;
         }
     }
@@ -260,7 +260,7 @@ void CJpegReader::Read(CDataStream& stream, CDibImage& image) {
     CheckPictureSize(state.decoder.image_width, state.decoder.image_height);
     const int orientation = OrientationOf(state);
     ChooseScale(state.decoder, orientation, reduceToWidth_, reduceToHeight_);
-    if (state.decoder.scale_num != state.decoder.scale_denom) {
+    if (state.decoder.scale_num < state.decoder.scale_denom) {
         const bool turned = orientation >= 5 && orientation <= 8;
         storedWidth_ = turned ? state.decoder.image_height : state.decoder.image_width;
         storedHeight_ = turned ? state.decoder.image_width : state.decoder.image_height;

@@ -90,7 +90,7 @@ void Widen24RowAvx2(std::uint8_t* __restrict d, const std::uint8_t* __restrict s
     for (; i + 8 <= n; i += 8) {
         Store8(d + 4 * i, _mm256_or_si256(Load24(s + 3 * i), AlphaMask()));
     }
-    Widen24Row(d + 4 * i, s + 3 * i, static_cast<std::uint32_t>(n - i));
+    OpaqueRow<3>(d + 4 * i, s + 3 * i, static_cast<std::uint32_t>(n - i));
 }
 
 // How many leading 4-byte pixels come before the first 32-byte boundary of the destination:

@@ -24,24 +24,15 @@
 namespace kelvandor::kernels::KELVANDOR_KERNELS_NS {
 namespace {
 
-// A row of other pixels made opaque on a 32-bit destination.
-void Opaque32Row(std::uint8_t* __restrict d, const std::uint8_t* __restrict s, std::uint32_t n) {
+// A row of pixels of kSourceBytes bytes (3 or 4) made opaque 32-bit pixels: other pixels on a
+// 32-bit destination, a 24-bit row widened for a 32-bit window.
+template <std::size_t kSourceBytes>
+void OpaqueRow(std::uint8_t* __restrict d, const std::uint8_t* __restrict s, std::uint32_t n) {
     const std::size_t count = n;
     for (std::size_t i = 0; i < count; ++i) {
-        d[4 * i + 0] = s[4 * i + 0];
-        d[4 * i + 1] = s[4 * i + 1];
-        d[4 * i + 2] = s[4 * i + 2];
-        d[4 * i + 3] = 0xFF;
-    }
-}
-
-// A 24-bit row widened to 32 bits, opaque.
-void Widen24Row(std::uint8_t* __restrict d, const std::uint8_t* __restrict s, std::uint32_t n) {
-    const std::size_t count = n;
-    for (std::size_t i = 0; i < count; ++i) {
-        d[4 * i + 0] = s[3 * i + 0];
-        d[4 * i + 1] = s[3 * i + 1];
-        d[4 * i + 2] = s[3 * i + 2];
+        d[4 * i + 0] = s[kSourceBytes * i + 0];
+        d[4 * i + 1] = s[kSourceBytes * i + 1];
+        d[4 * i + 2] = s[kSourceBytes * i + 2];
         d[4 * i + 3] = 0xFF;
     }
 }
@@ -188,8 +179,8 @@ constexpr DrawKernels LoopKernels(const char* name) {
     DrawKernels table = {};
     table.name = name;
     table.fillRow = FillRow;
-    table.opaque32Row = Opaque32Row;
-    table.widen24To32 = Widen24Row;
+    table.opaque32Row = OpaqueRow<4>;
+    table.widen24To32 = OpaqueRow<3>;
     table.accumulateFirst = AccumulateFirst;
     table.accumulate = Accumulate;
     table.normalise = Normalise;

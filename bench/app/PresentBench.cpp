@@ -29,13 +29,10 @@
 #include "game/HeadlessViewHost.h"
 #include "game/KelvandorView.h"
 #include "settings/SettingsStore.h"
+#include "tests/support/TwelveAnswers.h"
 
 namespace kelvandor {
 namespace {
-
-int NoPictures(const std::string&, CDibImage&) {
-    return -1;
-}
 
 // A view with a dealt 12-answer board whose selected answer is on its way between the
 // columns, halfway: every tick draws the whole play area again. The clock stands still, so
@@ -43,19 +40,13 @@ int NoPictures(const std::string&, CDibImage&) {
 struct Crossing {
     CHeadlessViewHost host;
     CMemorySettingsStore settings;
-    CKelvandorView view{host, settings, NoPictures};
+    CKelvandorView view{host, settings, PictureLoader()};
 
     Crossing(int width, int height) {
         settings.WriteText("PicPath", "unused");
         view.OnCreate();
         view.OnSize(width, height);
-        std::vector<ArrangedElement> board;
-        for (std::size_t i = 0; i < 12; ++i) {
-            ArrangedElement e{static_cast<std::uint8_t>(i % 2), static_cast<std::uint8_t>(i),
-                              i == 5 ? kStateSelected : kStateNormal};
-            e.answer = "Antwort Nummer " + std::to_string(i + 1);
-            board.push_back(e);
-        }
+        std::vector<ArrangedElement> board = test::TwelveAnswers();
         board[5].column = 0;
         board[5].fromColumn = 1;
         view.ArrangeBoard(board, 0);
@@ -180,12 +171,4 @@ BENCHMARK_CAPTURE(BM_CrossingFrame, Converted, Way::Converted)
 }  // namespace
 }  // namespace kelvandor
 
-int main(int argc, char** argv) {
-    // QImage and QPainter need no display; the offscreen platform keeps Qt from looking.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+#include "tests/support/QtBenchMain.h"

@@ -113,8 +113,34 @@ const PhotoPuzzle& Puzzle() {
 // The picture box of a 1080p board of twelve answers: the tile's picture column.
 constexpr ImageSize kTileBox{400, 45};
 
+// What a tile shows of the photo (60 x 45 in the box above), made from the whole photo and
+// from the one decoded for the tile: the largest and the mean difference of a channel.
+void CompareTilePictures(benchmark::State& state, const std::string& path) {
+    CDibImage whole, reduced, fromWhole, fromReduced;
+    if (LoadImageFile(path, whole) != kLoadOk || LoadImageFileToFit(path, reduced, kTileBox) != kLoadOk ||
+        !fromWhole.Scale(whole, 60, 45, CDibImage::kScaleSmooth) ||
+        !fromReduced.Scale(reduced, 60, 45, CDibImage::kScaleSmooth)) {
+        state.SkipWithError("the photo does not load");
+        return;
+    }
+    int largest = 0;
+    double sum = 0;
+    for (std::uint32_t y = 0; y < 45; ++y) {
+        for (std::uint32_t x = 0; x < 3 * 60; ++x) {
+            const int d = std::abs(fromWhole.Row(y)[x] - fromReduced.Row(y)[x]);
+            largest = std::max(largest, d);
+            sum += d;
+        }
+    }
+    state.counters["tile_max_diff"] = largest;
+    state.counters["tile_mean_diff"] = sum / (45 * 3 * 60);
+}
+
 void BM_Jpeg12MP(benchmark::State& state, bool tile) {
     const std::string path = Puzzle().Photo(0);
+    if (tile) {
+        CompareTilePictures(state, path);
+    }
     for (auto _ : state) {
         CDibImage image;
         const int code = tile ? LoadImageFileToFit(path, image, kTileBox)

@@ -22,6 +22,7 @@
 #include "game/HeadlessViewHost.h"
 #include "game/KelvandorView.h"
 #include "settings/SettingsStore.h"
+#include "tests/support/TwelveAnswers.h"
 
 namespace kelvandor {
 namespace {
@@ -39,14 +40,7 @@ struct Board {
     Board(int width, int height) {
         settings.WriteText("PicPath", "unused");
         view.OnCreate();
-        std::vector<ArrangedElement> board;
-        for (std::size_t i = 0; i < 12; ++i) {
-            ArrangedElement e{static_cast<std::uint8_t>(i % 2), static_cast<std::uint8_t>(i),
-                              i == 5 ? kStateSelected : kStateNormal};
-            e.answer = "Antwort Nummer " + std::to_string(i + 1);
-            board.push_back(e);
-        }
-        view.ArrangeBoard(board, 0);
+        view.ArrangeBoard(test::TwelveAnswers(), 0);
         view.OnSize(width, height);
         Redraw();
     }

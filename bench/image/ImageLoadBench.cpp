@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -135,9 +136,17 @@ const Files& TestFiles() {
     return files;
 }
 
+// The bare decoders' output: memory as it comes from the allocator, not zeroed (a vector
+// would write every byte once before the decoder does, which costs them about 15 %).
+struct RawPixels {
+    std::unique_ptr<std::uint8_t[]> bytes;
+    std::uint8_t* data() { return bytes.get(); }
+    void resize(std::size_t size) { bytes.reset(new std::uint8_t[size]); }
+};
+
 // The bare libpng read: same transformations as the reader (blue-green-red order), rows
 // straight into one buffer.
-bool BarePng(const std::string& path, std::vector<png_byte>& pixels) {
+bool BarePng(const std::string& path, RawPixels& pixels) {
     FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
         return false;
@@ -167,7 +176,7 @@ bool BarePng(const std::string& path, std::vector<png_byte>& pixels) {
     return true;
 }
 
-bool BareJpeg(const std::string& path, std::vector<JSAMPLE>& pixels) {
+bool BareJpeg(const std::string& path, RawPixels& pixels) {
     FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
         return false;
@@ -210,7 +219,7 @@ void Ours(benchmark::State& state, const std::string& path) {
 
 void BarePngBench(benchmark::State& state, const std::string& path) {
     for (auto _ : state) {
-        std::vector<png_byte> pixels;
+        RawPixels pixels;
         if (!BarePng(path, pixels)) {
             state.SkipWithError("libpng failed");
             return;
@@ -221,7 +230,7 @@ void BarePngBench(benchmark::State& state, const std::string& path) {
 
 void BareJpegBench(benchmark::State& state, const std::string& path) {
     for (auto _ : state) {
-        std::vector<JSAMPLE> pixels;
+        RawPixels pixels;
         if (!BareJpeg(path, pixels)) {
             state.SkipWithError("libjpeg failed");
             return;

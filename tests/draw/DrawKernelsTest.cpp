@@ -157,39 +157,27 @@ TEST(DrawKernelsTest, FillOfEveryTableRepeatsThePatternExactly) {
     }
 }
 
-TEST(DrawKernelsTest, OpaqueCopyOfEveryTableSetsOnlyTheAlpha) {
-    std::mt19937 random(9);
-    for (const DrawKernels* table : kernels::AvailableKernels()) {
-        for (std::size_t n = 0; n <= 100; ++n) {
-            const std::vector<std::uint8_t> source = RandomBytes(4 * n, random);
-            std::vector<std::uint8_t> row = RandomBytes(2 * kGuard + 4 * n, random);
-            const std::vector<std::uint8_t> before = row;
-            table->opaque32Row(row.data() + kGuard, source.data(), static_cast<std::uint32_t>(n));
-            for (std::size_t i = 0; i < n; ++i)
-                ASSERT_EQ(Load(row.data() + kGuard + 4 * i, 4),
-                          Load(source.data() + 4 * i, 4) | 0xFF000000u)
-                    << table->name << " n " << n << " pixel " << i;
-            ASSERT_TRUE(GuardsIntact(row, before, kGuard, 4 * n)) << table->name << " n " << n;
-        }
-    }
-}
-
-// Widening a 24-bit row for the window: every length around the eight-pixel blocks, with the
+// Making pixels opaque: 32-bit pixels keep their colour, 24-bit rows (the back buffer shown
+// in a 32-bit window) are widened. Every length around the eight-pixel blocks, with the
 // source ending exactly at the end of its allocation so that a read past the row would show
 // under the sanitizer.
-TEST(DrawKernelsTest, WideningOfEveryTableCopiesColoursAndMakesThemOpaque) {
-    std::mt19937 random(10);
+TEST(DrawKernelsTest, OpaqueCopyAndWideningOfEveryTableSetOnlyTheAlpha) {
+    std::mt19937 random(9);
     for (const DrawKernels* table : kernels::AvailableKernels()) {
-        for (std::size_t n = 0; n <= 70; ++n) {
-            const std::vector<std::uint8_t> source = RandomBytes(3 * n, random);
-            std::vector<std::uint8_t> row = RandomBytes(2 * kGuard + 4 * n, random);
-            const std::vector<std::uint8_t> before = row;
-            table->widen24To32(row.data() + kGuard, source.data(), static_cast<std::uint32_t>(n));
-            for (std::size_t i = 0; i < n; ++i)
-                ASSERT_EQ(Load(row.data() + kGuard + 4 * i, 4),
-                          Load(source.data() + 3 * i, 3) | 0xFF000000u)
-                    << table->name << " n " << n << " pixel " << i;
-            ASSERT_TRUE(GuardsIntact(row, before, kGuard, 4 * n)) << table->name << " n " << n;
+        for (const std::size_t sourceBytes : {4u, 3u}) {
+            const auto kernel = sourceBytes == 4 ? table->opaque32Row : table->widen24To32;
+            for (std::size_t n = 0; n <= 100; ++n) {
+                const std::vector<std::uint8_t> source = RandomBytes(sourceBytes * n, random);
+                std::vector<std::uint8_t> row = RandomBytes(2 * kGuard + 4 * n, random);
+                const std::vector<std::uint8_t> before = row;
+                kernel(row.data() + kGuard, source.data(), static_cast<std::uint32_t>(n));
+                for (std::size_t i = 0; i < n; ++i)
+                    ASSERT_EQ(Load(row.data() + kGuard + 4 * i, 4),
+                              Load(source.data() + sourceBytes * i, sourceBytes) | 0xFF000000u)
+                        << table->name << " bytes " << sourceBytes << " n " << n << " pixel " << i;
+                ASSERT_TRUE(GuardsIntact(row, before, kGuard, 4 * n))
+                    << table->name << " bytes " << sourceBytes << " n " << n;
+            }
         }
     }
 }
