@@ -291,7 +291,8 @@ int LoadImageFile(const std::string& path, CDibImage& image, std::string* commen
 
 ImageLoadResult LoadImageFileDetailed(const std::string& path, CDibImage& image,
                                       std::string* commentOut, std::uint64_t maxPixels) {
-    return LoadFile(path, image, commentOut, {.maxPixels = maxPixels});
+    return LoadFile(path, image, commentOut,
+                    {.maxPixels = maxPixels, .fit = {}, .fullSize = nullptr});
 }
 
 int LoadImageFileWithin(const std::string& path, CDibImage& image, std::uint64_t maxPixels) {
@@ -305,7 +306,8 @@ ImageLoadResult LoadImageBytes(std::span<const std::uint8_t> bytes, CDibImage& i
     }
     CDataStream stream;
     stream.OpenMemory(bytes);
-    return LoadFromStream(stream, image, commentOut, {.maxPixels = maxPixels});
+    return LoadFromStream(stream, image, commentOut,
+                          {.maxPixels = maxPixels, .fit = {}, .fullSize = nullptr});
 }
 
 int LoadImageFileToFit(const std::string& path, CDibImage& image, ImageSize fit,
@@ -313,7 +315,9 @@ int LoadImageFileToFit(const std::string& path, CDibImage& image, ImageSize fit,
     if (fullSize != nullptr) {
         *fullSize = {};
     }
-    const int code = LoadFile(path, image, nullptr, {.fit = fit, .fullSize = fullSize}).code;
+    const int code = LoadFile(path, image, nullptr,
+                              {.maxPixels = kMaxPicturePixels, .fit = fit, .fullSize = fullSize})
+                         .code;
     if (code != kLoadOk || fit.width == 0 || fit.height == 0 || image.width == 0 ||
         image.height == 0) {
         return code;
