@@ -100,9 +100,6 @@ bool CKelvandorApp::InitInstance(const std::vector<std::string>& arguments) {
     m_frame->repaint();
     m_frame->SetModeratorWindowToggle([this] { ToggleModeratorWindow(); },
                                       [this] { return m_moderator && m_moderator->isVisible(); });
-    if (openModerator) {
-        ToggleModeratorWindow();
-    }
 
     m_signals = std::make_unique<CTerminationSignals>([this] { RequestClose(); });
     // The zoom is posted: it happens once the event loop runs, after start-up.
@@ -110,6 +107,11 @@ bool CKelvandorApp::InitInstance(const std::vector<std::string>& arguments) {
         if (action.kind == CommandLineAction::Kind::ToggleZoom) {
             m_frame->PostCommand(static_cast<std::uint32_t>(FrameCommandId::FullScreen));
         }
+    }
+    if (openModerator) {
+        // After the zooms of "-z": the game goes full screen for the quiz master's screen
+        // only when it is not already.
+        m_frame->PostCommand(static_cast<std::uint32_t>(FrameCommandId::ModeratorWindow));
     }
     StartControlServer();
     return true;

@@ -114,6 +114,7 @@ CModeratorWindow::CModeratorWindow(CViewWindow& view, QWidget& keyWindow)
     answers_->setIconSize(QSize(kThumbnailHeight * 2, kThumbnailHeight));
     answers_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     answers_->verticalHeader()->setDefaultSectionSize(kThumbnailHeight + 8);
+    answers_->verticalHeader()->hide();  // the answers carry their number themselves
     QFont tableFont = answers_->font();
     tableFont.setPointSize(18);
     answers_->setFont(tableFont);

@@ -6,6 +6,7 @@
 #include "base/TextCodec.h"
 #include "puzzles/LoadPuzzle.h"
 #include "puzzles/Selection.h"
+#include "show/RoundLog.h"
 
 namespace kelvandor {
 namespace {
@@ -15,7 +16,7 @@ std::string Phase(const GameState& state) {
     if (state.Started == 0) {
         for (std::uint32_t p = 0; p < 2; ++p) {
             if (state.Latched[p] != 0) {
-                return std::string(PlayerName(p)) + " hat gedr\xC3\xBC" "ckt";
+                return PlayerName(p) + " hat gedr\xC3\xBC" "ckt";
             }
         }
         return "Bereit f\xC3\xBCr das n\xC3\xA4" "chste R\xC3\xA4tsel (F5)";
@@ -34,8 +35,8 @@ std::string Phase(const GameState& state) {
         }
     }
     if (state.SelectCountdown != 0) {
-        return "Richtig \xE2\x80\x93 gleich ist " +
-               std::string(PlayerName(state.ActivePlayer ^ 1u)) + " am Zug";
+        return "Richtig \xE2\x80\x93 gleich ist " + PlayerName(state.ActivePlayer ^ 1u) +
+               " am Zug";
     }
     if (state.ActivePlayer == kNobody) {
         return "Niemand am Zug";
@@ -76,15 +77,8 @@ std::string Status(const GameState& state, std::int32_t i) {
 
 }  // namespace
 
-const char* PlayerName(std::uint32_t player) {
-    switch (player) {
-        case 0:
-            return "Spieler links";
-        case 1:
-            return "Spieler rechts";
-        default:
-            return "niemand";
-    }
+std::string PlayerName(std::uint32_t player) {
+    return player < 2 ? std::string("Spieler ") + PlayerSide(player) : "niemand";
 }
 
 ModeratorModel BuildModeratorModel(const GameState& state, std::uint32_t now) {

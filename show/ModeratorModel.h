@@ -46,7 +46,7 @@ struct ModeratorModel {
 ModeratorModel BuildModeratorModel(const GameState& state, std::uint32_t now);
 
 // "Spieler links", "Spieler rechts" or "niemand".
-const char* PlayerName(std::uint32_t player);
+std::string PlayerName(std::uint32_t player);
 
 // Looks up the puzzle the next F5 would start below `root` after `gameNumber`, with the same
 // ten-try step the game uses, on a copy of the number and without pictures.

@@ -9,18 +9,11 @@ namespace {
 
 constexpr const char* kLineEnd = "\r\n";
 
-const char* PlayerText(std::uint32_t player) {
-    switch (player) {
-        case 0:
-            return "links";
-        case 1:
-            return "rechts";
-        default:
-            return "";
-    }
-}
-
 }  // namespace
+
+const char* PlayerSide(std::uint32_t player) {
+    return player == 0 ? "links" : player == 1 ? "rechts" : "";
+}
 
 std::string RoundLogHeader() {
     return std::string("Zeit,Spiel,Frage,Ausgang,Spieler,Sterne links,Sterne rechts,Dauer (s)") +
@@ -74,7 +67,7 @@ std::string RoundLogLine(const RoundRecord& round, std::time_t endedAt) {
     line += ',';
     line += RoundEndingText(round.Ending);
     line += ',';
-    line += PlayerText(round.Player);
+    line += PlayerSide(round.Player);
     line += ',' + std::to_string(round.Stars[0]) + ',' + std::to_string(round.Stars[1]) + ',' +
             std::to_string(seconds) + kLineEnd;
     return line;

@@ -20,6 +20,9 @@ std::string CsvField(std::string_view text);
 // "abgebrochen".
 const char* RoundEndingText(RoundEnding ending);
 
+// The side of player 0 or 1, "links" or "rechts"; "" for nobody.
+const char* PlayerSide(std::uint32_t player);
+
 // The line of `round`, which ended at local time `endedAt`, ending in CRLF.
 std::string RoundLogLine(const RoundRecord& round, std::time_t endedAt);
 

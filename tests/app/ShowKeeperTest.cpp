@@ -164,8 +164,8 @@ TEST_F(ShowKeeperTest, ModeratorWindowFollowsTheGameAndChangesNothing) {
     test::CDialogAnswerer answerer;
     CKelvandorApp app;
     ASSERT_TRUE(app.InitInstance({"-m"}));
+    ASSERT_TRUE(test::ProcessEventsUntil([&] { return app.ModeratorWindow() != nullptr; }));
     CModeratorWindow* moderator = app.ModeratorWindow();
-    ASSERT_NE(moderator, nullptr);
     EXPECT_TRUE(moderator->isVisible());
     EXPECT_EQ(moderator->windowTitle(), QStringLiteral("Moderator - Kelvandor"));
     QAction* item = app.MainFrame()->Action(static_cast<std::uint32_t>(FrameCommandId::ModeratorWindow));
