@@ -16,8 +16,13 @@ std::vector<CommandLineAction> ParseCommandLine(const std::vector<std::string>& 
             actions.push_back({CommandLineAction::Kind::PuzzlePath, argument});
             continue;
         }
-        if (argument.size() >= 2 && (argument[1] == 'z' || argument[1] == 'Z')) {
+        const char letter = argument.size() >= 2 ? argument[1] : 0;
+        if (letter == 'z' || letter == 'Z') {
             actions.push_back({CommandLineAction::Kind::ToggleZoom, {}});
+        } else if (letter == 'm' || letter == 'M') {
+            actions.push_back({CommandLineAction::Kind::ModeratorWindow, {}});
+        } else if (letter == 'r' || letter == 'R') {
+            actions.push_back({CommandLineAction::Kind::RestoreShow, {}});
         }
         // Any other option is ignored, so that options of newer versions do no harm.
     }
@@ -37,11 +42,13 @@ std::optional<InfoRequest> FindInfoRequest(const std::vector<std::string>& argum
 }
 
 std::string UsageText() {
-    return "Aufruf: kelvandor [-z] [RÄTSELPFAD]\n"
+    return "Aufruf: kelvandor [-z] [-m] [-r] [RÄTSELPFAD]\n"
            "\n"
            "Kelvandor, das Quizspiel für zwei Spieler auf der großen Leinwand.\n"
            "\n"
            "  -z            im Vollbild starten (F10 schaltet um)\n"
+           "  -m            das Moderatorfenster öffnen\n"
+           "  -r            eine nicht beendete Show ohne Rückfrage fortsetzen\n"
            "  RÄTSELPFAD    Ordner mit den Rätseln (Game001, Game002, ...); er wird\n"
            "                für den nächsten Start gemerkt\n"
            "  --help        diese Hilfe zeigen\n"

@@ -12,6 +12,8 @@ struct CommandLineAction {
     enum class Kind {
         ToggleZoom,  // "-z" (any case, further letters allowed): full-screen zoom on or off
         PuzzlePath,  // any argument that is not an option: the puzzle root for this run
+        ModeratorWindow,  // "-m": the quiz master's window opens at start
+        RestoreShow,      // "-r": a show that did not end is taken over without asking
     };
     Kind kind = Kind::ToggleZoom;
     std::string path;  // the argument's bytes, unchanged, for PuzzlePath
@@ -23,7 +25,8 @@ struct CommandLineAction {
 // (and, where slashStartsOption is set, with "/") is an option: a "z" or "Z" as its second
 // character toggles the zoom, every other option is ignored. On POSIX systems "/" starts
 // absolute paths, so callers there pass slashStartsOption = false. The path is not trimmed
-// here; the game view applies its own separator rule when it takes the path. Empty
+// here; the game view applies its own separator rule when it takes the path. "-m" and "-r"
+// (any case) open the quiz master's window and restore an unfinished show. Empty
 // arguments are skipped: they name no folder and would replace the stored one.
 std::vector<CommandLineAction> ParseCommandLine(const std::vector<std::string>& arguments,
                                                 bool slashStartsOption);

@@ -15,6 +15,9 @@ enum class FrameCommandId : std::uint32_t {
     ViewToolbar = 59392,    // "&Symbolleiste"
     ViewStatusBar = 59393,  // "S&tatusleiste"
     Exit = 57665,           // "&Beenden"
+    // The quiz master's window, "&Moderatorfenster"; our own number, clear of the ranges
+    // the game and the frame use.
+    ModeratorWindow = 34100,
 
     // Application.
     About = 57664,           // "Inf&o über Kelvandor..."

@@ -18,6 +18,8 @@
 #include "app/ControlServer.h"
 #include "app/FrameCommandIds.h"
 #include "app/MainFrame.h"
+#include "app/ModeratorWindow.h"
+#include "app/ShowKeeper.h"
 #include "app/StatusPanes.h"
 #include "app/TerminationSignals.h"
 #include "app/ToolbarIcons.h"
@@ -30,10 +32,16 @@ namespace kelvandor {
 CKelvandorApp::CKelvandorApp() = default;
 
 CKelvandorApp::~CKelvandorApp() {
+    m_moderator.reset();
     m_control.reset();
     m_signals.reset();
     if (m_qtTranslation) {
         QCoreApplication::removeTranslator(m_qtTranslation.get());
+    }
+    if (m_show) {
+        // A normal end: the journal loses its running mark while the view still stands.
+        m_show->Finish();
+        m_show.reset();
     }
     if (m_frame) {
         // The frame's settings are put down first; the view's follow when it goes, and the
@@ -109,11 +117,22 @@ bool CKelvandorApp::InitInstance(const std::vector<std::string>& arguments) {
         ParseCommandLine(arguments, PlatformSlashStartsOption());
     // A puzzle root from the command line is taken before the view starts, so that a first
     // run that names one on the command line is not asked for one as well.
+    CShowKeeper::StartOptions show;
+    bool openModerator = false;
     for (const CommandLineAction& action : actions) {
         if (action.kind == CommandLineAction::Kind::PuzzlePath) {
             m_view->TakeCommandLinePath(action.path);
+            show.keepRootFromCommandLine = true;
+        } else if (action.kind == CommandLineAction::Kind::RestoreShow) {
+            show.restoreWithoutAsking = true;
+        } else if (action.kind == CommandLineAction::Kind::ModeratorWindow) {
+            openModerator = true;
         }
     }
+    // A show that did not end is taken over before the view starts, so that its puzzle root
+    // counts as known.
+    m_show = std::make_unique<CShowKeeper>(*m_frame, *m_view, DefaultShowPaths());
+    m_show->Start(show);
     m_view->Create();
 
     if (m_frame->RestorePlacement()) {
@@ -122,6 +141,8 @@ bool CKelvandorApp::InitInstance(const std::vector<std::string>& arguments) {
         m_frame->show();
     }
     m_frame->repaint();
+    m_frame->SetModeratorWindowToggle([this] { ToggleModeratorWindow(); },
+                                      [this] { return m_moderator && m_moderator->isVisible(); });
 
     m_signals = std::make_unique<CTerminationSignals>([this] { RequestClose(); });
     // The zoom is posted: it happens once the event loop runs, after start-up.
@@ -130,8 +151,30 @@ bool CKelvandorApp::InitInstance(const std::vector<std::string>& arguments) {
             m_frame->PostCommand(static_cast<std::uint32_t>(FrameCommandId::FullScreen));
         }
     }
+    if (openModerator) {
+        // After the zooms of "-z": the game goes full screen for the quiz master's screen
+        // only when it is not already.
+        m_frame->PostCommand(static_cast<std::uint32_t>(FrameCommandId::ModeratorWindow));
+    }
     StartControlServer();
     return true;
+}
+
+void CKelvandorApp::ToggleModeratorWindow() {
+    if (m_moderator && m_moderator->isVisible()) {
+        m_moderator->hide();
+        return;
+    }
+    if (!m_moderator) {
+        m_moderator = std::make_unique<CModeratorWindow>(*m_view, *m_frame);
+        // Closing the game window ends the program even while this window is open.
+        m_moderator->setAttribute(Qt::WA_QuitOnClose, false);
+    }
+    if (m_moderator->PlaceBeside(*m_frame) && m_frame->ZoomMode() == 0) {
+        // With a screen of its own for the quiz master, the game takes all of its screen.
+        m_frame->ExecuteCommand(static_cast<std::uint32_t>(FrameCommandId::FullScreen));
+    }
+    m_moderator->show();
 }
 
 void CKelvandorApp::InstallQtTranslation() {

@@ -18,6 +18,8 @@ namespace kelvandor {
 
 class CControlServer;
 class CMainFrame;
+class CModeratorWindow;
+class CShowKeeper;
 class CTerminationSignals;
 class CViewWindow;
 
@@ -41,6 +43,13 @@ public:
     // The control socket's server; nullptr when another instance serves the user's socket
     // (or it could not be made).
     CControlServer* ControlServer() const { return m_control.get(); }
+    // The show's journal and log.
+    CShowKeeper* ShowKeeper() const { return m_show.get(); }
+    // The quiz master's window; nullptr until it was first opened.
+    CModeratorWindow* ModeratorWindow() const { return m_moderator.get(); }
+    // Opens the quiz master's window (on another screen when there is one, the game then
+    // going full screen on its own) or closes it.
+    void ToggleModeratorWindow();
 
     // The settings home of every value the program keeps: organisation "XQ", application
     // "Kelvandor". Set on the QApplication by InitInstance. A settings file there that could
@@ -65,6 +74,8 @@ private:
     CKelvandorDoc m_document;
     std::unique_ptr<CTerminationSignals> m_signals;
     std::unique_ptr<CControlServer> m_control;
+    std::unique_ptr<CShowKeeper> m_show;
+    std::unique_ptr<CModeratorWindow> m_moderator;
     std::unique_ptr<QTranslator> m_qtTranslation;
 };
 

@@ -239,6 +239,7 @@ bool CMainFrame::IsFrameCommand(std::uint32_t id) const {
         case FrameCommandId::About:
         case FrameCommandId::KeyHelp:
         case FrameCommandId::FileFormatHelp:
+        case FrameCommandId::ModeratorWindow:
             return true;
         default:
             return false;
@@ -274,12 +275,24 @@ void CMainFrame::ExecuteCommand(std::uint32_t id) {
         case FrameCommandId::FileFormatHelp:
             ShowFileFormatHelp(this);
             break;
+        case FrameCommandId::ModeratorWindow:
+            if (m_toggleModerator) {
+                m_toggleModerator();
+            }
+            break;
         default:
             if (m_commands != nullptr && m_commands->HandlesCommand(id)) {
                 m_commands->RunCommand(id);
             }
             break;
     }
+    UpdateCommandStates();
+}
+
+void CMainFrame::SetModeratorWindowToggle(std::function<void()> toggle,
+                                          std::function<bool()> shown) {
+    m_toggleModerator = std::move(toggle);
+    m_moderatorShown = std::move(shown);
     UpdateCommandStates();
 }
 
@@ -304,6 +317,10 @@ void CMainFrame::UpdateCommandStates() {
                 break;
             case FrameCommandId::ViewStatusBar:
                 checked = statusBar()->isVisibleTo(this);
+                break;
+            case FrameCommandId::ModeratorWindow:
+                enabled = static_cast<bool>(m_toggleModerator);
+                checked = m_moderatorShown && m_moderatorShown();
                 break;
             default:
                 if (!IsFrameCommand(id) && m_commands != nullptr &&

@@ -4,6 +4,7 @@
 // The game itself lives in the view; the frame only routes commands to it.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -50,6 +51,10 @@ public:
 
     // Brings every action's enabled and checked state up to date with the rules.
     void UpdateCommandStates();
+
+    // The quiz master's window behind "&Moderatorfenster": `toggle` opens or closes it,
+    // `shown` says whether it is open (the check mark).
+    void SetModeratorWindowToggle(std::function<void()> toggle, std::function<bool()> shown);
 
     // Adds a pane to the status bar, left of the lock-key indicators; the frame owns it.
     void AddStatusPane(QWidget* pane);
@@ -99,6 +104,8 @@ private:
     bool IsFrameCommand(std::uint32_t id) const;
 
     IGameCommands* m_commands = nullptr;
+    std::function<void()> m_toggleModerator;
+    std::function<bool()> m_moderatorShown;
     std::map<std::uint32_t, QAction*> m_actions;
     QToolBar* m_toolBar = nullptr;
     QLabel* m_messagePane = nullptr;

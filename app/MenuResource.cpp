@@ -85,6 +85,9 @@ const std::array kCommands = {
                     "Blendet die Symbolleiste ein oder aus.\nSymbolleiste ein/aus"},
     CommandResource{Id(FrameCommandId::ViewStatusBar), "S&tatusleiste", "", true,
                     "Blendet die Statusleiste ein oder aus.\nStatusleiste ein/aus"},
+    CommandResource{Id(FrameCommandId::ModeratorWindow), "&Moderatorfenster", "", true,
+                    "Zeigt dem Quizmaster Antworten, Spielstand und das nächste Rätsel in einem "
+                    "eigenen Fenster.\nModeratorfenster"},
     CommandResource{Id(CommandId::SmallStars), nullptr, "", false,
                     "Zeigt kleine Sterne an.\nKleine Sterne"},
     CommandResource{Id(CommandId::MediumStars), nullptr, "", false,
@@ -143,6 +146,7 @@ constexpr std::array kViewMenu = {
     Id(FrameCommandId::StayOnTop),
     Id(FrameCommandId::ViewToolbar),
     Id(FrameCommandId::ViewStatusBar),
+    Id(FrameCommandId::ModeratorWindow),
     0u,
     Id(CommandId::SmallStars),
     Id(CommandId::MediumStars),

@@ -49,6 +49,26 @@ inline constexpr std::uint8_t kPanelLatched = 1;
 inline constexpr std::uint8_t kPanelLeftActive = 3;
 inline constexpr std::uint8_t kPanelRightActive = 4;
 
+// How a round ended, noted for the show's own records (the journal, the log, the quiz
+// master's window); the rules never read it.
+enum class RoundEnding : std::uint8_t {
+    Solved,    // the last answer placed correctly
+    Wrong,     // a wrong placement judged
+    TimedOut,  // the turn clock ran out (also when it judged a wrong placement)
+    Aborted,   // "Text aufdecken" before the round had an outcome
+};
+
+struct RoundRecord {
+    RoundEnding Ending = RoundEnding::Solved;
+    std::uint32_t Player = kNobody;  // judged, out of time, or holding the turn when aborted
+    std::int32_t GameNumber = 0;
+    bool Formula = false;                 // a generated formula puzzle, not a folder
+    std::string Question;                 // Windows-1252
+    std::array<std::uint8_t, 2> Stars{};  // after the round's automatic star
+    std::uint32_t StartTick = 0;
+    std::uint32_t EndTick = 0;
+};
+
 struct GameState {
     std::int32_t ElementCount() const { return Puzzle.ElementCount; }
 
@@ -68,6 +88,13 @@ struct GameState {
     std::uint32_t NextSelection = 0;
     std::uint32_t WrongSoundDelay = 0;
     std::int32_t GameNumber = 0;
+
+    // The show's record of rounds: when the current round started, whether it plays
+    // formulas, how many rounds have ended and how the last one did.
+    std::uint32_t RoundStartTick = 0;
+    bool RoundIsFormula = false;
+    std::uint32_t RoundsEnded = 0;
+    RoundRecord LastRound;
 
     // The current puzzle: QuestionText, ElementCount, AnswerTexts, SolutionTexts,
     // PictureNames, ElementPictures, HasElementPictures, PictureAspect.

@@ -352,7 +352,7 @@ void CKelvandorView::StartNextPuzzle() {
     const bool anyPicture = std::any_of(pictures.begin(), pictures.end(),
                                         [](const std::string& path) { return !path.empty(); });
     if (!anyPicture || !loadPicture_) {
-        DealNextPuzzle();
+        DealNextPuzzle(outcome == SelectionOutcome::FormulasGenerated);
         return;
     }
     // The pictures load on worker threads, each reduced to what the screen can show of it.
@@ -376,14 +376,15 @@ void CKelvandorView::OnPicturesLoaded() {
     pictureBatch_->Wait();
     TakePuzzlePictures(nextPuzzle_, pictureBatch_->Pictures());
     pictureBatch_.reset();
-    DealNextPuzzle();
+    DealNextPuzzle(false);  // generated puzzles have no pictures to wait for
 }
 
-void CKelvandorView::DealNextPuzzle() {
+void CKelvandorView::DealNextPuzzle(bool formula) {
     std::swap(state_.Puzzle, nextPuzzle_);
     nextPuzzle_ = PuzzleContent();  // the previous puzzle's pictures go now
     state_.Puzzle.ElementCount = std::clamp(state_.Puzzle.ElementCount, 0, kMaxElements);
 
+    state_.RoundIsFormula = formula;
     DealBoard(host_.TickCount());
     state_.MovingCount = static_cast<std::uint32_t>(ElementCount());
     MarkDirty(kAllDirty);
@@ -400,6 +401,7 @@ void CKelvandorView::DealNextPuzzle() {
     PassTurn();
     state_.TurnStartTick = host_.TickCount();
     state_.StartingPlayer = state_.ActivePlayer;
+    state_.RoundStartTick = state_.TurnStartTick;
     state_.CountdownDigit = 0;
     state_.PhaseCountdown = 0;
     state_.WrongSoundDelay = 0;
@@ -474,6 +476,7 @@ void CKelvandorView::ArrangeBoard(std::span<const ArrangedElement> elements,
     state_.SelectCountdown = 0;
     state_.Latched = {0, 0};
     state_.TurnStartTick = now;
+    state_.RoundStartTick = now;
     MarkDirty(kAllDirty);
     if (renderer_.ComputeLayout() || answersChanged) {
         renderer_.RenderTiles();
@@ -485,6 +488,46 @@ void CKelvandorView::RevealSolution() {
         return;
     }
     state_.PhaseCountdown = kSolvedCountdownTicks;
+    NoteRoundEnd(RoundEnding::Solved, state_.ActivePlayer);
+}
+
+RoundRecord CKelvandorView::RecordRound(RoundEnding ending, std::uint32_t player,
+                                        std::uint32_t now) const {
+    return {ending,
+            player,
+            state_.GameNumber,
+            state_.RoundIsFormula,
+            state_.Puzzle.QuestionText,
+            state_.Stars,
+            state_.RoundStartTick,
+            now};
+}
+
+void CKelvandorView::NoteRoundEnd(RoundEnding ending, std::uint32_t player) {
+    state_.LastRound = RecordRound(ending, player, host_.TickCount());
+    ++state_.RoundsEnded;
+}
+
+ShowStanding CKelvandorView::Standing() const {
+    return {state_.Stars, state_.GameNumber, state_.ActivePlayer, state_.StartingPlayer,
+            state_.PuzzlePath};
+}
+
+bool CKelvandorView::RestoreStanding(const ShowStanding& standing) {
+    if (state_.Started != 0 && state_.PhaseCountdown != 1) {
+        return false;
+    }
+    ClearBoard();
+    state_.Stars = standing.Stars;
+    state_.GameNumber = standing.GameNumber;
+    state_.ActivePlayer = standing.ActivePlayer < 2 ? standing.ActivePlayer : kNobody;
+    state_.StartingPlayer = standing.StartingPlayer < 2 ? standing.StartingPlayer : 0;
+    if (!standing.PuzzlePath.empty()) {
+        state_.PuzzlePath = standing.PuzzlePath;
+        TrimPathSeparator(state_.PuzzlePath);
+    }
+    renderer_.MarkDirty(kAllDirty);
+    return true;
 }
 
 void CKelvandorView::ResetPanelsForNextRound() {
@@ -530,6 +573,10 @@ void CKelvandorView::DealBoard(std::uint32_t now) {
 void CKelvandorView::ClearBoard() {
     if (state_.PhaseCountdown > 1) {
         return;
+    }
+    if (RoundInPlay()) {
+        // The round is cleared away before it had an outcome.
+        NoteRoundEnd(RoundEnding::Aborted, state_.ActivePlayer);
     }
     MarkDirty(kAllDirty);
     state_.PhaseCountdown = 0;

@@ -48,6 +48,18 @@ struct ArrangedElement {
     std::string solution;
 };
 
+// What a show carries from one run of the program to the next: the stars, the last puzzle
+// number tried, the active and the starting player and the puzzle root.
+struct ShowStanding {
+    std::array<std::uint8_t, 2> Stars{};
+    std::int32_t GameNumber = 0;
+    std::uint32_t ActivePlayer = kNobody;
+    std::uint32_t StartingPlayer = 0;
+    std::string PuzzlePath;
+
+    friend bool operator==(const ShowStanding&, const ShowStanding&) = default;
+};
+
 class CKelvandorView {
 public:
     // Gives every field its default, reads the settings from `settings` (kept for saving them
@@ -159,6 +171,19 @@ public:
     // unless a round is being played.
     void RevealSolution();
 
+    // --- The show ---
+    // Whether a round is being played: started and without an outcome yet.
+    bool RoundInPlay() const { return state_.Started != 0 && state_.PhaseCountdown == 0; }
+    // The record of the current round as if it ended now with `ending`, `player` judged.
+    RoundRecord RecordRound(RoundEnding ending, std::uint32_t player, std::uint32_t now) const;
+    // The standing of the show as it is now.
+    ShowStanding Standing() const;
+    // Takes a standing over with an empty board, ready for the next puzzle: the stars as
+    // they were (even above the current star limit), the number the next puzzle counts on
+    // from, the players, and the root unless it is empty. Refused (returns false) while a
+    // round runs or the solution is being laid out.
+    bool RestoreStanding(const ShowStanding& standing);
+
     // --- Reading ---
     std::int32_t ElementCount() const { return state_.ElementCount(); }
     // The game state (the fields the game is described with). Valid for the view's lifetime.
@@ -186,7 +211,8 @@ private:
     // The box the largest answer picture of the next puzzle can be shown in on this screen.
     ImageSize LargestPicture() const;
     // The next puzzle (in nextPuzzle_) becomes the board: the deal and the start of the turn.
-    void DealNextPuzzle();
+    // `formula`: the puzzle was generated, not read from a folder (the round log says so).
+    void DealNextPuzzle(bool formula);
     void ResetElementArrays();
     void ResetPanelsForNextRound();
     void SetPanelsForActivePlayer();
@@ -199,6 +225,7 @@ private:
     void MoveAcrossColumns(std::uint32_t selected, std::uint8_t toColumn, std::uint32_t now);
     void MoveWithinColumn(std::uint32_t selected, std::int32_t slotDelta, std::uint32_t now);
     bool LeftColumnInOrder() const;
+    void NoteRoundEnd(RoundEnding ending, std::uint32_t player);
     void ApplyStarSize(std::uint32_t size);
     void MarkDirty(std::uint32_t bits) { renderer_.MarkDirty(bits); }
     void Play(const char* sound) { host_.PlaySound(sound); }
@@ -214,6 +241,7 @@ private:
     GameRandom random_;
     bool tickRunning_ = false;
     bool loadHoldsMoveQueueLock_ = false;
+    bool judgingTimeOut_ = false;
 };
 
 }  // namespace kelvandor

@@ -203,6 +203,8 @@ void CKelvandorView::JudgePlayer(std::uint32_t player) {
                 }
                 state_.PhaseCountdown = kFailureCountdownTicks;
                 state_.WrongSoundDelay = kWrongSoundDelayTicks;
+                NoteRoundEnd(judgingTimeOut_ ? RoundEnding::TimedOut : RoundEnding::Wrong,
+                             state_.ActivePlayer);
             } else {
                 state_.ElementState[selected] = kStatePlaced;
                 std::array<std::uint8_t, kMaxElements> pool{};
@@ -214,6 +216,7 @@ void CKelvandorView::JudgePlayer(std::uint32_t player) {
                 }
                 if (poolCount == 0) {
                     state_.PhaseCountdown = kSolvedCountdownTicks;
+                    NoteRoundEnd(RoundEnding::Solved, state_.ActivePlayer);
                 } else {
                     std::sort(pool.begin(), pool.begin() + poolCount,
                               [this](std::uint8_t a, std::uint8_t b) {
@@ -238,7 +241,9 @@ void CKelvandorView::TimeOut() {
         if (state_.ElementState[i] == kStateSelected && state_.ElementColumn[i] == kLeftColumn) {
             // The answer already stands in the ordered column: judge it as if the active
             // player had pressed his button.
+            judgingTimeOut_ = true;
             JudgePlayer(state_.ActivePlayer);
+            judgingTimeOut_ = false;
             if (state_.Latched[0] != 0 || state_.Latched[1] != 0) {
                 return;
             }
@@ -258,6 +263,7 @@ void CKelvandorView::TimeOut() {
     state_.PanelColour = {kPanelLatched, kPanelLatched};
     MarkDirty(kAllDirty);
     state_.PhaseCountdown = kFailureCountdownTicks;
+    NoteRoundEnd(RoundEnding::TimedOut, state_.ActivePlayer);
     Play("WRONG");
 }
 

@@ -10,6 +10,7 @@ packages=(
   libsdl2-dev
   libpng-dev libjpeg62-turbo-dev zlib1g-dev libtiff-dev libwebp-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  nlohmann-json3-dev
   libfreetype-dev fonts-dejavu-core
   xvfb xauth
   imagemagick

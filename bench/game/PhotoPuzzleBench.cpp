@@ -162,10 +162,7 @@ void BM_F5TwelvePhotosWhole(benchmark::State& state) {
     double kept = 0;
     for (auto _ : state) {
         PuzzleContent content;
-        if (!LoadPuzzle(Puzzle().root.string(), 1, content,
-                        [](const std::string& path, CDibImage& image) {
-                            return LoadImageFile(path, image);
-                        }) ||
+        if (!LoadPuzzle(Puzzle().root.string(), 1, content, LoadImageFileWithin) ||
             !content.HasElementPictures) {
             state.SkipWithError("the puzzle did not load with its photos");
         }

@@ -66,6 +66,10 @@ int main(int argc, char** argv) {
     // the user's running game, nor each other across test processes.
     const QTemporaryDir runtime;
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    // Nor do they touch the user's show journal and log.
+    const QTemporaryDir showHome;
+    qputenv("XDG_STATE_HOME", QFile::encodeName(showHome.path() + QStringLiteral("/state")));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(showHome.path() + QStringLiteral("/data")));
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -17,6 +17,12 @@ TEST(CommandLineTest, ZoomOptionsInAnyCaseAndWithMoreLettersToggleZoom) {
               (std::vector<CommandLineAction>{kZoom, kZoom, kZoom}));
 }
 
+TEST(CommandLineTest, ShowDayOptionsOpenTheModeratorWindowAndRestore) {
+    EXPECT_EQ(ParseCommandLine({"-m", "/quiz", "-R"}, false),
+              (std::vector<CommandLineAction>{{Kind::ModeratorWindow, {}}, Path("/quiz"),
+                                              {Kind::RestoreShow, {}}}));
+}
+
 TEST(CommandLineTest, HelpAndVersionAreFoundAnywhereAndTheFirstWins) {
     EXPECT_EQ(FindInfoRequest({"-z", "/quiz", "--help"}), InfoRequest::Help);
     EXPECT_EQ(FindInfoRequest({"--version", "--help"}), InfoRequest::Version);
