@@ -16,10 +16,13 @@ std::string Phase(const GameState& state) {
     if (state.Started == 0) {
         for (std::uint32_t p = 0; p < 2; ++p) {
             if (state.Latched[p] != 0) {
-                return PlayerName(p) + " hat gedr\xC3\xBC" "ckt";
+                return PlayerName(p) +
+                       " hat gedr\xC3\xBC"
+                       "ckt";
             }
         }
-        return "Bereit f\xC3\xBCr das n\xC3\xA4" "chste R\xC3\xA4tsel (F5)";
+        return "Bereit f\xC3\xBCr das n\xC3\xA4"
+               "chste R\xC3\xA4tsel (F5)";
     }
     if (state.PhaseCountdown == 1) {
         return "Runde vorbei";
@@ -35,8 +38,7 @@ std::string Phase(const GameState& state) {
         }
     }
     if (state.SelectCountdown != 0) {
-        return "Richtig \xE2\x80\x93 gleich ist " + PlayerName(state.ActivePlayer ^ 1u) +
-               " am Zug";
+        return "Richtig \xE2\x80\x93 gleich ist " + PlayerName(state.ActivePlayer ^ 1u) + " am Zug";
     }
     if (state.ActivePlayer == kNobody) {
         return "Niemand am Zug";
@@ -89,7 +91,9 @@ ModeratorModel BuildModeratorModel(const GameState& state, std::uint32_t now) {
     for (std::int32_t i = 0; i < std::min(state.ElementCount(), kMaxElements); ++i) {
         const auto index = static_cast<std::size_t>(i);
         ModeratorAnswer a;
-        a.answer = index < puzzle.AnswerTexts.Count() ? Windows1252ToUtf8(puzzle.AnswerTexts.Text(index)) : "";
+        a.answer = index < puzzle.AnswerTexts.Count()
+                       ? Windows1252ToUtf8(puzzle.AnswerTexts.Text(index))
+                       : "";
         a.solution = index < puzzle.SolutionTexts.Count()
                          ? Windows1252ToUtf8(puzzle.SolutionTexts.Text(index))
                          : "";
@@ -110,7 +114,9 @@ NextPuzzleInfo LookUpNextPuzzle(const std::string& root, std::int32_t gameNumber
                                 bool useFormulas) {
     std::int32_t number = gameNumber;  // the game's own number stays as it is
     PuzzleContent content;
-    const PictureLoader noPictures = [](const std::string&, CDibImage&) { return -1; };
+    const PictureLoader noPictures = [](const std::string&, CDibImage&, std::uint64_t) {
+        return -1;
+    };
     bool formula = false;
     const SelectionOutcome outcome = SelectNextPuzzle(
         number, useFormulas,
