@@ -73,6 +73,14 @@ TEST(TextFitTest, TheSmallestFontWrapsAnyTextAndCutsWhatTwoLinesCannotHold) {
     EXPECT_LE(TextWidth(FontTiny(), cut.second), width);
     EXPECT_EQ(cut.first.back(), 't') << "the first line ends with a whole word";
 
+    // A Game.txt line of 60000 characters: the second line keeps as much as fits, no less.
+    const std::string endless = "Anfang " + std::string(60000, 'x');
+    const FittedText endlessCut = WrapOnTwoLines(FontTiny(), endless, width);
+    ASSERT_TRUE(endlessCut.cut);
+    const std::string kept = endlessCut.second.substr(0, endlessCut.second.size() - 1);
+    EXPECT_LE(TextWidth(FontTiny(), endlessCut.second), width);
+    EXPECT_GT(TextWidth(FontTiny(), kept + "x\x85"), width) << "one more character would fit";
+
     const FittedTexts group =
         FitTexts(std::vector{sentence, std::string("kurz")}, Fonts(), width, 40);
     EXPECT_EQ(group.font, FontTiny());

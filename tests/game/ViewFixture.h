@@ -10,19 +10,24 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "game/HeadlessViewHost.h"
 #include "game/KelvandorView.h"
 #include "settings/SettingsStore.h"
 
 namespace kelvandor::test {
 
-// A fresh puzzle root below the test's temporary directory, removed afterwards.
+// A fresh puzzle root below the test's temporary directory, removed afterwards. The test's
+// name and the process keep it apart from other tests and from other runs of the suite (two
+// checkouts tested at once share the temporary directory).
 class CPuzzleFolder {
 public:
     CPuzzleFolder() {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         root_ = std::filesystem::path(::testing::TempDir()) /
-                (std::string("kelvandor-") + info->test_suite_name() + "-" + info->name());
+                (std::string("kelvandor-") + info->test_suite_name() + "-" + info->name() + "-" +
+                 std::to_string(getpid()));
         std::filesystem::remove_all(root_);
         std::filesystem::create_directories(root_);
     }

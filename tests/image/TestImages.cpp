@@ -8,6 +8,7 @@
 
 #include "image/DibImage.h"
 #include "image/ImageFile.h"
+#include "tests/support/TempFolder.h"
 
 namespace kelvandor::testimages {
 
@@ -124,9 +125,12 @@ void LoadMutations(const Bytes& original, std::uint32_t seed, int rounds) {
 }
 
 std::string WriteTempFile(const std::string& name, const Bytes& bytes) {
-    // Tests run in parallel processes: the test's own name keeps their files apart.
+    // Tests run in parallel processes, and two runs of the suite may share the temporary
+    // directory: a folder of the process's own, removed when it ends, and the test's name
+    // keep their files apart.
+    static const test::TempFolder folder;
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    const std::string path = ::testing::TempDir() + "kelvandor-image-" +
+    const std::string path = folder.Path() + "/" +
                              (test != nullptr ? std::string(test->name()) + "-" : "") + name;
     // Removing first instead of truncating: the file system flushes a truncated file to disk
     // on close, which makes thousands of rewrites slow.
