@@ -205,6 +205,7 @@ TEST(LoadPuzzleTest, PicturesTogetherStayWithinThePuzzleBudget) {
             return -4;  // too large, as the image library says
         }
         image.width = image.height = static_cast<std::uint32_t>(kSide);
+        image.bitsPerPixel = 24;  // a picture by its header only: nothing is allocated
         return 0;
     };
     PuzzleContent content;
@@ -221,7 +222,29 @@ TEST(LoadPuzzleTest, PicturesTogetherStayWithinThePuzzleBudget) {
     EXPECT_EQ(total, loaded * kSide * kSide);
     EXPECT_LE(total, kPuzzlePixelBudget);
     for (CDibImage& picture : content.ElementPictures) {
-        picture.width = picture.height = 0;  // nothing was allocated for them
+        picture.width = picture.height = picture.bitsPerPixel = 0;  // nothing was allocated
+    }
+}
+
+TEST(LoadPuzzleTest, PicturesLoadedElsewhereAreKeptWithinThePuzzleBudgetInSlotOrder) {
+    // The game loads a puzzle's pictures on worker threads and takes them afterwards: the
+    // budget holds there too, whatever the threads' order was.
+    constexpr std::uint32_t kSide = 6000;
+    PuzzleContent content;
+    LoadedPictures pictures;
+    for (LoadedPicture& picture : pictures) {
+        picture.code = 0;
+        picture.image.width = picture.image.height = kSide;  // by its header only
+        picture.image.bitsPerPixel = 24;
+        picture.fullSize = {kSide, kSide};
+    }
+    TakePuzzlePictures(content, pictures);
+    const std::uint64_t fitting = kPuzzlePixelBudget / (std::uint64_t{kSide} * kSide);
+    for (std::size_t i = 0; i < content.ElementPictures.size(); ++i) {
+        EXPECT_EQ(content.ElementPictures[i].IsEmpty(), i >= fitting) << "slot " << i;
+        content.ElementPictures[i].width = content.ElementPictures[i].height = 0;
+        content.ElementPictures[i].bitsPerPixel = 0;
+        pictures[i].image.width = pictures[i].image.height = pictures[i].image.bitsPerPixel = 0;
     }
 }
 
