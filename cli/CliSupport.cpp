@@ -82,22 +82,22 @@ ScannedArguments ScanArguments(std::string_view subcommand, int argc, char** arg
             scanned.positional.push_back(arg);
             continue;
         }
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* option = nullptr;
         for (const OptionSpec& candidate : known) {
             if (candidate.name == arg) {
-                spec = &candidate;
+                option = &candidate;
             }
         }
-        if (spec == nullptr) {
+        if (option == nullptr) {
             scanned.exitNow =
                 UsageError(std::string(subcommand) + ": unknown option " + std::string(arg));
             return scanned;
         }
-        if (spec->missingValue == nullptr) {
+        if (option->missingValue == nullptr) {
             scanned.options.emplace_back(arg, std::string_view());
         } else if (i + 1 >= argc) {
             scanned.exitNow = UsageError(std::string(subcommand) + ": " + std::string(arg) + " " +
-                                         spec->missingValue);
+                                         option->missingValue);
             return scanned;
         } else {
             scanned.options.emplace_back(arg, argv[++i]);
