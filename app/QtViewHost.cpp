@@ -3,6 +3,7 @@
 #include <QCursor>
 #include <QtGlobal>
 
+#include <chrono>
 #include <cstdio>
 #include <QDateTime>
 #include <QFile>
@@ -20,6 +21,18 @@
 #include "sound/PlaySound.h"
 
 namespace kelvandor {
+
+namespace {
+
+// The trace's clock: microseconds on the steady clock, which is the CLOCK_MONOTONIC that a
+// measuring script reads as well.
+long long TraceMicroseconds() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
 
 CQtViewHost::CQtViewHost(QWidget& window, GameDisplayWindow& display)
     : window_(window),
@@ -52,9 +65,10 @@ void CQtViewHost::StartTimer(std::uint32_t id, std::uint32_t periodMs) {
             view_->OnTimer(id);
             if (traceTicks_) {
                 // For measuring the shell from outside: when each tick ran, on the steady
-                // clock, and whether a round was on.
-                std::fprintf(stderr, "kelvandor-trace tick %u started %u\n", SteadyTickCount(),
-                             view_->State().Started);
+                // clock, whether a round was on and how many answers were moving.
+                std::fprintf(stderr, "kelvandor-trace tick %u started %u moving %u us %lld\n",
+                             SteadyTickCount(), view_->State().Started,
+                             view_->State().MovingCount, TraceMicroseconds());
             }
         }
     });
@@ -129,7 +143,18 @@ void CQtViewHost::PostCommand(CommandId id) {
 }
 
 void CQtViewHost::PostRemoteButton(std::uint32_t code) {
-    Post([code](CKelvandorView& view) { view.OnRemoteButton(code); });
+    // Traced: when the reader handed the press over (its thread) and when the view had acted
+    // on it (the window's thread), the press's way through the event loop.
+    if (traceTicks_) {
+        std::fprintf(stderr, "kelvandor-trace remote %u read %lld\n", code, TraceMicroseconds());
+    }
+    Post([code, trace = traceTicks_](CKelvandorView& view) {
+        view.OnRemoteButton(code);
+        if (trace) {
+            std::fprintf(stderr, "kelvandor-trace remote %u handled %lld\n", code,
+                         TraceMicroseconds());
+        }
+    });
 }
 
 void CQtViewHost::PostPicturesLoaded() {

@@ -74,7 +74,7 @@ private:
     CKelvandorView* view_ = nullptr;
     QTimer* timer_ = nullptr;
     std::unique_ptr<CRemoteLink> remote_;
-    bool traceTicks_ = false;  // KELVANDOR_TRACE_TICKS set: each tick is logged on stderr
+    bool traceTicks_ = false;  // KELVANDOR_TRACE_TICKS set: ticks and remote presses are logged
 };
 
 }  // namespace kelvandor

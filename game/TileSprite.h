@@ -8,7 +8,9 @@
 // corners) are blended, so that a tick draws a tile with a few block copies per row instead
 // of two passes over every pixel.
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "image/DibImage.h"
@@ -27,7 +29,7 @@ public:
     // is not 24-bit, or the sprite lies outside it, or has no visible pixel).
     bool DrawOn(CDibImage& target, std::int32_t x, std::int32_t y) const;
 
-    // Forgets the composed pixels.
+    // Forgets the composed pixels (keeping their memory for the next composition).
     void Clear();
 
     // True when row r is opaque across the whole width (drawing it covers what lies below).
@@ -44,10 +46,22 @@ private:
         std::uint32_t begin, end;  // columns [begin, end)
         bool opaque;               // every pixel has alpha 255: copied, not blended
     };
+    // Bytes that are written before they are read: not cleared when made, and kept for the
+    // next composition that fits (a new puzzle of the same layout).
+    struct Storage {
+        std::unique_ptr<std::uint8_t[]> data;
+        std::size_t capacity = 0;
+        std::uint8_t* Take(std::size_t bytes);
+    };
+    // Appends the runs of one row of width_ alpha bytes: the stretches of visible pixels,
+    // split where they change between opaque and not.
+    void AddRuns(const std::uint8_t* alpha);
+
     std::uint32_t width_ = 0;
     std::uint32_t height_ = 0;
-    std::vector<std::uint8_t> pixels_;    // height_ rows of 3 * width_ bytes, top row first
-    std::vector<std::uint8_t> alphas_;    // height_ rows of width_ alpha bytes
+    // Every pixel is written; only those inside the runs are ever drawn.
+    Storage pixels_;                      // height_ rows of 3 * width_ bytes, top row first
+    Storage alphas_;                      // height_ rows of width_ alpha bytes
     std::vector<Run> runs_;               // the visible runs of all rows, row by row
     std::vector<std::uint32_t> rowRuns_;  // row r's runs are runs_[rowRuns_[r], rowRuns_[r+1])
 };

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The real game under Xvfb, measured from outside.
 
-  end_to_end.py GAME PHOTO_PUZZLE_BENCH WIDTHxHEIGHT [--puzzles ROOT]
+  end_to_end.py GAME PHOTO_PUZZLE_BENCH WIDTHxHEIGHT [--puzzles ROOT] [--only PART,...]
 
 animation: F5 on the sample puzzles, then the selected answer sent across the columns and
            back (Left, Right) for ten seconds; the game's process CPU time in that span
@@ -10,9 +10,15 @@ photos:    F5 on a puzzle of twelve 4000 x 3000 JPEGs (written by photo_puzzle_b
            growth of the resident memory (VmRSS before F5 against VmHWM after the deal),
            and, when the game writes tick lines (KELVANDOR_TRACE_TICKS), the time from the key
            to the first tick of the dealt round and the longest gap between ticks meanwhile.
+remote:    F5 on the sample puzzles, then remote presses of Left and Right (buttons 10 and 11)
+           written into a pseudo-terminal that the game reads as its COM1, about every
+           0.3 s for twenty seconds, so that each press meets the answer still crossing the
+           columns after the one before; per press the time from writing its bytes to the
+           view having acted on it (the game's trace line, both on CLOCK_MONOTONIC), for the
+           presses during an animation: median, 90th percentile and largest.
 The key presses go to the window with xdotool; the settings live in a temporary folder.
 """
-import os, re, shutil, subprocess, sys, tempfile, time
+import os, pty, random, re, shutil, subprocess, sys, tempfile, time
 
 def proc_cpu_seconds(pid):
     fields = open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()
@@ -28,13 +34,15 @@ def key(display, window, name):
     subprocess.run(["xdotool", "key", "--window", window, name], env={**os.environ, "DISPLAY": display},
                    check=True)
 
-def start_game(game, display, root, trace_path):
+def start_game(game, display, root, trace_path, serial_device=None):
     config = tempfile.mkdtemp(prefix="kelvandor-e2e-config-")
     runtime = tempfile.mkdtemp(prefix="kelvandor-e2e-run-")
     os.chmod(runtime, 0o700)
     os.makedirs(f"{config}/XQ")
     with open(f"{config}/XQ/Kelvandor.conf", "w") as f:
         f.write(f"[General]\nPicPath={root}\n")
+        if serial_device:
+            f.write(f"ComPort=0\n\n[ComDevices]\nCOM1={serial_device}\n")
     env = {**os.environ, "DISPLAY": display, "XDG_CONFIG_HOME": config, "XDG_RUNTIME_DIR": runtime,
            "KELVANDOR_TRACE_TICKS": "1"}
     env.pop("QT_QPA_PLATFORM", None)
@@ -68,57 +76,117 @@ def ticks(trace_path):
             out.append((int(m.group(1)), int(m.group(2))))
     return out
 
+def percentile(values, p):
+    ordered = sorted(values)
+    return ordered[min(len(ordered) - 1, int(p / 100 * len(ordered)))]
+
+def remote_presses(game, display, samples, work, size):
+    """Remote presses through the pseudo-terminal, the reader thread and the event loop."""
+    master, slave = pty.openpty()
+    process, window, folders = start_game(game, display, samples, f"{work}/r.trace",
+                                          os.ttyname(slave))
+    key(display, window, "F5")
+    time.sleep(2.0)
+    rng = random.Random(17)
+    sent = []
+    start = time.monotonic()
+    while time.monotonic() - start < 20.0:
+        code = 10 + len(sent) % 2  # Left, Right: the selected answer crosses back and forth
+        frame = f"{code:X}D{rng.getrandbits(32):08X}\r".encode()
+        sent.append((code, time.monotonic_ns() // 1000))
+        os.write(master, frame)
+        time.sleep(0.25 + rng.random() * 0.1)
+    time.sleep(1.0)
+    stop_game(process, folders)
+    os.close(master)
+    os.close(slave)
+    handled, moving = [], []  # (code, us); (us, moving) per tick
+    for line in open(f"{work}/r.trace"):
+        m = re.match(r"kelvandor-trace remote (\d+) handled (\d+)", line)
+        if m:
+            handled.append((int(m.group(1)), int(m.group(2))))
+        m = re.match(r"kelvandor-trace tick \d+ started \d+ moving (\d+) us (\d+)", line)
+        if m:
+            moving.append((int(m.group(2)), int(m.group(1))))
+    if len(handled) != len(sent):
+        print(f"{size} remote: {len(sent)} presses written, {len(handled)} handled")
+    during, all_waits = [], []
+    for (code, written), (seen, acted) in zip(sent, handled):
+        if code != seen:
+            print(f"{size} remote: presses out of order")
+            return
+        wait_ms = (acted - written) / 1000
+        all_waits.append(wait_ms)
+        before = [m for us, m in moving if us <= written]
+        if before and before[-1] > 0:
+            during.append(wait_ms)
+    if not during:
+        print(f"{size} remote: no press met an animation")
+        return
+    print(f"{size} remote: press to action during an animation ({len(during)} of "
+          f"{len(all_waits)} presses): median {percentile(during, 50):.2f} ms, "
+          f"90th percentile {percentile(during, 90):.2f} ms, largest {max(during):.2f} ms")
+
 def main():
     game, bench, size = sys.argv[1], sys.argv[2], sys.argv[3]
     samples = sys.argv[sys.argv.index("--puzzles") + 1] if "--puzzles" in sys.argv else \
         os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../samples/puzzles")
+    parts = sys.argv[sys.argv.index("--only") + 1].split(",") if "--only" in sys.argv else \
+        ["animation", "photos", "remote"]
     display = ":%d" % (50 + os.getpid() % 40)
     xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", size + "x24", "-nolisten", "tcp"],
                             stderr=subprocess.DEVNULL)
     time.sleep(1.5)
     work = tempfile.mkdtemp(prefix="kelvandor-e2e-")
     try:
-        # Animation.
-        process, window, folders = start_game(game, display, os.path.abspath(samples), f"{work}/a.trace")
-        key(display, window, "F5")
-        time.sleep(2.0)
-        before = proc_cpu_seconds(process.pid)
-        start = time.monotonic()
-        while time.monotonic() - start < 10.0:
-            key(display, window, "Left")
-            time.sleep(0.5)
-            key(display, window, "Right")
-            time.sleep(0.5)
-        used = proc_cpu_seconds(process.pid) - before
-        span = time.monotonic() - start
-        stop_game(process, folders)
-        print(f"{size} animation: game CPU {used:.2f} s in {span:.1f} s ({100 * used / span:.0f} %)")
-
-        # Photos.
-        photos = f"{work}/photos"
-        subprocess.run([bench, "--write-puzzle", photos], check=True)
-        process, window, folders = start_game(game, display, photos, f"{work}/p.trace")
-        rss = status_kb(process.pid, "VmRSS")
-        pressed = int(time.monotonic() * 1000) & 0xFFFFFFFF
-        key(display, window, "F5")
-        time.sleep(8.0)
-        hwm = status_kb(process.pid, "VmHWM")
-        stop_game(process, folders)
-        print(f"{size} photos: memory growth {(hwm - rss) / 1024:.0f} MB (VmHWM after - VmRSS before)")
-        t = [(ms, s) for ms, s in ticks(f"{work}/p.trace") if ms >= pressed - 100]
-        if t:
-            dealt = next((ms for ms, s in t if s == 1), None)
-            loading = [b[0] - a[0] for a, b in zip(t, t[1:]) if dealt is None or b[0] < dealt]
-            if dealt is not None:
-                print(f"{size} photos: F5 to the first tick of the dealt round {dealt - pressed} ms")
-                print(f"{size} photos: gap between ticks across the deal "
-                      f"{max(b[0] - a[0] for a, b in zip(t, t[1:]) if b[0] == dealt)} ms")
-            print(f"{size} photos: longest gap between ticks while loading "
-                  f"{max(loading) if loading else 0} ms")
-        else:
-            print(f"{size} photos: no tick lines (the game does not trace)")
+        if "remote" in parts:
+            remote_presses(game, display, os.path.abspath(samples), work, size)
+        if "animation" in parts:
+            animation(game, display, os.path.abspath(samples), work, size)
+        if "photos" in parts:
+            photos(game, bench, display, work, size)
     finally:
         xvfb.terminate()
         shutil.rmtree(work, ignore_errors=True)
+
+def animation(game, display, samples, work, size):
+    process, window, folders = start_game(game, display, samples, f"{work}/a.trace")
+    key(display, window, "F5")
+    time.sleep(2.0)
+    before = proc_cpu_seconds(process.pid)
+    start = time.monotonic()
+    while time.monotonic() - start < 10.0:
+        key(display, window, "Left")
+        time.sleep(0.5)
+        key(display, window, "Right")
+        time.sleep(0.5)
+    used = proc_cpu_seconds(process.pid) - before
+    span = time.monotonic() - start
+    stop_game(process, folders)
+    print(f"{size} animation: game CPU {used:.2f} s in {span:.1f} s ({100 * used / span:.0f} %)")
+
+def photos(game, bench, display, work, size):
+    folder = f"{work}/photos"
+    subprocess.run([bench, "--write-puzzle", folder], check=True)
+    process, window, folders = start_game(game, display, folder, f"{work}/p.trace")
+    rss = status_kb(process.pid, "VmRSS")
+    pressed = int(time.monotonic() * 1000) & 0xFFFFFFFF
+    key(display, window, "F5")
+    time.sleep(8.0)
+    hwm = status_kb(process.pid, "VmHWM")
+    stop_game(process, folders)
+    print(f"{size} photos: memory growth {(hwm - rss) / 1024:.0f} MB (VmHWM after - VmRSS before)")
+    t = [(ms, s) for ms, s in ticks(f"{work}/p.trace") if ms >= pressed - 100]
+    if not t:
+        print(f"{size} photos: no tick lines (the game does not trace)")
+        return
+    dealt = next((ms for ms, s in t if s == 1), None)
+    loading = [b[0] - a[0] for a, b in zip(t, t[1:]) if dealt is None or b[0] < dealt]
+    if dealt is not None:
+        print(f"{size} photos: F5 to the first tick of the dealt round {dealt - pressed} ms")
+        print(f"{size} photos: gap between ticks across the deal "
+              f"{max(b[0] - a[0] for a, b in zip(t, t[1:]) if b[0] == dealt)} ms")
+    print(f"{size} photos: longest gap between ticks while loading "
+          f"{max(loading) if loading else 0} ms")
 
 main()

@@ -7,6 +7,8 @@
 // with two DrawAlphaOver calls per tile as a plain implementation would.
 // IdleTick: a tick with nothing to redraw. RenderTiles: a layout change with 12 answers;
 // with photos: six answers with phone-camera photos (4000 x 3000) scaled into their tiles.
+// DealFrame: what a deal costs the user-interface thread besides the pictures: the tiles
+// of a new layout made and the first whole frame of the board drawn (its sprites composed).
 
 #include <benchmark/benchmark.h>
 
@@ -139,6 +141,16 @@ void BM_RenderTiles12At1080(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_RenderTiles12At1080)->Unit(benchmark::kMillisecond);
+
+void BM_DealFrame(benchmark::State& state) {
+    Board board(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    for (auto _ : state) {
+        board.view.RerenderTiles();
+        board.Redraw();
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_DealFrame)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond);
 
 // A photo as a phone camera takes it: 4000 x 3000, 24 bits, noise (nothing compresses).
 int PhonePhoto(const std::string&, CDibImage& image, std::uint64_t) {
