@@ -54,16 +54,9 @@ constexpr std::uint32_t SoftMix(std::uint32_t old, std::uint32_t pen, std::uint3
     return (old * (32 - w) + pen * w) >> 5;
 }
 
-// The soft pen on pixels of plain bytes (24 and 32 bits), blended in place: a glyph stamps
-// nine pixels for each of its ink pixels, and the answer texts of a 4K board are some
-// hundred thousand stamps, too many to go through the pixel functions one by one.
-template <std::size_t kBytes>
-void SoftPenOnBytes(CDibImage& image, std::int32_t x, std::int32_t y, std::uint32_t colour,
-                    bool mixAlpha) {
-    const std::uint8_t pen[4] = {static_cast<std::uint8_t>(colour),
-                                 static_cast<std::uint8_t>(colour >> 8),
-                                 static_cast<std::uint8_t>(colour >> 16),
-                                 static_cast<std::uint8_t>(colour >> 24)};
+// Calls mix(row, x, weight) for each pixel of the 3 x 3 pen around (x, y) inside the image.
+template <typename Mix>
+void ForEachPenPixel(CDibImage& image, std::int32_t x, std::int32_t y, Mix mix) {
     for (std::int32_t dy = -1; dy <= 1; ++dy) {
         const std::int64_t py = static_cast<std::int64_t>(y) + dy;
         if (py < 0 || py >= image.height) {
@@ -72,54 +65,46 @@ void SoftPenOnBytes(CDibImage& image, std::int32_t x, std::int32_t y, std::uint3
         std::uint8_t* row = image.topRow - static_cast<std::size_t>(py) * image.stride;
         for (std::int32_t dx = -1; dx <= 1; ++dx) {
             const std::int64_t px = static_cast<std::int64_t>(x) + dx;
-            if (px < 0 || px >= image.width) {
-                continue;
-            }
-            const std::uint32_t w = kSoftPenWeights[dy + 1][dx + 1];
-            std::uint8_t* p = row + kBytes * static_cast<std::size_t>(px);
-            for (std::size_t c = 0; c < 3; ++c) {
-                p[c] = static_cast<std::uint8_t>(SoftMix(p[c], pen[c], w));
-            }
-            if constexpr (kBytes == 4) {
-                p[3] = mixAlpha ? static_cast<std::uint8_t>(SoftMix(p[3], pen[3], w)) : 0;
+            if (px >= 0 && px < image.width) {
+                mix(row, static_cast<std::uint32_t>(px), kSoftPenWeights[dy + 1][dx + 1]);
             }
         }
     }
 }
 
 // The 3 x 3 soft pen; keepAlpha false writes alpha 0, true mixes alpha like the colour.
+// Pixels of plain bytes (24 and 32 bits) are blended in place: a glyph stamps nine pixels
+// for each of its ink pixels, and the answer texts of a 4K board are some hundred thousand
+// stamps, too many to go through the pixel functions one by one.
 void SoftPen(CDibImage& image, std::int32_t x, std::int32_t y, std::uint32_t colour,
              bool mixAlpha) {
-    if (image.bitsPerPixel == 32) {
-        SoftPenOnBytes<4>(image, x, y, colour, mixAlpha);
-        return;
-    }
-    if (image.bitsPerPixel == 24) {
-        SoftPenOnBytes<3>(image, x, y, colour, mixAlpha);
+    const std::uint8_t pen[4] = {static_cast<std::uint8_t>(colour),
+                                 static_cast<std::uint8_t>(colour >> 8),
+                                 static_cast<std::uint8_t>(colour >> 16),
+                                 static_cast<std::uint8_t>(colour >> 24)};
+    const std::size_t bytes = image.bitsPerPixel == 32 ? 4 : image.bitsPerPixel == 24 ? 3 : 0;
+    if (bytes != 0) {
+        const bool alphaByte = bytes == 4;
+        ForEachPenPixel(image, x, y, [&](std::uint8_t* row, std::uint32_t px, std::uint32_t w) {
+            std::uint8_t* p = row + bytes * px;
+            for (std::size_t c = 0; c < 3; ++c) {
+                p[c] = static_cast<std::uint8_t>(SoftMix(p[c], pen[c], w));
+            }
+            if (alphaByte) {
+                p[3] = mixAlpha ? static_cast<std::uint8_t>(SoftMix(p[3], pen[3], w)) : 0;
+            }
+        });
         return;
     }
     const std::uint32_t channels = mixAlpha ? 4 : 3;
-    for (std::int32_t dy = -1; dy <= 1; ++dy) {
-        const std::int64_t py = static_cast<std::int64_t>(y) + dy;
-        if (py < 0 || py >= image.height) {
-            continue;
+    ForEachPenPixel(image, x, y, [&](std::uint8_t* row, std::uint32_t px, std::uint32_t w) {
+        const std::uint32_t old = ReadColour(image, row, px);
+        std::uint32_t mixed = 0;
+        for (std::uint32_t c = 0; c < channels; ++c) {
+            mixed |= SoftMix((old >> (8 * c)) & 0xFF, pen[c], w) << (8 * c);
         }
-        std::uint8_t* row = image.topRow - static_cast<std::size_t>(py) * image.stride;
-        for (std::int32_t dx = -1; dx <= 1; ++dx) {
-            const std::int64_t px = static_cast<std::int64_t>(x) + dx;
-            if (px < 0 || px >= image.width) {
-                continue;
-            }
-            const std::uint32_t w = kSoftPenWeights[dy + 1][dx + 1];
-            const std::uint32_t old = ReadColour(image, row, static_cast<std::uint32_t>(px));
-            std::uint32_t mixed = 0;
-            for (std::uint32_t c = 0; c < channels; ++c) {
-                mixed |= SoftMix((old >> (8 * c)) & 0xFF, (colour >> (8 * c)) & 0xFF, w)
-                         << (8 * c);
-            }
-            image.putPixel(row, static_cast<std::uint32_t>(px), mixed);
-        }
-    }
+        image.putPixel(row, px, mixed);
+    });
 }
 
 }  // namespace
