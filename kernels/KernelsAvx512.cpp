@@ -388,6 +388,126 @@ void VerticalAvx512(std::uint32_t* __restrict line, std::uint32_t* __restrict al
     }
 }
 
+// ---- The horizontal pass of the narrow alpha-aware variant ----
+//
+// 16 destination pixels at a time. Each pixel's taps, four at a time, are one 16-word
+// multiply-add (four taps of blue, green, red and weight); its alpha taps a 4-word one. The 16
+// vectors are then summed and transposed into one vector per quantity by shuffles of 128-bit
+// lanes and in-lane unpacking. Pixels go into slots in the order that this transposition puts
+// back into place: slot k holds pixel 4 (k % 4) + k / 4.
+
+template <std::size_t kTaps>
+inline void SumSlot(const std::uint32_t* __restrict line, const std::uint32_t* __restrict alpha,
+                    const ScalePaddedColumns& columns, std::size_t pixel, __m512i& colour,
+                    __m128i& alphaPart) {
+    const std::size_t taps = kTaps != 0 ? kTaps : columns.taps;
+    const std::uint32_t* l = line + 4 * static_cast<std::size_t>(columns.start[pixel]);
+    const std::uint32_t* a = alpha + columns.start[pixel];
+    const std::uint32_t* w = columns.weights + pixel * taps;
+    const __m512i spread = _mm512_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3);
+    colour = _mm512_setzero_si512();
+    alphaPart = _mm_setzero_si128();
+    for (std::size_t k = 0; k < taps; k += 4) {
+        const __m128i weight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + k));
+        colour = _mm512_add_epi32(
+            colour, _mm512_mullo_epi32(_mm512_loadu_si512(l + 4 * k),
+                                       _mm512_permutexvar_epi32(
+                                           spread, _mm512_castsi128_si512(weight))));
+        alphaPart = _mm_add_epi32(
+            alphaPart,
+            _mm_srli_epi32(
+                _mm_mullo_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + k)), weight),
+                8));
+    }
+}
+
+// (first + second) of two vectors' 128-bit lanes picked by the shuffle immediates.
+template <int kFirst, int kSecond>
+inline __m512i AddLanes(__m512i a, __m512i b) {
+    return _mm512_add_epi32(_mm512_shuffle_i32x4(a, b, kFirst), _mm512_shuffle_i32x4(a, b, kSecond));
+}
+
+template <std::size_t kTaps>
+void HorizontalAvx512(std::uint8_t* __restrict out, const std::uint32_t* __restrict line,
+                      const std::uint32_t* __restrict alpha, const ScalePaddedColumns& columns,
+                      std::uint32_t first, std::uint32_t end) {
+    for (std::uint32_t i = first; i < end; i += 16) {
+        __m512i sums[16];
+        __m128i alphaParts[16];
+#pragma GCC unroll 16
+        for (std::uint32_t k = 0; k < 16; ++k) {
+            SumSlot<kTaps>(line, alpha, columns, i + 4 * (k % 4) + k / 4, sums[k], alphaParts[k]);
+        }
+        // Lanes 0 + 2 and 1 + 3 of two slots, then the two halves of four: quads[u], lane j,
+        // is the (blue, green, red, weight) of slot 4u + j.
+        __m512i pairs[8], quads[4];
+#pragma GCC unroll 8
+        for (int n = 0; n < 8; ++n) {
+            pairs[n] = AddLanes<0x44, 0xEE>(sums[2 * n], sums[2 * n + 1]);
+        }
+#pragma GCC unroll 8
+        for (int u = 0; u < 4; ++u) {
+            quads[u] = AddLanes<0x88, 0xDD>(pairs[2 * u], pairs[2 * u + 1]);
+        }
+        const __m512i t0 = _mm512_unpacklo_epi32(quads[0], quads[1]);
+        const __m512i t1 = _mm512_unpacklo_epi32(quads[2], quads[3]);
+        const __m512i t2 = _mm512_unpackhi_epi32(quads[0], quads[1]);
+        const __m512i t3 = _mm512_unpackhi_epi32(quads[2], quads[3]);
+        const __m512i weight = _mm512_unpackhi_epi64(t2, t3);
+        const __m512 reciprocal = _mm512_div_ps(_mm512_set1_ps(1.0f), _mm512_cvtepi32_ps(weight));
+        const __m512i blue = Quotient(_mm512_unpacklo_epi64(t0, t1), weight, reciprocal);
+        const __m512i green = Quotient(_mm512_unpackhi_epi64(t0, t1), weight, reciprocal);
+        const __m512i red = Quotient(_mm512_unpacklo_epi64(t2, t3), weight, reciprocal);
+        // Weight 0 (nothing visible) has no quotient; its colour is 0.
+        const __m512i colour = _mm512_maskz_mov_epi32(
+            _mm512_test_epi32_mask(weight, weight),
+            _mm512_or_si512(blue, _mm512_or_si512(_mm512_slli_epi32(green, 8),
+                                                  _mm512_slli_epi32(red, 16))));
+
+        // The alpha parts four slots a vector, transposed within lanes and summed.
+        __m512i parts[4];
+#pragma GCC unroll 8
+        for (int r = 0; r < 4; ++r) {
+            parts[r] = _mm512_inserti32x4(
+                _mm512_inserti32x4(
+                    _mm512_inserti32x4(_mm512_castsi128_si512(alphaParts[4 * r]),
+                                       alphaParts[4 * r + 1], 1),
+                    alphaParts[4 * r + 2], 2),
+                alphaParts[4 * r + 3], 3);
+        }
+        const __m512i a0 = _mm512_unpacklo_epi32(parts[0], parts[1]);
+        const __m512i a1 = _mm512_unpacklo_epi32(parts[2], parts[3]);
+        const __m512i a2 = _mm512_unpackhi_epi32(parts[0], parts[1]);
+        const __m512i a3 = _mm512_unpackhi_epi32(parts[2], parts[3]);
+        const __m512i alphaSum =
+            _mm512_add_epi32(_mm512_add_epi32(_mm512_unpacklo_epi64(a0, a1),
+                                              _mm512_unpackhi_epi64(a0, a1)),
+                             _mm512_add_epi32(_mm512_unpacklo_epi64(a2, a3),
+                                              _mm512_unpackhi_epi64(a2, a3)));
+        const __m512i alphaValue =
+            Quotient(_mm512_slli_epi32(alphaSum, 8), _mm512_loadu_si512(columns.span + i),
+                     _mm512_loadu_ps(columns.spanReciprocal + i));
+        const __m512i pixels = _mm512_or_si512(colour, _mm512_slli_epi32(alphaValue, 24));
+        std::uint8_t* o = out + 4 * static_cast<std::size_t>(i);
+        if (i + 16 <= end) {
+            _mm512_storeu_si512(o, pixels);
+        } else {
+            _mm512_mask_storeu_epi32(o, PixelMask(end - i), pixels);
+        }
+    }
+}
+
+void HorizontalPaddedAvx512(std::uint8_t* __restrict out, const std::uint32_t* __restrict line,
+                            const std::uint32_t* __restrict alpha,
+                            const ScalePaddedColumns& columns, std::uint32_t first,
+                            std::uint32_t end) {
+    if (columns.taps == 4) {  // reducing by up to three, and every enlargement
+        HorizontalAvx512<4>(out, line, alpha, columns, first, end);
+    } else {
+        HorizontalAvx512<0>(out, line, alpha, columns, first, end);
+    }
+}
+
 }  // namespace
 }  // namespace kelvandor::kernels::avx512
 
@@ -403,6 +523,7 @@ const DrawKernels& Avx512Kernels() {
         table.over32To32 = avx512::BlendRowAvx512<avx512::Over32>;
         table.widen24To32 = avx512::Widen24RowAvx512;
         table.verticalAlphaAwarePadded = avx512::VerticalAvx512;
+        table.horizontalAlphaAwarePadded = avx512::HorizontalPaddedAvx512;
         return table;
     }();
     return kTable;
