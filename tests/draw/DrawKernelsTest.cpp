@@ -70,24 +70,28 @@ TEST(DrawKernelsTest, PortableComesFirstTheBestLastAndTestsCanChoose) {
     EXPECT_EQ(&kernels::Kernels(), tables.back());
 }
 
-// Source pixels in runs of one alpha kind, the runs of random length.
+// Source pixels in runs of one alpha kind, the runs of random length; some opaque runs are
+// long enough to fill the longest runs the kernels copy whole, wherever those start.
 std::vector<std::uint32_t> MakeSource(std::size_t n, std::mt19937& random) {
     std::vector<std::uint32_t> pixels(n);
     std::size_t i = 0;
     while (i < n) {
-        const std::size_t run = 1 + random() % 40;
-        const unsigned kind = random() % 4;
+        const unsigned kind = random() % 5;
+        const std::size_t run = kind == 4 ? 64 + random() % 80 : 1 + random() % 40;
         for (std::size_t k = 0; k < run && i < n; ++k, ++i) {
-            std::uint32_t alpha = kind == 0   ? 255
-                                  : kind == 1 ? 0
-                                  : kind == 2 ? 128
-                                              : random() & 0xFF;
+            std::uint32_t alpha = kind == 0 || kind == 4 ? 255
+                                  : kind == 1            ? 0
+                                  : kind == 2            ? 128
+                                                         : random() & 0xFF;
             pixels[i] = (alpha << 24) | (random() & 0xFFFFFF);
         }
     }
     return pixels;
 }
 
+// Every row length up to a few of the longest blocks, at every destination address modulo a
+// cache line (the kernels align their stores, so each address starts the blocks elsewhere).
+// The source ends where its allocation does, so a read past the row shows under the sanitizer.
 TEST(DrawKernelsTest, BlendsOfEveryTableMatchThePlainFormulas) {
     std::mt19937 random(3);
     for (const DrawKernels* table : kernels::AvailableKernels()) {
@@ -98,20 +102,21 @@ TEST(DrawKernelsTest, BlendsOfEveryTableMatchThePlainFormulas) {
                 }
                 const auto kernel = over ? table->over32To32
                                          : (bytes == 4 ? table->alpha32To32 : table->alpha32To24);
-                for (std::size_t n = 0; n <= 140; n += n < 40 ? 1 : 13) {
-                    for (std::size_t offset = 0; offset < 8; ++offset) {
+                for (std::size_t n = 0; n <= 160; ++n) {
+                    for (std::size_t offset = 0; offset < 64; offset += n < 140 ? 1 : 5) {
                         const std::vector<std::uint32_t> source = MakeSource(n, random);
-                        std::vector<std::uint8_t> row =
-                            RandomBytes(2 * kGuard + bytes * (n + offset), random);
+                        std::vector<std::uint8_t> row = RandomBytes(2 * kGuard + 128 + bytes * n, random);
                         for (std::size_t i = 0; i < row.size(); i += 4)
                             row[i] = random() % 3 == 0 ? 0 : row[i];  // some alpha 0 and 255 below
                         const std::vector<std::uint8_t> before = row;
-                        std::uint8_t* dest = row.data() + kGuard + bytes * offset;
+                        const std::size_t begin =
+                            kGuard + (64 - reinterpret_cast<std::uintptr_t>(row.data() + kGuard) % 64) % 64 +
+                            offset;
+                        std::uint8_t* dest = row.data() + begin;
                         kernel(dest, reinterpret_cast<const std::uint8_t*>(source.data()),
                                static_cast<std::uint32_t>(n));
                         for (std::size_t i = 0; i < n; ++i) {
-                            const std::uint32_t d =
-                                Load(before.data() + kGuard + bytes * (offset + i), bytes);
+                            const std::uint32_t d = Load(before.data() + begin + bytes * i, bytes);
                             const std::uint32_t expected =
                                 over ? test::ReferenceDrawAlphaOver(source[i], d, bytes == 4)
                                      : test::ReferenceDrawAlpha(source[i], d, bytes == 4);
@@ -120,7 +125,7 @@ TEST(DrawKernelsTest, BlendsOfEveryTableMatchThePlainFormulas) {
                                 << 8 * bytes << " bits, n " << n << " offset " << offset
                                 << " pixel " << i;
                         }
-                        ASSERT_TRUE(GuardsIntact(row, before, kGuard + bytes * offset, bytes * n))
+                        ASSERT_TRUE(GuardsIntact(row, before, begin, bytes * n))
                             << table->name << " n " << n << " offset " << offset;
                     }
                 }
@@ -158,7 +163,7 @@ TEST(DrawKernelsTest, FillOfEveryTableRepeatsThePatternExactly) {
 }
 
 // Making pixels opaque: 32-bit pixels keep their colour, 24-bit rows (the back buffer shown
-// in a 32-bit window) are widened. Every length around the eight-pixel blocks, with the
+// in a 32-bit window) are widened. Every length around the blocks of 8 and 16 pixels, with the
 // source ending exactly at the end of its allocation so that a read past the row would show
 // under the sanitizer.
 TEST(DrawKernelsTest, OpaqueCopyAndWideningOfEveryTableSetOnlyTheAlpha) {
@@ -166,7 +171,7 @@ TEST(DrawKernelsTest, OpaqueCopyAndWideningOfEveryTableSetOnlyTheAlpha) {
     for (const DrawKernels* table : kernels::AvailableKernels()) {
         for (const std::size_t sourceBytes : {4u, 3u}) {
             const auto kernel = sourceBytes == 4 ? table->opaque32Row : table->widen24To32;
-            for (std::size_t n = 0; n <= 100; ++n) {
+            for (std::size_t n = 0; n <= 130; ++n) {
                 const std::vector<std::uint8_t> source = RandomBytes(sourceBytes * n, random);
                 std::vector<std::uint8_t> row = RandomBytes(2 * kGuard + 4 * n, random);
                 const std::vector<std::uint8_t> before = row;
