@@ -345,13 +345,15 @@ void VerticalAvx512(std::uint32_t* __restrict line, std::uint32_t* __restrict al
             high = _mm512_add_epi16(high, tap.high);
             alpha = _mm512_add_epi32(alpha, tap.alpha);
         }
-        // wide[j], lane l: the four words of pixel 4l + j.
-        __m512i wide[4] = {_mm512_unpacklo_epi16(low, zero), _mm512_unpackhi_epi16(low, zero),
-                           _mm512_unpacklo_epi16(high, zero), _mm512_unpackhi_epi16(high, zero)};
+        // wide j, lane l: the four words of pixel 4l + j (named, not an array, so that they
+        // stay in registers).
+        __m512i wide0 = _mm512_unpacklo_epi16(low, zero), wide1 = _mm512_unpackhi_epi16(low, zero);
+        __m512i wide2 = _mm512_unpacklo_epi16(high, zero), wide3 = _mm512_unpackhi_epi16(high, zero);
         if (fullShift != 0) {
-            for (__m512i& w : wide) {
-                w = _mm512_slli_epi32(w, 8);
-            }
+            wide0 = _mm512_slli_epi32(wide0, 8);
+            wide1 = _mm512_slli_epi32(wide1, 8);
+            wide2 = _mm512_slli_epi32(wide2, 8);
+            wide3 = _mm512_slli_epi32(wide3, 8);
         }
         for (std::size_t t = 0; t < partialCount; ++t) {
             const TapWords tap = LoadTap(partial[t] + 4 * x);
@@ -363,16 +365,16 @@ void VerticalAvx512(std::uint32_t* __restrict line, std::uint32_t* __restrict al
                            8));
             const __m512i lowProduct = _mm512_mullo_epi16(tap.low, w16);
             const __m512i highProduct = _mm512_mullo_epi16(tap.high, w16);
-            wide[0] = _mm512_add_epi32(wide[0], _mm512_unpacklo_epi16(lowProduct, zero));
-            wide[1] = _mm512_add_epi32(wide[1], _mm512_unpackhi_epi16(lowProduct, zero));
-            wide[2] = _mm512_add_epi32(wide[2], _mm512_unpacklo_epi16(highProduct, zero));
-            wide[3] = _mm512_add_epi32(wide[3], _mm512_unpackhi_epi16(highProduct, zero));
+            wide0 = _mm512_add_epi32(wide0, _mm512_unpacklo_epi16(lowProduct, zero));
+            wide1 = _mm512_add_epi32(wide1, _mm512_unpackhi_epi16(lowProduct, zero));
+            wide2 = _mm512_add_epi32(wide2, _mm512_unpacklo_epi16(highProduct, zero));
+            wide3 = _mm512_add_epi32(wide3, _mm512_unpackhi_epi16(highProduct, zero));
         }
-        // Output vector m holds pixels 4m .. 4m + 3: lane m of wide[0..3].
-        const __m512i t0 = _mm512_shuffle_i32x4(wide[0], wide[1], 0x44);  // w0.0 w0.1 w1.0 w1.1
-        const __m512i t1 = _mm512_shuffle_i32x4(wide[2], wide[3], 0x44);
-        const __m512i t2 = _mm512_shuffle_i32x4(wide[0], wide[1], 0xEE);  // w0.2 w0.3 w1.2 w1.3
-        const __m512i t3 = _mm512_shuffle_i32x4(wide[2], wide[3], 0xEE);
+        // Output vector m holds pixels 4m .. 4m + 3: lane m of wide 0..3.
+        const __m512i t0 = _mm512_shuffle_i32x4(wide0, wide1, 0x44);  // w0.0 w0.1 w1.0 w1.1
+        const __m512i t1 = _mm512_shuffle_i32x4(wide2, wide3, 0x44);
+        const __m512i t2 = _mm512_shuffle_i32x4(wide0, wide1, 0xEE);  // w0.2 w0.3 w1.2 w1.3
+        const __m512i t3 = _mm512_shuffle_i32x4(wide2, wide3, 0xEE);
         std::uint32_t* out = line + 4 * x;
         _mm512_storeu_si512(out, _mm512_shuffle_i32x4(t0, t1, 0x88));
         _mm512_storeu_si512(out + 16, _mm512_shuffle_i32x4(t0, t1, 0xDD));
