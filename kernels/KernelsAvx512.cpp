@@ -154,17 +154,17 @@ inline std::size_t AlignmentLead(const std::uint8_t* d, std::size_t count) {
     return lead < count ? lead : 0;
 }
 
-// The loads of a run of 64 source pixels, and whether all of them are opaque.
+// The loads of a run of 64 source pixels, and whether all of them are opaque. Four named
+// registers, not an array: an array indexed in a loop would go through the stack.
 struct Run64 {
-    __m512i v[4];
-    explicit Run64(const std::uint8_t* s) {
-        for (int k = 0; k < 4; ++k) {
-            v[k] = _mm512_loadu_si512(s + 64 * k);
-        }
-    }
+    __m512i v0, v1, v2, v3;
+    explicit Run64(const std::uint8_t* s)
+        : v0(_mm512_loadu_si512(s)),
+          v1(_mm512_loadu_si512(s + 64)),
+          v2(_mm512_loadu_si512(s + 128)),
+          v3(_mm512_loadu_si512(s + 192)) {}
     bool Opaque() const {
-        const __m512i all =
-            _mm512_and_si512(_mm512_and_si512(v[0], v[1]), _mm512_and_si512(v[2], v[3]));
+        const __m512i all = _mm512_and_si512(_mm512_and_si512(v0, v1), _mm512_and_si512(v2, v3));
         return avx512::Opaque(all) == 0xFFFF;
     }
 };
@@ -189,9 +189,10 @@ struct Onto32 {
     }
 
     static void Copy(std::uint8_t* d, const Run64& run) {
-        for (int k = 0; k < 4; ++k) {
-            _mm512_storeu_si512(d + 64 * k, run.v[k]);
-        }
+        _mm512_storeu_si512(d, run.v0);
+        _mm512_storeu_si512(d + 64, run.v1);
+        _mm512_storeu_si512(d + 128, run.v2);
+        _mm512_storeu_si512(d + 192, run.v3);
     }
 };
 
@@ -234,12 +235,11 @@ struct Alpha24 {
 
     // The four vectors packed into three full stores.
     static void Copy(std::uint8_t* d, const Run64& run) {
-        _mm512_storeu_si512(d, _mm512_permutex2var_epi8(run.v[0], LoadIndex(kPack16),
-                                                        run.v[1]));
-        _mm512_storeu_si512(d + 64, _mm512_permutex2var_epi8(run.v[1], LoadIndex(kPack64Second),
-                                                             run.v[2]));
-        _mm512_storeu_si512(d + 128, _mm512_permutex2var_epi8(run.v[2], LoadIndex(kPack64Third),
-                                                              run.v[3]));
+        _mm512_storeu_si512(d, _mm512_permutex2var_epi8(run.v0, LoadIndex(kPack16), run.v1));
+        _mm512_storeu_si512(d + 64,
+                            _mm512_permutex2var_epi8(run.v1, LoadIndex(kPack64Second), run.v2));
+        _mm512_storeu_si512(d + 128,
+                            _mm512_permutex2var_epi8(run.v2, LoadIndex(kPack64Third), run.v3));
     }
 };
 
@@ -273,9 +273,10 @@ void BlendRowAvx512(std::uint8_t* __restrict d, const std::uint8_t* __restrict s
             Kernel::Copy(out, run);
             continue;
         }
-        for (int k = 0; k < 4; ++k) {
-            Kernel::Block(out + 16 * kBytes * k, run.v[k], 16);
-        }
+        Kernel::Block(out, run.v0, 16);
+        Kernel::Block(out + 16 * kBytes, run.v1, 16);
+        Kernel::Block(out + 32 * kBytes, run.v2, 16);
+        Kernel::Block(out + 48 * kBytes, run.v3, 16);
     }
     Blocks<Kernel>(d + kBytes * i, s + 4 * i, count - i);
 }
