@@ -14,7 +14,6 @@ std::span<const DrawKernels* const> ProcessorKernelSets() {
         // The AVX-512 file is compiled for exactly these extensions.
         const bool avx512 = avx2 && __builtin_cpu_supports("avx512f") != 0 &&
                             __builtin_cpu_supports("avx512bw") != 0 &&
-                            __builtin_cpu_supports("avx512vl") != 0 &&
                             __builtin_cpu_supports("avx512vbmi") != 0;
         std::vector<const DrawKernels*> available = {&PortableKernels()};
         if (avx2) {

@@ -1,9 +1,9 @@
-// The AVX-512 kernels (with the byte and word instructions, the 128- and 256-bit forms and
-// the byte permutes): the fill with 64-byte stores, and the blends, the widening of 24-bit rows
-// and the vertical pass of the narrow alpha-aware scaling over 16 pixels at a time. Mask
-// registers take the ragged ends of a row, so no piece goes through a copy on the stack, and
-// one byte permute packs 16 pixels of 4 bytes into 48 bytes or widens them back. The other
-// kernels stay the AVX2 ones. Every kernel gives the portable one's bytes.
+// The AVX-512 kernels (the foundation, the byte and word instructions and the byte permutes):
+// the fill with 64-byte stores, and the blends, the widening of 24-bit rows and both padded
+// passes of the narrow alpha-aware scaling over 16 pixels at a time. Mask registers take the
+// ragged ends of a row, so no piece goes through a copy on the stack, and one byte permute
+// packs 16 pixels of 4 bytes into 48 bytes or widens them back. The other kernels stay the
+// AVX2 ones. Every kernel gives the portable one's bytes.
 
 #define KELVANDOR_KERNELS_NS avx512
 
