@@ -327,6 +327,10 @@ inline TapWords LoadTap(const std::uint8_t* p) {
             _mm512_srli_epi32(pixels, 24)};
 }
 
+// How far ahead of the pixels being summed the source rows are fetched: a large source comes
+// from memory, several rows at once, in pieces of a row.
+constexpr std::size_t kPrefetchAhead = 1024;
+
 void VerticalAvx512(std::uint32_t* __restrict line, std::uint32_t* __restrict alphaOut,
                     const ScaleRowTaps& taps, std::size_t firstPixel, std::size_t endPixel) {
     const __m512i zero = _mm512_setzero_si512();
@@ -341,6 +345,8 @@ void VerticalAvx512(std::uint32_t* __restrict line, std::uint32_t* __restrict al
     for (; x + 16 <= endPixel; x += 16) {
         __m512i low = zero, high = zero, alpha = zero;
         for (std::size_t t = 0; t < fullCount; ++t) {
+            _mm_prefetch(reinterpret_cast<const char*>(full[t] + 4 * x + kPrefetchAhead),
+                         _MM_HINT_T0);
             const TapWords tap = LoadTap(full[t] + 4 * x);
             low = _mm512_add_epi16(low, tap.low);
             high = _mm512_add_epi16(high, tap.high);
@@ -357,6 +363,8 @@ void VerticalAvx512(std::uint32_t* __restrict line, std::uint32_t* __restrict al
             wide3 = _mm512_slli_epi32(wide3, 8);
         }
         for (std::size_t t = 0; t < partialCount; ++t) {
+            _mm_prefetch(reinterpret_cast<const char*>(partial[t] + 4 * x + kPrefetchAhead),
+                         _MM_HINT_T0);
             const TapWords tap = LoadTap(partial[t] + 4 * x);
             const std::uint32_t w = taps.partialWeights[t];
             const __m512i w16 = _mm512_set1_epi16(static_cast<short>(w));
