@@ -37,8 +37,8 @@ constexpr ByteIndex PackIndex(std::size_t from, std::size_t base) {
     for (std::size_t j = 0; j < 64; ++j) {
         const std::size_t k = from + j;
         const std::size_t source = 4 * (k / 3) + k % 3;
-        index[j] = static_cast<std::uint8_t>(source >= base && source - base < 128 ? source - base
-                                                                                   : 0);
+        index[j] =
+            static_cast<std::uint8_t>(source >= base && source - base < 128 ? source - base : 0);
     }
     return index;
 }
@@ -97,11 +97,11 @@ inline __mmask16 Opaque(__m512i s) {
 // alpha 0.
 inline __m512i Load24(const std::uint8_t* p, std::size_t count) {
     const __m512i bytes =
-        count == 16 ? _mm512_inserti32x4(
-                          _mm512_castsi256_si512(_mm256_loadu_si256(
-                              reinterpret_cast<const __m256i*>(p))),
-                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32)), 2)
-                    : _mm512_maskz_loadu_epi8(ByteMask(count, 3), p);
+        count == 16
+            ? _mm512_inserti32x4(
+                  _mm512_castsi256_si512(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p))),
+                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32)), 2)
+            : _mm512_maskz_loadu_epi8(ByteMask(count, 3), p);
     return _mm512_maskz_permutexvar_epi8(kWidenMask, LoadIndex(kWiden16), bytes);
 }
 
@@ -125,9 +125,9 @@ inline void Store24(std::uint8_t* p, __m512i pixels, std::size_t count) {
 inline __m512i Blend16(__m512i s, __m512i d) {
     const __m512i lowBytes = _mm512_set1_epi16(0x00FF);
     // The alpha byte of each pixel into both of its 16-bit halves.
-    const __m512i a2 = _mm512_shuffle_epi8(
-        s, _mm512_broadcast_i32x4(
-               _mm_setr_epi8(3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1)));
+    const __m512i a2 =
+        _mm512_shuffle_epi8(s, _mm512_broadcast_i32x4(_mm_setr_epi8(3, -1, 3, -1, 7, -1, 7, -1, 11,
+                                                                    -1, 11, -1, 15, -1, 15, -1)));
     const __m512i sw = _mm512_add_epi16(a2, _mm512_set1_epi16(1));
     const __m512i dw = _mm512_sub_epi16(_mm512_set1_epi16(256), a2);
     const __m512i blueRed =
@@ -180,8 +180,8 @@ struct Onto32 {
             return;
         }
         if (count == 16) {  // whole blocks unmasked, as for 3-byte pixels
-            _mm512_storeu_si512(d, Opaque(sp) == lanes ? sp
-                                                       : Kernel::Mix(sp, _mm512_loadu_si512(d)));
+            _mm512_storeu_si512(d,
+                                Opaque(sp) == lanes ? sp : Kernel::Mix(sp, _mm512_loadu_si512(d)));
             return;
         }
         const __m512i dp = _mm512_maskz_loadu_epi32(lanes, d);
@@ -259,8 +259,7 @@ void Blocks(std::uint8_t* d, const std::uint8_t* s, std::size_t count) {
 }
 
 template <typename Kernel>
-void BlendRowAvx512(std::uint8_t* __restrict d, const std::uint8_t* __restrict s,
-                    std::uint32_t n) {
+void BlendRowAvx512(std::uint8_t* __restrict d, const std::uint8_t* __restrict s, std::uint32_t n) {
     constexpr std::size_t kBytes = Kernel::kBytes;
     const std::size_t count = n;
     const std::size_t lead = AlignmentLead<kBytes>(d, count);
@@ -355,7 +354,8 @@ void VerticalAvx512(std::uint32_t* __restrict line, std::uint32_t* __restrict al
         // wide j, lane l: the four words of pixel 4l + j (named, not an array, so that they
         // stay in registers).
         __m512i wide0 = _mm512_unpacklo_epi16(low, zero), wide1 = _mm512_unpackhi_epi16(low, zero);
-        __m512i wide2 = _mm512_unpacklo_epi16(high, zero), wide3 = _mm512_unpackhi_epi16(high, zero);
+        __m512i wide2 = _mm512_unpacklo_epi16(high, zero),
+                wide3 = _mm512_unpackhi_epi16(high, zero);
         if (fullShift != 0) {
             wide0 = _mm512_slli_epi32(wide0, 8);
             wide1 = _mm512_slli_epi32(wide1, 8);
@@ -369,9 +369,9 @@ void VerticalAvx512(std::uint32_t* __restrict line, std::uint32_t* __restrict al
             const std::uint32_t w = taps.partialWeights[t];
             const __m512i w16 = _mm512_set1_epi16(static_cast<short>(w));
             alpha = _mm512_add_epi32(
-                alpha, _mm512_srli_epi32(
-                           _mm512_mullo_epi32(tap.alpha, _mm512_set1_epi32(static_cast<int>(w))),
-                           8));
+                alpha,
+                _mm512_srli_epi32(
+                    _mm512_mullo_epi32(tap.alpha, _mm512_set1_epi32(static_cast<int>(w))), 8));
             const __m512i lowProduct = _mm512_mullo_epi16(tap.low, w16);
             const __m512i highProduct = _mm512_mullo_epi16(tap.high, w16);
             wide0 = _mm512_add_epi32(wide0, _mm512_unpacklo_epi16(lowProduct, zero));
@@ -421,9 +421,9 @@ inline void SumSlot(const std::uint32_t* __restrict line, const std::uint32_t* _
     for (std::size_t k = 0; k < taps; k += 4) {
         const __m128i weight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + k));
         colour = _mm512_add_epi32(
-            colour, _mm512_mullo_epi32(_mm512_loadu_si512(l + 4 * k),
-                                       _mm512_permutexvar_epi32(
-                                           spread, _mm512_castsi128_si512(weight))));
+            colour,
+            _mm512_mullo_epi32(_mm512_loadu_si512(l + 4 * k),
+                               _mm512_permutexvar_epi32(spread, _mm512_castsi128_si512(weight))));
         alphaPart = _mm_add_epi32(
             alphaPart,
             _mm_srli_epi32(
@@ -435,7 +435,8 @@ inline void SumSlot(const std::uint32_t* __restrict line, const std::uint32_t* _
 // (first + second) of two vectors' 128-bit lanes picked by the shuffle immediates.
 template <int kFirst, int kSecond>
 inline __m512i AddLanes(__m512i a, __m512i b) {
-    return _mm512_add_epi32(_mm512_shuffle_i32x4(a, b, kFirst), _mm512_shuffle_i32x4(a, b, kSecond));
+    return _mm512_add_epi32(_mm512_shuffle_i32x4(a, b, kFirst),
+                            _mm512_shuffle_i32x4(a, b, kSecond));
 }
 
 template <std::size_t kTaps>
@@ -472,29 +473,26 @@ void HorizontalAvx512(std::uint8_t* __restrict out, const std::uint32_t* __restr
         // Weight 0 (nothing visible) has no quotient; its colour is 0.
         const __m512i colour = _mm512_maskz_mov_epi32(
             _mm512_test_epi32_mask(weight, weight),
-            _mm512_or_si512(blue, _mm512_or_si512(_mm512_slli_epi32(green, 8),
-                                                  _mm512_slli_epi32(red, 16))));
+            _mm512_or_si512(
+                blue, _mm512_or_si512(_mm512_slli_epi32(green, 8), _mm512_slli_epi32(red, 16))));
 
         // The alpha parts four slots a vector, transposed within lanes and summed.
         __m512i parts[4];
 #pragma GCC unroll 8
         for (int r = 0; r < 4; ++r) {
             parts[r] = _mm512_inserti32x4(
-                _mm512_inserti32x4(
-                    _mm512_inserti32x4(_mm512_castsi128_si512(alphaParts[4 * r]),
-                                       alphaParts[4 * r + 1], 1),
-                    alphaParts[4 * r + 2], 2),
+                _mm512_inserti32x4(_mm512_inserti32x4(_mm512_castsi128_si512(alphaParts[4 * r]),
+                                                      alphaParts[4 * r + 1], 1),
+                                   alphaParts[4 * r + 2], 2),
                 alphaParts[4 * r + 3], 3);
         }
         const __m512i a0 = _mm512_unpacklo_epi32(parts[0], parts[1]);
         const __m512i a1 = _mm512_unpacklo_epi32(parts[2], parts[3]);
         const __m512i a2 = _mm512_unpackhi_epi32(parts[0], parts[1]);
         const __m512i a3 = _mm512_unpackhi_epi32(parts[2], parts[3]);
-        const __m512i alphaSum =
-            _mm512_add_epi32(_mm512_add_epi32(_mm512_unpacklo_epi64(a0, a1),
-                                              _mm512_unpackhi_epi64(a0, a1)),
-                             _mm512_add_epi32(_mm512_unpacklo_epi64(a2, a3),
-                                              _mm512_unpackhi_epi64(a2, a3)));
+        const __m512i alphaSum = _mm512_add_epi32(
+            _mm512_add_epi32(_mm512_unpacklo_epi64(a0, a1), _mm512_unpackhi_epi64(a0, a1)),
+            _mm512_add_epi32(_mm512_unpacklo_epi64(a2, a3), _mm512_unpackhi_epi64(a2, a3)));
         const __m512i alphaValue =
             Quotient(_mm512_slli_epi32(alphaSum, 8), _mm512_loadu_si512(columns.span + i),
                      _mm512_loadu_ps(columns.spanReciprocal + i));

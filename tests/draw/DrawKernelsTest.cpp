@@ -54,10 +54,11 @@ TEST(DrawKernelsTest, PortableComesFirstTheBestLastAndTestsCanChoose) {
     EXPECT_EQ(tables.front()->verticalAlphaAwarePadded, nullptr);
     EXPECT_EQ(&kernels::Kernels(), tables.back());
     for (const DrawKernels* table : tables) {
-        EXPECT_TRUE(table->fillRow && table->opaque32Row && table->widen24To32 && table->alpha32To32 &&
-                    table->alpha32To24 && table->over32To32 && table->accumulateFirst &&
-                    table->accumulate && table->normalise && table->accumulateAlphaAware &&
-                    table->verticalAlphaAware && table->horizontalAlphaAware)
+        EXPECT_TRUE(table->fillRow && table->opaque32Row && table->widen24To32 &&
+                    table->alpha32To32 && table->alpha32To24 && table->over32To32 &&
+                    table->accumulateFirst && table->accumulate && table->normalise &&
+                    table->accumulateAlphaAware && table->verticalAlphaAware &&
+                    table->horizontalAlphaAware)
             << table->name << " lacks a kernel";
         // A table has both padded kernels or neither.
         EXPECT_EQ(table->verticalAlphaAwarePadded == nullptr,
@@ -105,12 +106,14 @@ TEST(DrawKernelsTest, BlendsOfEveryTableMatchThePlainFormulas) {
                 for (std::size_t n = 0; n <= 160; ++n) {
                     for (std::size_t offset = 0; offset < 64; offset += n < 140 ? 1 : 5) {
                         const std::vector<std::uint32_t> source = MakeSource(n, random);
-                        std::vector<std::uint8_t> row = RandomBytes(2 * kGuard + 128 + bytes * n, random);
+                        std::vector<std::uint8_t> row =
+                            RandomBytes(2 * kGuard + 128 + bytes * n, random);
                         for (std::size_t i = 0; i < row.size(); i += 4)
                             row[i] = random() % 3 == 0 ? 0 : row[i];  // some alpha 0 and 255 below
                         const std::vector<std::uint8_t> before = row;
                         const std::size_t begin =
-                            kGuard + (64 - reinterpret_cast<std::uintptr_t>(row.data() + kGuard) % 64) % 64 +
+                            kGuard +
+                            (64 - reinterpret_cast<std::uintptr_t>(row.data() + kGuard) % 64) % 64 +
                             offset;
                         std::uint8_t* dest = row.data() + begin;
                         kernel(dest, reinterpret_cast<const std::uint8_t*>(source.data()),
