@@ -332,5 +332,111 @@ TEST(DrawKernelsTest, NarrowAlphaAwareRowsOfEveryTableMatchThePortableOnes) {
     }
 }
 
+// The padded kernels, run over a row in pieces as the scaling does, against the portable
+// per-row kernels: covered rows with and without partial taps, columns of one to seven
+// consecutive source pixels (padded to 4 or 8 taps, some sharing their edge pixel with the
+// neighbour), destination widths around the 16-pixel groups, pieces whose first source pixel
+// is not on a vector boundary.
+TEST(DrawKernelsTest, PaddedAlphaAwareKernelsOfEveryTableMatchThePortableRowKernels) {
+    const DrawKernels& portable = *kernels::AvailableKernels().front();
+    std::mt19937 random(19);
+    for (const DrawKernels* table : kernels::AvailableKernels()) {
+        if (table->verticalAlphaAwarePadded == nullptr)
+            continue;
+        for (int round = 0; round < 80; ++round) {
+            const bool whole = round % 4 == 0;  // every weight 256, as for whole-number ratios
+            const std::uint32_t mostTaps = round % 2 == 0 ? 4 : 7;
+            const std::uint32_t width = 1 + static_cast<std::uint32_t>(random() % 70);
+            // Columns: consecutive source pixels each, starting where the last one ended or
+            // on its last pixel.
+            std::vector<std::uint32_t> first = {0}, span, start;
+            std::vector<kernels::ScaleTap> taps;
+            std::uint32_t x = 0;
+            for (std::uint32_t i = 0; i < width; ++i) {
+                if (i != 0 && random() % 3 == 0)
+                    --x;
+                start.push_back(x);
+                const std::uint32_t count = 1 + static_cast<std::uint32_t>(random() % mostTaps);
+                std::uint32_t units = 0;
+                for (std::uint32_t k = 0; k < count; ++k, ++x) {
+                    const std::uint32_t weight = whole ? 256 : 1 + random() % 256;
+                    taps.push_back({x, weight});
+                    units += weight;
+                }
+                first.push_back(static_cast<std::uint32_t>(taps.size()));
+                span.push_back(units);
+            }
+            const std::size_t pixels = x;
+            // Covered rows: full ones and, unless whole, up to two partial ones.
+            std::vector<std::vector<std::uint8_t>> rows;
+            std::vector<const std::uint8_t*> all, full, partial;
+            std::vector<std::uint32_t> allWeights, partialWeights;
+            const std::size_t fullCount = random() % 4, partialCount = whole ? 0 : random() % 3;
+            for (std::size_t t = 0; t < std::max<std::size_t>(1, fullCount + partialCount); ++t) {
+                rows.push_back(AlphaRow(pixels, random));
+                const bool isFull = t < fullCount || fullCount + partialCount == 0;
+                const std::uint32_t weight = isFull ? 256 : 1 + random() % 255;
+                (isFull ? full : partial).push_back(rows.back().data());
+                if (!isFull)
+                    partialWeights.push_back(weight);
+                all.push_back(rows.back().data());
+                allWeights.push_back(weight);
+            }
+            std::uint32_t rowSpan = 0;
+            for (const std::uint32_t w : allWeights)
+                rowSpan += w;
+
+            // The portable per-row kernels.
+            std::vector<std::uint32_t> line(4 * pixels), alphaSums(pixels);
+            std::vector<std::uint8_t> alpha(pixels);
+            portable.verticalAlphaAware(line.data(), alphaSums.data(), all.data(),
+                                        allWeights.data(), all.size(), pixels);
+            portable.normalise(alpha.data(), alphaSums.data(), pixels, rowSpan);
+            std::vector<double> columnScale(width);
+            for (std::uint32_t i = 0; i < width; ++i)
+                columnScale[i] = 256.0 / span[i];
+            const kernels::ScaleAxis axis = {first.data(), taps.data(), span.data()};
+            std::vector<std::uint8_t> expected(4 * width);
+            portable.horizontalAlphaAware(expected.data(), line.data(), alpha.data(), axis,
+                                          columnScale.data(), width);
+
+            // The padded kernels, in pieces of 32 destination pixels.
+            const std::size_t padded = mostTaps == 4 ? 4 : 8;
+            const std::size_t groups = (width + std::size_t{15}) & ~std::size_t{15};
+            std::vector<std::uint32_t> paddedStart(groups, 0), weights(groups * padded, 0),
+                paddedSpan(groups, 1);
+            std::vector<float> reciprocal(groups, 1.0f);
+            for (std::uint32_t i = 0; i < width; ++i) {
+                paddedStart[i] = start[i];
+                for (std::uint32_t t = first[i]; t < first[i + 1]; ++t)
+                    weights[i * padded + (taps[t].index - start[i])] = taps[t].weight;
+                paddedSpan[i] = span[i];
+                reciprocal[i] = 1.0f / static_cast<float>(span[i]);
+            }
+            const kernels::ScalePaddedColumns columns = {padded, paddedStart.data(), weights.data(),
+                                                         paddedSpan.data(), reciprocal.data()};
+            const kernels::ScaleRowTaps rowTaps = {full.data(),    full.size(),
+                                                   partial.data(), partialWeights.data(),
+                                                   partial.size(), rowSpan};
+            std::vector<std::uint32_t> paddedLine(4 * (pixels + padded), 0),
+                paddedAlpha(pixels + padded, 0);
+            std::vector<std::uint8_t> out(4 * width + 4, 0x5A);
+            for (std::uint32_t piece = 0; piece < width; piece += 32) {
+                const std::uint32_t end = std::min(piece + 32, width);
+                const std::size_t firstPixel = start[piece] & ~std::size_t{7};
+                const std::size_t endPixel =
+                    std::min<std::size_t>(pixels, (start[end - 1] + padded + 7) & ~std::size_t{7});
+                table->verticalAlphaAwarePadded(paddedLine.data(), paddedAlpha.data(), rowTaps,
+                                                firstPixel, endPixel);
+                table->horizontalAlphaAwarePadded(out.data(), paddedLine.data(), paddedAlpha.data(),
+                                                  columns, piece, end);
+            }
+            ASSERT_EQ(std::vector<std::uint8_t>(out.begin(), out.begin() + 4 * width), expected)
+                << table->name << " round " << round << " width " << width;
+            EXPECT_EQ(Load(out.data() + 4 * width, 4), 0x5A5A5A5Au) << table->name;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kelvandor
