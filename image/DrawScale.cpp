@@ -203,7 +203,7 @@ void ScaleRowsNarrow(const kernels::DrawKernels& k, CDibImage& dst, const CDibIm
 // The columns with the same number of taps each, as the padded kernels read them.
 struct PaddedColumns {
     std::size_t taps = 0;  // per destination pixel, a multiple of 4
-    // Per destination pixel, padded to a multiple of 8 pixels with pixels of weight 0:
+    // Per destination pixel, padded to a multiple of 16 pixels with pixels of weight 0:
     std::vector<std::uint32_t> start;    // first covered source pixel
     std::vector<std::uint32_t> weights;  // taps, 0 for padding
     std::vector<std::uint32_t> span;     // covered units, 1 for padding
@@ -221,7 +221,7 @@ PaddedColumns PadColumns(const AxisPlan& columns, std::uint32_t destWidth) {
         most = std::max<std::size_t>(most, columns.first[i + 1] - columns.first[i]);
     }
     padded.taps = (most + 3) & ~std::size_t{3};
-    const std::size_t whole = (destWidth + std::size_t{7}) & ~std::size_t{7};
+    const std::size_t whole = (destWidth + std::size_t{15}) & ~std::size_t{15};
     padded.start.assign(whole, 0);
     padded.weights.assign(whole * padded.taps, 0);
     padded.span.assign(whole, 1);
@@ -245,7 +245,7 @@ PaddedColumns PadColumns(const AxisPlan& columns, std::uint32_t destWidth) {
 void ScaleRowsPadded(const kernels::DrawKernels& k, CDibImage& dst, const CDibImage& src,
                      const PaddedColumns& columns, const AxisPlan& rows, std::uint32_t firstRow,
                      std::uint32_t endRow) {
-    constexpr std::uint32_t kPiece = 128;  // destination pixels, a multiple of 8
+    constexpr std::uint32_t kPiece = 128;  // destination pixels, a multiple of 16
     const std::size_t pixels = src.width;
     const kernels::ScalePaddedColumns columnView = columns.View();
     // Each piece computes the whole line under the taps of its destination pixels, so only

@@ -41,7 +41,7 @@ struct ScaleRowTaps {
 };
 
 // The columns of a plan with the same number of taps for every destination pixel: taps per
-// pixel (a multiple of 4), and per destination pixel, padded to a multiple of 8 pixels with
+// pixel (a multiple of 4), and per destination pixel, padded to a multiple of 16 pixels with
 // pixels of weight 0, its first covered source pixel, its tap weights (taps words each, 0 for
 // padding), its span (1 for padding) and 1 / span.
 struct ScalePaddedColumns {
@@ -111,7 +111,7 @@ struct DrawKernels {
     // otherwise; the caller then uses the per-row kernels). Vertical: source pixels
     // [firstPixel, endPixel) into line (four words per pixel) and normalised alpha; without
     // partial taps the words are left 256 times too small, which changes no quotient.
-    // Horizontal: destination pixels [first, end) of one row, first a multiple of 8; line and
+    // Horizontal: destination pixels [first, end) of one row, first a multiple of 16; line and
     // alpha must be readable up to columns.taps entries behind the last source pixel.
     void (*verticalAlphaAwarePadded)(std::uint32_t* line, std::uint32_t* alpha,
                                      const ScaleRowTaps& taps, std::size_t firstPixel,

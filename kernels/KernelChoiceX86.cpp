@@ -11,7 +11,10 @@ std::span<const DrawKernels* const> ProcessorKernelSets() {
     static const std::vector<const DrawKernels*> sets = [] {
         __builtin_cpu_init();
         const bool avx2 = __builtin_cpu_supports("avx2") != 0;
-        const bool avx512 = avx2 && __builtin_cpu_supports("avx512f") != 0;
+        // The AVX-512 file is compiled for exactly these extensions.
+        const bool avx512 = avx2 && __builtin_cpu_supports("avx512f") != 0 &&
+                            __builtin_cpu_supports("avx512bw") != 0 &&
+                            __builtin_cpu_supports("avx512vbmi") != 0;
         std::vector<const DrawKernels*> available = {&PortableKernels()};
         if (avx2) {
             available.push_back(&Avx2Kernels());

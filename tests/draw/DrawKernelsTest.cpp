@@ -54,10 +54,11 @@ TEST(DrawKernelsTest, PortableComesFirstTheBestLastAndTestsCanChoose) {
     EXPECT_EQ(tables.front()->verticalAlphaAwarePadded, nullptr);
     EXPECT_EQ(&kernels::Kernels(), tables.back());
     for (const DrawKernels* table : tables) {
-        EXPECT_TRUE(table->fillRow && table->opaque32Row && table->widen24To32 && table->alpha32To32 &&
-                    table->alpha32To24 && table->over32To32 && table->accumulateFirst &&
-                    table->accumulate && table->normalise && table->accumulateAlphaAware &&
-                    table->verticalAlphaAware && table->horizontalAlphaAware)
+        EXPECT_TRUE(table->fillRow && table->opaque32Row && table->widen24To32 &&
+                    table->alpha32To32 && table->alpha32To24 && table->over32To32 &&
+                    table->accumulateFirst && table->accumulate && table->normalise &&
+                    table->accumulateAlphaAware && table->verticalAlphaAware &&
+                    table->horizontalAlphaAware)
             << table->name << " lacks a kernel";
         // A table has both padded kernels or neither.
         EXPECT_EQ(table->verticalAlphaAwarePadded == nullptr,
@@ -70,24 +71,28 @@ TEST(DrawKernelsTest, PortableComesFirstTheBestLastAndTestsCanChoose) {
     EXPECT_EQ(&kernels::Kernels(), tables.back());
 }
 
-// Source pixels in runs of one alpha kind, the runs of random length.
+// Source pixels in runs of one alpha kind, the runs of random length; some opaque runs are
+// long enough to fill the longest runs the kernels copy whole, wherever those start.
 std::vector<std::uint32_t> MakeSource(std::size_t n, std::mt19937& random) {
     std::vector<std::uint32_t> pixels(n);
     std::size_t i = 0;
     while (i < n) {
-        const std::size_t run = 1 + random() % 40;
-        const unsigned kind = random() % 4;
+        const unsigned kind = random() % 5;
+        const std::size_t run = kind == 4 ? 64 + random() % 80 : 1 + random() % 40;
         for (std::size_t k = 0; k < run && i < n; ++k, ++i) {
-            std::uint32_t alpha = kind == 0   ? 255
-                                  : kind == 1 ? 0
-                                  : kind == 2 ? 128
-                                              : random() & 0xFF;
+            std::uint32_t alpha = kind == 0 || kind == 4 ? 255
+                                  : kind == 1            ? 0
+                                  : kind == 2            ? 128
+                                                         : random() & 0xFF;
             pixels[i] = (alpha << 24) | (random() & 0xFFFFFF);
         }
     }
     return pixels;
 }
 
+// Every row length up to a few of the longest blocks, at every destination address modulo a
+// cache line (the kernels align their stores, so each address starts the blocks elsewhere).
+// The source ends where its allocation does, so a read past the row shows under the sanitizer.
 TEST(DrawKernelsTest, BlendsOfEveryTableMatchThePlainFormulas) {
     std::mt19937 random(3);
     for (const DrawKernels* table : kernels::AvailableKernels()) {
@@ -98,20 +103,23 @@ TEST(DrawKernelsTest, BlendsOfEveryTableMatchThePlainFormulas) {
                 }
                 const auto kernel = over ? table->over32To32
                                          : (bytes == 4 ? table->alpha32To32 : table->alpha32To24);
-                for (std::size_t n = 0; n <= 140; n += n < 40 ? 1 : 13) {
-                    for (std::size_t offset = 0; offset < 8; ++offset) {
+                for (std::size_t n = 0; n <= 160; ++n) {
+                    for (std::size_t offset = 0; offset < 64; offset += n < 140 ? 1 : 5) {
                         const std::vector<std::uint32_t> source = MakeSource(n, random);
                         std::vector<std::uint8_t> row =
-                            RandomBytes(2 * kGuard + bytes * (n + offset), random);
+                            RandomBytes(2 * kGuard + 128 + bytes * n, random);
                         for (std::size_t i = 0; i < row.size(); i += 4)
                             row[i] = random() % 3 == 0 ? 0 : row[i];  // some alpha 0 and 255 below
                         const std::vector<std::uint8_t> before = row;
-                        std::uint8_t* dest = row.data() + kGuard + bytes * offset;
+                        const std::size_t begin =
+                            kGuard +
+                            (64 - reinterpret_cast<std::uintptr_t>(row.data() + kGuard) % 64) % 64 +
+                            offset;
+                        std::uint8_t* dest = row.data() + begin;
                         kernel(dest, reinterpret_cast<const std::uint8_t*>(source.data()),
                                static_cast<std::uint32_t>(n));
                         for (std::size_t i = 0; i < n; ++i) {
-                            const std::uint32_t d =
-                                Load(before.data() + kGuard + bytes * (offset + i), bytes);
+                            const std::uint32_t d = Load(before.data() + begin + bytes * i, bytes);
                             const std::uint32_t expected =
                                 over ? test::ReferenceDrawAlphaOver(source[i], d, bytes == 4)
                                      : test::ReferenceDrawAlpha(source[i], d, bytes == 4);
@@ -120,7 +128,7 @@ TEST(DrawKernelsTest, BlendsOfEveryTableMatchThePlainFormulas) {
                                 << 8 * bytes << " bits, n " << n << " offset " << offset
                                 << " pixel " << i;
                         }
-                        ASSERT_TRUE(GuardsIntact(row, before, kGuard + bytes * offset, bytes * n))
+                        ASSERT_TRUE(GuardsIntact(row, before, begin, bytes * n))
                             << table->name << " n " << n << " offset " << offset;
                     }
                 }
@@ -158,7 +166,7 @@ TEST(DrawKernelsTest, FillOfEveryTableRepeatsThePatternExactly) {
 }
 
 // Making pixels opaque: 32-bit pixels keep their colour, 24-bit rows (the back buffer shown
-// in a 32-bit window) are widened. Every length around the eight-pixel blocks, with the
+// in a 32-bit window) are widened. Every length around the blocks of 8 and 16 pixels, with the
 // source ending exactly at the end of its allocation so that a read past the row would show
 // under the sanitizer.
 TEST(DrawKernelsTest, OpaqueCopyAndWideningOfEveryTableSetOnlyTheAlpha) {
@@ -166,7 +174,7 @@ TEST(DrawKernelsTest, OpaqueCopyAndWideningOfEveryTableSetOnlyTheAlpha) {
     for (const DrawKernels* table : kernels::AvailableKernels()) {
         for (const std::size_t sourceBytes : {4u, 3u}) {
             const auto kernel = sourceBytes == 4 ? table->opaque32Row : table->widen24To32;
-            for (std::size_t n = 0; n <= 100; ++n) {
+            for (std::size_t n = 0; n <= 130; ++n) {
                 const std::vector<std::uint8_t> source = RandomBytes(sourceBytes * n, random);
                 std::vector<std::uint8_t> row = RandomBytes(2 * kGuard + 4 * n, random);
                 const std::vector<std::uint8_t> before = row;
@@ -320,6 +328,112 @@ TEST(DrawKernelsTest, NarrowAlphaAwareRowsOfEveryTableMatchThePortableOnes) {
             }
             ASSERT_EQ(out[1], out[0]) << table->name << " pixels " << pixels;
             EXPECT_EQ(Load(out[0].data() + 4 * width, 4), 0x5A5A5A5Au);
+        }
+    }
+}
+
+// The padded kernels, run over a row in pieces as the scaling does, against the portable
+// per-row kernels: covered rows with and without partial taps, columns of one to seven
+// consecutive source pixels (padded to 4 or 8 taps, some sharing their edge pixel with the
+// neighbour), destination widths around the 16-pixel groups, pieces whose first source pixel
+// is not on a vector boundary.
+TEST(DrawKernelsTest, PaddedAlphaAwareKernelsOfEveryTableMatchThePortableRowKernels) {
+    const DrawKernels& portable = *kernels::AvailableKernels().front();
+    std::mt19937 random(19);
+    for (const DrawKernels* table : kernels::AvailableKernels()) {
+        if (table->verticalAlphaAwarePadded == nullptr)
+            continue;
+        for (int round = 0; round < 80; ++round) {
+            const bool whole = round % 4 == 0;  // every weight 256, as for whole-number ratios
+            const std::uint32_t mostTaps = round % 2 == 0 ? 4 : 7;
+            const std::uint32_t width = 1 + static_cast<std::uint32_t>(random() % 70);
+            // Columns: consecutive source pixels each, starting where the last one ended or
+            // on its last pixel.
+            std::vector<std::uint32_t> first = {0}, span, start;
+            std::vector<kernels::ScaleTap> taps;
+            std::uint32_t x = 0;
+            for (std::uint32_t i = 0; i < width; ++i) {
+                if (i != 0 && random() % 3 == 0)
+                    --x;
+                start.push_back(x);
+                const std::uint32_t count = 1 + static_cast<std::uint32_t>(random() % mostTaps);
+                std::uint32_t units = 0;
+                for (std::uint32_t k = 0; k < count; ++k, ++x) {
+                    const std::uint32_t weight = whole ? 256 : 1 + random() % 256;
+                    taps.push_back({x, weight});
+                    units += weight;
+                }
+                first.push_back(static_cast<std::uint32_t>(taps.size()));
+                span.push_back(units);
+            }
+            const std::size_t pixels = x;
+            // Covered rows: full ones and, unless whole, up to two partial ones.
+            std::vector<std::vector<std::uint8_t>> rows;
+            std::vector<const std::uint8_t*> all, full, partial;
+            std::vector<std::uint32_t> allWeights, partialWeights;
+            const std::size_t fullCount = random() % 4, partialCount = whole ? 0 : random() % 3;
+            for (std::size_t t = 0; t < std::max<std::size_t>(1, fullCount + partialCount); ++t) {
+                rows.push_back(AlphaRow(pixels, random));
+                const bool isFull = t < fullCount || fullCount + partialCount == 0;
+                const std::uint32_t weight = isFull ? 256 : 1 + random() % 255;
+                (isFull ? full : partial).push_back(rows.back().data());
+                if (!isFull)
+                    partialWeights.push_back(weight);
+                all.push_back(rows.back().data());
+                allWeights.push_back(weight);
+            }
+            std::uint32_t rowSpan = 0;
+            for (const std::uint32_t w : allWeights)
+                rowSpan += w;
+
+            // The portable per-row kernels.
+            std::vector<std::uint32_t> line(4 * pixels), alphaSums(pixels);
+            std::vector<std::uint8_t> alpha(pixels);
+            portable.verticalAlphaAware(line.data(), alphaSums.data(), all.data(),
+                                        allWeights.data(), all.size(), pixels);
+            portable.normalise(alpha.data(), alphaSums.data(), pixels, rowSpan);
+            std::vector<double> columnScale(width);
+            for (std::uint32_t i = 0; i < width; ++i)
+                columnScale[i] = 256.0 / span[i];
+            const kernels::ScaleAxis axis = {first.data(), taps.data(), span.data()};
+            std::vector<std::uint8_t> expected(4 * width);
+            portable.horizontalAlphaAware(expected.data(), line.data(), alpha.data(), axis,
+                                          columnScale.data(), width);
+
+            // The padded kernels, in pieces of 32 destination pixels.
+            const std::size_t padded = mostTaps == 4 ? 4 : 8;
+            const std::size_t groups = (width + std::size_t{15}) & ~std::size_t{15};
+            std::vector<std::uint32_t> paddedStart(groups, 0), weights(groups * padded, 0),
+                paddedSpan(groups, 1);
+            std::vector<float> reciprocal(groups, 1.0f);
+            for (std::uint32_t i = 0; i < width; ++i) {
+                paddedStart[i] = start[i];
+                for (std::uint32_t t = first[i]; t < first[i + 1]; ++t)
+                    weights[i * padded + (taps[t].index - start[i])] = taps[t].weight;
+                paddedSpan[i] = span[i];
+                reciprocal[i] = 1.0f / static_cast<float>(span[i]);
+            }
+            const kernels::ScalePaddedColumns columns = {padded, paddedStart.data(), weights.data(),
+                                                         paddedSpan.data(), reciprocal.data()};
+            const kernels::ScaleRowTaps rowTaps = {full.data(),    full.size(),
+                                                   partial.data(), partialWeights.data(),
+                                                   partial.size(), rowSpan};
+            std::vector<std::uint32_t> paddedLine(4 * (pixels + padded), 0),
+                paddedAlpha(pixels + padded, 0);
+            std::vector<std::uint8_t> out(4 * width + 4, 0x5A);
+            for (std::uint32_t piece = 0; piece < width; piece += 32) {
+                const std::uint32_t end = std::min(piece + 32, width);
+                const std::size_t firstPixel = start[piece] & ~std::size_t{7};
+                const std::size_t endPixel =
+                    std::min<std::size_t>(pixels, (start[end - 1] + padded + 7) & ~std::size_t{7});
+                table->verticalAlphaAwarePadded(paddedLine.data(), paddedAlpha.data(), rowTaps,
+                                                firstPixel, endPixel);
+                table->horizontalAlphaAwarePadded(out.data(), paddedLine.data(), paddedAlpha.data(),
+                                                  columns, piece, end);
+            }
+            ASSERT_EQ(std::vector<std::uint8_t>(out.begin(), out.begin() + 4 * width), expected)
+                << table->name << " round " << round << " width " << width;
+            EXPECT_EQ(Load(out.data() + 4 * width, 4), 0x5A5A5A5Au) << table->name;
         }
     }
 }
