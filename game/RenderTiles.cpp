@@ -296,6 +296,7 @@ void CGameRenderer::RenderAllTiles() {
 
 void CGameRenderer::RenderTiles() {
     const std::int32_t w = screen_.TileWidth, t = screen_.TileHeight;
+    images_.SpriteStates.fill(0);  // the tiles they were composed from are made anew
     if (w > 0 && t > 0) {
         // The state tiles depend on the tile size and the screen's scale alone; a new puzzle
         // of the same layout keeps them.
@@ -318,22 +319,15 @@ void CGameRenderer::RenderTiles() {
         // processors. Sprites of other states are still made when first drawn.
         const std::uint32_t count = static_cast<std::uint32_t>(std::max(state_.ElementCount(), 0));
         const bool sprites = host_.BackBuffer().bitsPerPixel == 24;
-        images_.SpriteStates.fill(0);
         RunRowsInTwo(count, std::uint64_t{count} * static_cast<std::uint64_t>(w) * t >= kSplitPixels,
                      [&](std::uint32_t first, std::uint32_t end) {
                          for (std::uint32_t i = first; i < end; ++i) {
                              RenderElementImage(static_cast<std::int32_t>(i), room, texts);
                              if (sprites) {
-                                 const std::uint8_t state =
-                                     std::min<std::uint8_t>(state_.ElementState[i], 3);
-                                 images_.Sprites[i].Compose(images_.StateTiles[state],
-                                                            images_.ElementImages[i]);
-                                 images_.SpriteStates[i] = static_cast<std::uint8_t>(state + 1);
+                                 images_.SpriteOf(i, std::min<std::uint8_t>(state_.ElementState[i], 3));
                              }
                          }
                      });
-    } else {
-        images_.SpriteStates.fill(0);
     }
     screen_.DirtyMask = kAllDirty;
     screen_.QuestionDirty = 1;

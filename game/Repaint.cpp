@@ -191,15 +191,6 @@ void CGameRenderer::DrawSolutionTexts(CDibImage& back) {
 
 namespace {
 
-// Element i's state tile with its image over it, composed again only when the element
-// changed its state since it was last drawn.
-const CTileSprite& SpriteOf(ScreenImages& images, std::size_t i, std::uint8_t state) {
-    if (images.SpriteStates[i] != state + 1) {
-        images.Sprites[i].Compose(images.StateTiles[state], images.ElementImages[i]);
-        images.SpriteStates[i] = static_cast<std::uint8_t>(state + 1);
-    }
-    return images.Sprites[i];
-}
 
 std::uint8_t StateOf(const GameState& s, const ElementPlacement& e) {
     return std::min<std::uint8_t>(s.ElementState[static_cast<std::size_t>(e.index)], 3);
@@ -214,7 +205,7 @@ void DrawElement(ScreenImages& images, CDibImage& back, std::size_t i, std::uint
         back.DrawAlphaOver(images.ElementImages[i], x, y);
         return;
     }
-    SpriteOf(images, i, state).DrawOn(back, x, y);
+    images.SpriteOf(i, state).DrawOn(back, x, y);
 }
 
 struct Rect {
@@ -247,7 +238,7 @@ void CGameRenderer::ClearPlayArea(CDibImage& back, const ElementRepaint& r) {
         const ElementPlacement& e = r.elements[static_cast<std::size_t>(k)];
         covers[count++] = {
             std::int64_t{l.BoardOriginX} + e.at.x, std::int64_t{l.BoardOriginY} + e.at.y,
-            &SpriteOf(images_, static_cast<std::size_t>(e.index), StateOf(state_, e))};
+            &images_.SpriteOf(static_cast<std::size_t>(e.index), StateOf(state_, e))};
     }
     std::array<std::pair<std::int64_t, std::int64_t>, kMaxElements> spans{};
     for (std::int64_t y = y0; y < y1; ++y) {

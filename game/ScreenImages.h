@@ -5,6 +5,7 @@
 // created).
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "game/ScreenLayout.h"
@@ -40,6 +41,16 @@ struct ScreenImages {
     // the same at the screen's scale, as drawn.
     std::array<CDibImage, 10> DigitSources;
     std::array<CDibImage, 10> Digits;
+
+    // Element i's state tile with its image over it, composed again only when the element
+    // changed its state (0..3) since it was last composed.
+    const CTileSprite& SpriteOf(std::size_t i, std::uint8_t state) {
+        if (SpriteStates[i] != state + 1) {
+            Sprites[i].Compose(StateTiles[state], ElementImages[i]);
+            SpriteStates[i] = static_cast<std::uint8_t>(state + 1);
+        }
+        return Sprites[i];
+    }
 };
 
 }  // namespace kelvandor
