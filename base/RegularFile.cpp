@@ -47,6 +47,18 @@ OpenedFile Refused(FileRefusal why, int fd = -1) {
 
 }  // namespace
 
+std::optional<FileStamp> StampFile(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return std::nullopt;
+    }
+    const auto ns = [](const timespec& t) {
+        return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+    };
+    return FileStamp{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+                     static_cast<std::uint64_t>(info.st_size), ns(info.st_mtim), ns(info.st_ctim)};
+}
+
 bool OnPseudoFileSystem(const std::string& path) {
     struct statfs info {};
     return ::statfs(path.c_str(), &info) == 0 && IsPseudo(info);

@@ -7,6 +7,7 @@
 // refused outright, and a reader reads at most the size that the file had when it was opened.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace kelvandor {
@@ -35,6 +36,22 @@ OpenedFile OpenRegularFile(const std::string& path, std::uint64_t maxSize = UINT
 // Reads up to `maxBytes` from the start of an opened file, never more than its size; fewer on
 // a read error or when the file shrank. Closes nothing.
 std::string ReadOpenedFile(const OpenedFile& file, std::uint64_t maxBytes);
+
+// What tells one version of a file from another without reading it: a file replaced (a new
+// inode), rewritten (a new time of modification or change) or grown has another stamp.
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modifiedNs = 0;
+    std::int64_t changedNs = 0;
+
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+// The stamp of the file `path` names (symbolic links followed); nothing when it cannot be
+// looked at. Opens nothing, so it never waits on a pipe or a device.
+std::optional<FileStamp> StampFile(const std::string& path);
 
 // True when the file system holding `path` is one of the kernel's pseudo-file systems
 // (proc, sysfs, debugfs, tracefs, securityfs, cgroups, ...), whose files may block or never

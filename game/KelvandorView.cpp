@@ -4,6 +4,7 @@
 #include "game/KelvandorView.h"
 
 #include <algorithm>
+#include <thread>
 #include <utility>
 
 #include "puzzles/Formulas.h"
@@ -56,6 +57,8 @@ CKelvandorView::CKelvandorView(IViewHost& host, ISettingsStore& settings,
 
 CKelvandorView::~CKelvandorView() {
     pictureBatch_.reset();
+    ahead_.reset();
+    dropped_.reset();
     SaveSettings(settings_);
     host_.StopRemoteReader();
 }
@@ -163,6 +166,16 @@ void CKelvandorView::OnTimer(std::uint32_t id) {
     RunTurnClock(now);
     AdvanceAndDraw(now);
     PerformQueuedMove();
+
+    if (dropped_ && dropped_->Finished()) {
+        dropped_.reset();
+    }
+    if (loadPicture_ && host_.LoadsPicturesInBackground() && !pictureBatch_ &&
+        state_.MovingCount == 0 &&
+        (!aheadFor_ || aheadFor_->first != state_.PuzzlePath ||
+         aheadFor_->second != state_.GameNumber)) {
+        LoadNextPicturesAhead();
+    }
 }
 
 void CKelvandorView::AdvanceAndDraw(std::uint32_t now) {
@@ -267,16 +280,37 @@ void CKelvandorView::ResetElementArrays() {
     state_.DrawnSlot.fill(0);
 }
 
-bool CKelvandorView::ReadPuzzleText(std::int32_t number, PuzzleContent& into,
-                                    PicturePaths& pictures) {
-    if (!LoadPuzzleText(state_.PuzzlePath, number, into, pictures)) {
+namespace {
+
+// LoadPuzzleText for a round: with fewer than two answers there is nothing to order (the
+// round would deal no selection, so nothing could be moved or judged and no command would
+// end it), and such a puzzle is passed over like a missing directory.
+bool LoadPlayablePuzzleText(const std::string& root, std::int32_t number, PuzzleContent& into,
+                            PicturePaths& pictures) {
+    if (!LoadPuzzleText(root, number, into, pictures)) {
         return false;
     }
-    // With fewer than two answers there is nothing to order: the round would deal no
-    // selection, so nothing could be moved or judged and no command would end it. Such a
-    // puzzle is passed over like a missing directory.
     if (into.ElementCount < 2) {
         into.ElementCount = 0;
+        return false;
+    }
+    return true;
+}
+
+bool AnyPicture(const PicturePaths& pictures) {
+    return std::any_of(pictures.begin(), pictures.end(),
+                       [](const std::string& path) { return !path.empty(); });
+}
+
+unsigned PictureThreads() {
+    return std::max(2u, std::thread::hardware_concurrency());
+}
+
+}  // namespace
+
+bool CKelvandorView::ReadPuzzleText(std::int32_t number, PuzzleContent& into,
+                                    PicturePaths& pictures) {
+    if (!LoadPlayablePuzzleText(state_.PuzzlePath, number, into, pictures)) {
         return false;
     }
     // The lock keeps the move queue still until the board is dealt. A second load before the
@@ -300,7 +334,7 @@ bool CKelvandorView::LoadPuzzle(std::int32_t number) {
     return true;
 }
 
-ImageSize CKelvandorView::LargestPicture() const {
+ImageSize CKelvandorView::LargestPicture(std::int32_t elementCount) const {
     // The view is at its largest in full screen; a picture is never shown larger than the
     // picture column of that layout allows, whatever the pictures' shapes.
     const ScreenPoint screen = host_.LargestViewSize();
@@ -311,7 +345,7 @@ ImageSize CKelvandorView::LargestPicture() const {
         return {};  // no screen yet: whole pictures
     }
     const ScreenLayout layout =
-        ComputeScreenLayout(width, height, std::max(nextPuzzle_.ElementCount, 1),
+        ComputeScreenLayout(width, height, std::max(elementCount, 1),
                             state_.StarPanelWidth, state_.StarCellHeight);
     // The widest picture column there is: the one of an endlessly wide picture.
     const AnswerRoom room = AnswerRoomFor(layout, INT32_MAX);
@@ -349,34 +383,107 @@ void CKelvandorView::StartNextPuzzle() {
         renderer_.MarkQuestionDirty();
         return;
     }
-    const bool anyPicture = std::any_of(pictures.begin(), pictures.end(),
-                                        [](const std::string& path) { return !path.empty(); });
-    if (!anyPicture || !loadPicture_) {
+    if (!AnyPicture(pictures) || !loadPicture_) {
+        DropPicturesAhead();
         DealNextPuzzle(outcome == SelectionOutcome::FormulasGenerated);
         return;
     }
     // The pictures load on worker threads, each reduced to what the screen can show of it.
     // Where the host lets the user-interface thread go on meanwhile, the window keeps
     // painting and the remote keeps being heard, and the deal follows when they are there.
-    const bool background = host_.LoadsPicturesInBackground();
-    const unsigned threads = std::max(2u, std::thread::hardware_concurrency());
-    pictureBatch_ = std::make_unique<CPictureBatch>(
-        pictures, loadPicture_, LargestPicture(), threads,
-        background ? std::function<void()>([this] { host_.PostPicturesLoaded(); })
-                   : std::function<void()>());
-    if (!background) {
+    const ImageSize fit = LargestPicture(nextPuzzle_.ElementCount);
+    if (ahead_ && ahead_->Paths() == pictures && ahead_->Fit() == fit) {
+        // Loaded ahead, or still loading on one thread: now it may take them all.
+        pictureBatch_ = std::move(ahead_);
+        pictureBatchAhead_ = true;
+        pictureBatch_->Hurry(PictureThreads());
+        if (pictureBatch_->Finished()) {
+            OnPicturesLoaded();
+        }
+        return;
+    }
+    DropPicturesAhead();
+    pictureBatch_ = MakePictureBatch(pictures, fit, PictureThreads());
+    if (!host_.LoadsPicturesInBackground()) {
+        pictureBatch_->Wait();
         OnPicturesLoaded();
     }
 }
 
 void CKelvandorView::OnPicturesLoaded() {
-    if (!pictureBatch_) {
+    // A notice may come from a load that was then taken over or dropped; the batch of the
+    // puzzle being started posts its own when it is done.
+    if (!pictureBatch_ || !pictureBatch_->Finished()) {
         return;
     }
     pictureBatch_->Wait();
+    if (pictureBatchAhead_) {
+        // Pictures loaded ahead may have been replaced or edited since: those load again.
+        pictureBatchAhead_ = false;
+        LoadedPictures& loaded = pictureBatch_->Pictures();
+        const PicturePaths& paths = pictureBatch_->Paths();
+        bool changed = false;
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            if (!paths[i].empty() && loaded[i].stamp != StampFile(paths[i])) {
+                loaded[i] = LoadedPicture();
+                changed = true;
+            }
+        }
+        if (changed) {
+            pictureBatch_ = MakePictureBatch(paths, pictureBatch_->Fit(), PictureThreads(),
+                                             std::move(loaded));
+            return;
+        }
+    }
     TakePuzzlePictures(nextPuzzle_, pictureBatch_->Pictures());
     pictureBatch_.reset();
     DealNextPuzzle(false);  // generated puzzles have no pictures to wait for
+}
+
+std::unique_ptr<CPictureBatch> CKelvandorView::MakePictureBatch(const PicturePaths& paths,
+                                                                ImageSize fit, unsigned threads,
+                                                                LoadedPictures ready) {
+    std::function<void()> done;
+    if (host_.LoadsPicturesInBackground()) {
+        done = [this] { host_.PostPicturesLoaded(); };
+    }
+    return std::make_unique<CPictureBatch>(paths, loadPicture_, fit, threads, std::move(done),
+                                           std::move(ready));
+}
+
+void CKelvandorView::LoadNextPicturesAhead() {
+    aheadFor_.emplace(state_.PuzzlePath, state_.GameNumber);
+    DropPicturesAhead();
+    // The choice F5 would make now, without formulas (they have no pictures) and without
+    // touching the game: a copy of the number, a scratch puzzle, no lock.
+    std::int32_t number = state_.GameNumber;
+    PuzzleContent next;
+    PicturePaths pictures;
+    const SelectionOutcome outcome = SelectNextPuzzle(
+        number, false,
+        [this, &next, &pictures](std::int32_t n) {
+            return LoadPlayablePuzzleText(state_.PuzzlePath, n, next, pictures);
+        },
+        {});
+    if (outcome != SelectionOutcome::PuzzleLoaded || !AnyPicture(pictures)) {
+        return;
+    }
+    // Unknown screen: the pictures would be loaded whole, too much to hold on the off chance.
+    const ImageSize fit = LargestPicture(next.ElementCount);
+    if (fit.width == 0 || fit.height == 0) {
+        return;
+    }
+    // One thread at leisure: the players are thinking, and the window keeps its processor.
+    ahead_ = MakePictureBatch(pictures, fit, 1);
+}
+
+void CKelvandorView::DropPicturesAhead() {
+    if (!ahead_) {
+        return;
+    }
+    ahead_->Cancel();
+    // A load dropped before is joined here; it has had at least a tick to finish its picture.
+    dropped_ = std::move(ahead_);
 }
 
 void CKelvandorView::DealNextPuzzle(bool formula) {

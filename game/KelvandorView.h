@@ -10,8 +10,10 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
+#include <utility>
 
 #include "game/CommandIds.h"
 #include "game/ElementMotion.h"
@@ -80,7 +82,10 @@ public:
     int OnCreate();
     void OnSize(std::int32_t cx, std::int32_t cy);
     void OnDestroy();
-    // One game tick for kGameTimerId; other ids are ignored.
+    // One game tick for kGameTimerId; other ids are ignored. With a host that loads pictures
+    // in the background, a tick with no answer moving also starts loading the pictures of the
+    // puzzle that F5 will choose next, once for each puzzle root and game number, so that
+    // F5 finds them ready.
     void OnTimer(std::uint32_t id);
     // The main frame's zoom mode (0 not zoomed, 1 zoomed from a normal window, 2 from a
     // maximised one) after each change.
@@ -92,7 +97,8 @@ public:
     // Chooses the next puzzle and deals it. Its pictures load on worker threads; the deal
     // waits for them. With a host that loads pictures in the background the call returns at
     // once and OnPicturesLoaded deals; otherwise the call waits for the pictures and deals.
-    // Does nothing while the pictures of the previous call still load.
+    // Does nothing while the pictures of the previous call still load. Pictures loaded ahead
+    // for this puzzle (see OnTimer) are used when their files are unchanged.
     void StartNextPuzzle();
     // The pictures of the puzzle being started have loaded (the host's PostPicturesLoaded):
     // they take their places and the board is dealt. Does nothing when no load is under way.
@@ -104,6 +110,8 @@ public:
     bool LoadPuzzle(std::int32_t number);
     // Whether a started puzzle waits for its pictures.
     bool PicturesLoading() const { return pictureBatch_ != nullptr; }
+    // Whether the pictures of the next puzzle are being or have been loaded ahead of F5.
+    bool PicturesLoadedAhead() const { return ahead_ != nullptr; }
     void ClearBoard();
 
     // --- Ordering and scoring ---
@@ -208,8 +216,17 @@ private:
     // two answers (nothing to order). On success the view holds MoveQueueLock until the board
     // is dealt; loading again before that does not wait for it.
     bool ReadPuzzleText(std::int32_t number, PuzzleContent& into, PicturePaths& pictures);
-    // The box the largest answer picture of the next puzzle can be shown in on this screen.
-    ImageSize LargestPicture() const;
+    // The box the largest answer picture of a puzzle of `elementCount` answers can be shown in
+    // on this screen; 0 x 0 when there is no screen yet.
+    ImageSize LargestPicture(std::int32_t elementCount) const;
+    // A batch loading `paths` for the puzzle being started or the next one; in a background
+    // host it posts PicturesLoaded when done.
+    std::unique_ptr<CPictureBatch> MakePictureBatch(const PicturePaths& paths, ImageSize fit,
+                                                    unsigned threads, LoadedPictures ready = {});
+    // Starts loading the pictures of the puzzle F5 would choose now (see OnTimer).
+    void LoadNextPicturesAhead();
+    // The pictures loaded ahead are not wanted: their load stops without being waited for.
+    void DropPicturesAhead();
     // The next puzzle (in nextPuzzle_) becomes the board: the deal and the start of the turn.
     // `formula`: the puzzle was generated, not read from a folder (the round log says so).
     void DealNextPuzzle(bool formula);
@@ -237,6 +254,13 @@ private:
     // The puzzle being started, until it is dealt, and the load of its pictures.
     PuzzleContent nextPuzzle_;
     std::unique_ptr<CPictureBatch> pictureBatch_;
+    // pictureBatch_ was loaded ahead, before F5 chose its puzzle: its files may have changed.
+    bool pictureBatchAhead_ = false;
+    // The pictures of the puzzle F5 would choose next, for the root and game number of
+    // aheadFor_; a dropped load that still finishes its picture under way.
+    std::unique_ptr<CPictureBatch> ahead_;
+    std::optional<std::pair<std::string, std::int32_t>> aheadFor_;
+    std::unique_ptr<CPictureBatch> dropped_;
     CGameRenderer renderer_{host_, state_};
     GameRandom random_;
     bool tickRunning_ = false;

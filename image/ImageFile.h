@@ -74,6 +74,8 @@ std::unique_ptr<CImageReader> CreateImageReader(ImageFormat format);
 // A picture's width and height in pixels, or the box it is shown in.
 struct ImageSize {
     std::uint32_t width = 0, height = 0;
+
+    friend bool operator==(const ImageSize&, const ImageSize&) = default;
 };
 
 // LoadImageFile for a picture that is only ever shown fitted into `fit`: the picture may come

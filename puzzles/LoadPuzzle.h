@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <string>
 
+#include "base/RegularFile.h"
 #include "puzzles/PuzzleContent.h"
 
 #include <array>
+#include <optional>
 
 namespace kelvandor {
 
@@ -30,11 +32,13 @@ bool LoadPuzzle(const std::string& root, std::int32_t number, PuzzleContent& con
 // or the name is something that must not be opened (a folder, a pipe, a device).
 using PicturePaths = std::array<std::string, kMaxElements>;
 
-// A picture as loaded for its slot: the loader's result code, the picture and its stored size.
+// A picture as loaded for its slot: the loader's result code, the picture, its stored size and
+// the stamp its file had just before it was read (none when the file could not be looked at).
 struct LoadedPicture {
     int code = -1;
     CDibImage image;
     ImageSize fullSize;
+    std::optional<FileStamp> stamp;
 };
 using LoadedPictures = std::array<LoadedPicture, kMaxElements>;
 

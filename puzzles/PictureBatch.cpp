@@ -7,10 +7,16 @@
 namespace kelvandor {
 
 CPictureBatch::CPictureBatch(const PicturePaths& paths, FittingPictureLoader load, ImageSize fit,
-                             unsigned threads, std::function<void()> done)
+                             unsigned threads, std::function<void()> done,
+                             LoadedPictures ready)
     : paths_(paths), load_(std::move(load)), fit_(fit), done_(std::move(done)) {
     for (std::size_t i = 0; i < paths_.size(); ++i) {
-        if (!paths_[i].empty()) {
+        if (paths_[i].empty()) {
+            continue;
+        }
+        if (ready[i].stamp) {
+            pictures_[i] = std::move(ready[i]);
+        } else {
             order_.push_back(i);
         }
     }
@@ -22,9 +28,21 @@ CPictureBatch::CPictureBatch(const PicturePaths& paths, FittingPictureLoader loa
         }
         return;
     }
-    const std::size_t count = std::clamp<std::size_t>(threads, 1, order_.size());
-    for (std::size_t t = 0; t < count; ++t) {
+    AddThreads(std::max(threads, 1u));
+}
+
+void CPictureBatch::AddThreads(unsigned threads) {
+    // More threads than pictures not begun yet (besides the ones being loaded) would idle.
+    const std::size_t untaken = order_.size() - std::min(next_.load(), order_.size());
+    const std::size_t wanted = std::min<std::size_t>(threads, threads_.size() + untaken);
+    while (threads_.size() < wanted) {
         threads_.emplace_back([this] { Work(); });
+    }
+}
+
+void CPictureBatch::Hurry(unsigned threads) {
+    if (!stop_) {
+        AddThreads(threads);
     }
 }
 
@@ -55,6 +73,9 @@ void CPictureBatch::Work() {
         const std::size_t slot = order_[taken];
         LoadedPicture& picture = pictures_[slot];
         if (!stop_) {
+            // Looked at before reading, so that a file changed while it loads counts as
+            // changed afterwards.
+            picture.stamp = StampFile(paths_[slot]);
             try {
                 picture.code = load_(paths_[slot], fit_, picture.image, picture.fullSize);
             } catch (...) {

@@ -17,11 +17,12 @@ class CPictureBatch {
 public:
     // Starts loading every non-empty entry of `paths` with `load`, shown no larger than
     // `fit`, on up to `threads` worker threads (at least one; never more than there are
-    // pictures). `done` is called exactly once, on the worker thread that finished the last
+    // pictures). Slots of `ready` that hold a stamp are taken over as they are and not loaded
+    // again. `done` is called exactly once, on the worker thread that finished the last
     // picture, or at once on the calling thread when there is nothing to load; it must not
     // destroy the batch. A picture whose loader throws counts as not loaded.
     CPictureBatch(const PicturePaths& paths, FittingPictureLoader load, ImageSize fit,
-                  unsigned threads, std::function<void()> done);
+                  unsigned threads, std::function<void()> done, LoadedPictures ready = {});
     // Stops handing out pictures, waits for the loads under way and joins the threads.
     ~CPictureBatch();
     CPictureBatch(const CPictureBatch&) = delete;
@@ -31,11 +32,21 @@ public:
     bool Finished() const { return left_.load() == 0; }
     // Waits until Finished() and joins the threads.
     void Wait();
+    // Lets up to `threads` worker threads in all take the pictures not begun yet: a batch
+    // started at leisure on one thread is hurried once it is needed.
+    void Hurry(unsigned threads);
+    // Begins no further picture and never calls `done`; the loads under way finish, after
+    // which Finished() holds and the batch can go without waiting.
+    void Cancel() { stop_ = true; }
+
+    const PicturePaths& Paths() const { return paths_; }
+    ImageSize Fit() const { return fit_; }
     // The pictures, slot i for paths[i]; complete only after Wait().
     LoadedPictures& Pictures() { return pictures_; }
 
 private:
     void Work();
+    void AddThreads(unsigned threads);
 
     PicturePaths paths_;
     FittingPictureLoader load_;

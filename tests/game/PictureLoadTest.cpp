@@ -67,6 +67,14 @@ protected:
         host.DeliverPosted();
     }
 
+    // The view goes first: its loads under way call the loader, which a failed check may
+    // have left closed.
+    void TearDown() override {
+        loader.Open();
+        view.reset();
+        host.Attach(nullptr);
+    }
+
     CPuzzleFolder folder;
     CGatedLoader loader;
 };
@@ -121,10 +129,103 @@ TEST_F(PictureLoadTest, ClearingTheBoardMeanwhileKeepsThePuzzleThatLoads) {
     EXPECT_EQ(view->State().Puzzle.QuestionText, "Was ist gr\xF6\xDF" "er?");
 }
 
+// The pictures of the puzzle F5 will choose load ahead on a tick at rest, once per puzzle
+// root and number; F5 then deals them within the key press, and the next puzzle's load
+// ahead follows the deal.
+TEST_F(PictureLoadTest, PicturesLoadAheadAndF5DealsThemAtOnce) {
+    CreateWithPictures(true);
+    folder.Write(2, "Und dann?\nVorn||3.pic\nHinten\n");
+    std::ofstream(std::filesystem::path(folder.Path()) / "Game002" / "3.pic") << "80 40";
+    host.RunTicks(1);
+    ASSERT_TRUE(view->PicturesLoadedAhead());
+    host.WaitForPicturesPosted();
+    host.DeliverPosted();  // the notice of a load ahead deals nothing
+    EXPECT_EQ(view->State().Started, 0u);
+    host.RunTicks(3);
+    EXPECT_EQ(loader.Fits().size(), 2u);
+
+    view->OnCommand(CommandId::NextPuzzle);
+    EXPECT_EQ(view->State().Started, 1u);
+    EXPECT_FALSE(view->PicturesLoading());
+    EXPECT_FALSE(view->PicturesLoadedAhead());
+    EXPECT_EQ(loader.Fits().size(), 2u);
+    const PuzzleContent& puzzle = view->State().Puzzle;
+    EXPECT_EQ(puzzle.ElementPictures[0].width, 200u);
+    EXPECT_EQ(puzzle.PictureFullSize[0].width, 400u);
+    EXPECT_EQ(puzzle.ElementPictures[1].width, 50u);
+
+    // Not while the answers are dealt out; once they rest, the next puzzle's.
+    host.RunTicks(1);
+    EXPECT_FALSE(view->PicturesLoadedAhead());
+    Settle();
+    host.RunTicks(1);
+    ASSERT_TRUE(view->PicturesLoadedAhead());
+    host.WaitForPicturesPosted();
+    EXPECT_EQ(loader.Fits().size(), 3u);
+}
+
+// A picture replaced after it was loaded ahead loads again, the others do not; a new game
+// number loads the pictures of the puzzle it leads to instead.
+TEST_F(PictureLoadTest, ChangedFilesAndNumbersAreNotDealtFromTheLoadAhead) {
+    CreateWithPictures(true);
+    host.RunTicks(1);
+    ASSERT_TRUE(view->PicturesLoadedAhead());
+    host.WaitForPicturesPosted();
+    host.DeliverPosted();
+    std::ofstream(std::filesystem::path(folder.Path()) / "Game001" / "1.pic") << "1600 300";
+    view->OnCommand(CommandId::NextPuzzle);
+    ASSERT_EQ(view->State().Started, 0u);
+    host.WaitForPicturesPosted();
+    host.DeliverPosted();
+    EXPECT_EQ(view->State().Started, 1u);
+    EXPECT_EQ(view->State().Puzzle.PictureFullSize[0].width, 1600u);
+    EXPECT_EQ(view->State().Puzzle.PictureFullSize[1].width, 100u);
+    EXPECT_EQ(loader.Fits().size(), 3u);
+
+    CreateWithPictures(true);
+    folder.Write(2, "Und dann?\nVorn||3.pic\nHinten||1.pic\n");
+    std::ofstream(std::filesystem::path(folder.Path()) / "Game002" / "3.pic") << "80 40";
+    std::ofstream(std::filesystem::path(folder.Path()) / "Game002" / "1.pic") << "90 30";
+    host.RunTicks(1);
+    ASSERT_TRUE(view->PicturesLoadedAhead());
+    host.WaitForPicturesPosted();
+    ShowStanding standing = view->Standing();
+    standing.GameNumber = 1;
+    ASSERT_TRUE(view->RestoreStanding(standing));
+    host.RunTicks(1);
+    ASSERT_TRUE(view->PicturesLoadedAhead());
+    host.WaitForPicturesPosted();
+    host.DeliverPosted();
+    view->OnCommand(CommandId::NextPuzzle);
+    EXPECT_EQ(view->State().Started, 1u);
+    EXPECT_EQ(view->State().Puzzle.QuestionText, "Und dann?");
+    EXPECT_EQ(view->State().Puzzle.PictureFullSize[1].width, 90u);
+}
+
+// F5 while the pictures still load ahead on their one thread takes that load over; nothing
+// is loaded twice.
+TEST_F(PictureLoadTest, F5DuringTheLoadAheadTakesItOver) {
+    CreateWithPictures(true);
+    loader.Close();
+    host.RunTicks(1);
+    view->OnCommand(CommandId::NextPuzzle);
+    ASSERT_TRUE(view->PicturesLoading());
+    EXPECT_EQ(view->State().Started, 0u);
+    host.RunTicks(2);
+    loader.Open();
+    host.WaitForPicturesPosted();
+    host.DeliverPosted();
+    EXPECT_EQ(view->State().Started, 1u);
+    EXPECT_EQ(view->State().Puzzle.ElementPictures[0].width, 200u);
+    EXPECT_EQ(loader.Fits().size(), 2u);
+}
+
 // A host that cannot go on meanwhile (replay, preview) gets the board dealt within the call,
 // and a view closed while pictures load waits for them.
 TEST_F(PictureLoadTest, WithoutABackgroundTheCallDealsAndClosingWaits) {
     CreateWithPictures(false);
+    host.RunTicks(3);
+    EXPECT_FALSE(view->PicturesLoadedAhead());  // it would wait for them: nothing ahead
     view->OnCommand(CommandId::NextPuzzle);
     EXPECT_FALSE(view->PicturesLoading());
     EXPECT_EQ(view->State().Started, 1u);

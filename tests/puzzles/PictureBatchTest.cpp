@@ -106,6 +106,74 @@ TEST(PictureBatchTest, DestroyingABatchWaitsForTheLoadUnderWay) {
     EXPECT_GE(loads.load(), 1);
 }
 
+// A load started at leisure on one thread: pictures carried over are not loaded again, a
+// hurried batch takes the rest on more threads at once, and a cancelled one begins nothing.
+TEST(PictureBatchTest, ReadySlotsStayHurryingAddsThreadsCancellingBeginsNothing) {
+    PicturePaths paths;
+    paths[0] = "40 20";
+    paths[1] = "20 20";
+    paths[2] = "60 60";
+    paths[3] = "10 10";
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool open = false;
+    int waiting = 0;
+    std::set<std::string> asked;
+    const auto gated = [&](const std::string& path, ImageSize fit, CDibImage& image,
+                           ImageSize& full) {
+        std::unique_lock lock(mutex);
+        asked.insert(path);
+        ++waiting;
+        changed.notify_all();
+        changed.wait(lock, [&] { return open; });
+        --waiting;
+        return FakeLoad(path, fit, image, full);
+    };
+    const auto waitFor = [&](int count) {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return waiting == count; });
+    };
+    const auto openGate = [&] {
+        std::lock_guard lock(mutex);
+        open = true;
+        changed.notify_all();
+    };
+
+    LoadedPictures ready;
+    ready[2].code = 0;
+    ASSERT_TRUE(ready[2].image.Create(24, 6, 6, 0));
+    ready[2].stamp = FileStamp{};
+    ready[3].code = 0;  // no stamp: not known to be current, loaded again
+    std::atomic<int> doneCalls{0};
+    {
+        CPictureBatch batch(paths, gated, ImageSize{}, 1, [&] { ++doneCalls; }, std::move(ready));
+        waitFor(1);
+        batch.Hurry(8);  // two pictures not begun: two more threads, not seven
+        waitFor(3);
+        openGate();
+        batch.Wait();
+        EXPECT_EQ(doneCalls, 1);
+        EXPECT_EQ(asked, (std::set<std::string>{"40 20", "20 20", "10 10"}));
+        EXPECT_EQ(batch.Pictures()[2].image.width, 6u);
+        EXPECT_EQ(batch.Pictures()[3].image.width, 10u);
+        batch.Hurry(4);  // finished: nothing to start
+        EXPECT_TRUE(batch.Finished());
+    }
+
+    open = false;
+    asked.clear();
+    doneCalls = 0;
+    CPictureBatch cancelled(paths, gated, ImageSize{}, 1, [&] { ++doneCalls; });
+    waitFor(1);
+    cancelled.Cancel();
+    cancelled.Hurry(4);
+    openGate();
+    cancelled.Wait();
+    EXPECT_TRUE(cancelled.Finished());
+    EXPECT_EQ(asked.size(), 1u);
+    EXPECT_EQ(doneCalls, 0);
+}
+
 TEST(PictureBatchTest, PicturesTakeTheirSlotsAndTheAspectOfTheirStoredSize) {
     PuzzleContent content;
     LoadedPictures pictures;
