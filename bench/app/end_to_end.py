@@ -6,10 +6,16 @@
 animation: F5 on the sample puzzles, then the selected answer sent across the columns and
            back (Left, Right) for ten seconds; the game's process CPU time in that span
            (utime + stime from /proc/PID/stat).
-photos:    F5 on a puzzle of twelve 4000 x 3000 JPEGs (written by photo_puzzle_bench);
-           growth of the resident memory (VmRSS before F5 against VmHWM after the deal),
-           and, when the game writes tick lines (KELVANDOR_TRACE_TICKS), the time from the key
-           to the first tick of the dealt round and the longest gap between ticks meanwhile.
+photos:    F5 on a puzzle of twelve 4000 x 3000 JPEGs (written by photo_puzzle_bench), three
+           ways: two seconds after the window showed ("ahead": the game has had the time to
+           load the pictures ahead), a quarter of a second after ("at once": F5 takes over
+           a load ahead under way), and two seconds after with every picture file rewritten
+           just before F5 ("changed": nothing loaded ahead is good, all load after the key).
+           Each: growth of the resident memory (VmRSS before F5 against VmHWM after the
+           deal; pictures loaded ahead are in the "before"), and, when the game writes tick
+           lines (KELVANDOR_TRACE_TICKS), the time from the key to the first tick of the
+           dealt round and the longest gap between ticks meanwhile (for "ahead" also before
+           F5, while the pictures load ahead).
 remote:    F5 on the sample puzzles, then remote presses of Left and Right (buttons 10 and 11)
            written into a pseudo-terminal that the game reads as its COM1, about every
            0.3 s for twenty seconds, so that each press meets the answer still crossing the
@@ -34,7 +40,7 @@ def key(display, window, name):
     subprocess.run(["xdotool", "key", "--window", window, name], env={**os.environ, "DISPLAY": display},
                    check=True)
 
-def start_game(game, display, root, trace_path, serial_device=None):
+def start_game(game, display, root, trace_path, serial_device=None, settle=2.0):
     config = tempfile.mkdtemp(prefix="kelvandor-e2e-config-")
     runtime = tempfile.mkdtemp(prefix="kelvandor-e2e-run-")
     os.chmod(runtime, 0o700)
@@ -56,7 +62,7 @@ def start_game(game, display, root, trace_path, serial_device=None):
         if found:
             window = found[-1]
             break
-    time.sleep(2.0)
+    time.sleep(settle)
     return process, window, (config, runtime)
 
 def stop_game(process, folders):
@@ -168,25 +174,42 @@ def animation(game, display, samples, work, size):
 def photos(game, bench, display, work, size):
     folder = f"{work}/photos"
     subprocess.run([bench, "--write-puzzle", folder], check=True)
-    process, window, folders = start_game(game, display, folder, f"{work}/p.trace")
+    for way in ["ahead", "at once", "changed"]:
+        photo_round(game, display, work, folder, f"{size} photos {way}", way)
+
+def photo_round(game, display, work, folder, label, way):
+    trace = f"{work}/p.trace"
+    process, window, folders = start_game(game, display, folder, trace,
+                                          settle=0.25 if way == "at once" else 2.0)
+    if way == "changed":
+        for root, _, files in os.walk(folder):
+            for name in files:
+                if name.lower().endswith(".jpg"):
+                    path = os.path.join(root, name)
+                    data = open(path, "rb").read()
+                    open(path, "wb").write(data)
     rss = status_kb(process.pid, "VmRSS")
     pressed = int(time.monotonic() * 1000) & 0xFFFFFFFF
     key(display, window, "F5")
     time.sleep(8.0)
     hwm = status_kb(process.pid, "VmHWM")
     stop_game(process, folders)
-    print(f"{size} photos: memory growth {(hwm - rss) / 1024:.0f} MB (VmHWM after - VmRSS before)")
-    t = [(ms, s) for ms, s in ticks(f"{work}/p.trace") if ms >= pressed - 100]
+    print(f"{label}: memory growth {(hwm - rss) / 1024:.0f} MB (VmHWM after - VmRSS before)")
+    before = [ms for ms, s in ticks(trace) if ms < pressed][1:]
+    if way == "ahead" and len(before) > 1:
+        print(f"{label}: longest gap between ticks in the {len(before)} ticks before F5 "
+              f"(the pictures loading ahead) {max(b - a for a, b in zip(before, before[1:]))} ms")
+    t = [(ms, s) for ms, s in ticks(trace) if ms >= pressed - 100]
     if not t:
-        print(f"{size} photos: no tick lines (the game does not trace)")
+        print(f"{label}: no tick lines (the game does not trace)")
         return
     dealt = next((ms for ms, s in t if s == 1), None)
     loading = [b[0] - a[0] for a, b in zip(t, t[1:]) if dealt is None or b[0] < dealt]
     if dealt is not None:
-        print(f"{size} photos: F5 to the first tick of the dealt round {dealt - pressed} ms")
-        print(f"{size} photos: gap between ticks across the deal "
+        print(f"{label}: F5 to the first tick of the dealt round {dealt - pressed} ms")
+        print(f"{label}: gap between ticks across the deal "
               f"{max(b[0] - a[0] for a, b in zip(t, t[1:]) if b[0] == dealt)} ms")
-    print(f"{size} photos: longest gap between ticks while loading "
+    print(f"{label}: longest gap between ticks while loading "
           f"{max(loading) if loading else 0} ms")
 
 main()
