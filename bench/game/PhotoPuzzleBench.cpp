@@ -16,8 +16,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <jpeglib.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -34,6 +32,7 @@
 #include "image/ImageFile.h"
 #include "puzzles/LoadPuzzle.h"
 #include "settings/SettingsStore.h"
+#include "tests/support/JpegFile.h"
 
 namespace kelvandor {
 namespace {
@@ -43,39 +42,22 @@ constexpr int kPhotoHeight = 3000;
 constexpr int kAnswers = 12;
 
 void WritePhoto(const std::string& path, unsigned seed) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
+    std::minstd_rand noise(seed);
+    const bool written = test::WriteRgbJpeg(
+        path, kPhotoWidth, kPhotoHeight, 90, [&noise](int y, JSAMPLE* row) {
+            for (int x = 0; x < kPhotoWidth; ++x) {
+                const int grain = static_cast<int>(noise() % 24) - 12;
+                row[x * 3 + 0] =
+                    static_cast<JSAMPLE>(std::clamp(x * 255 / kPhotoWidth + grain, 0, 255));
+                row[x * 3 + 1] =
+                    static_cast<JSAMPLE>(std::clamp(y * 255 / kPhotoHeight + grain, 0, 255));
+                row[x * 3 + 2] = static_cast<JSAMPLE>(
+                    std::clamp(static_cast<int>((x ^ y) & 0xFF) / 2 + 64 + grain, 0, 255));
+            }
+        });
+    if (!written) {
         std::abort();
     }
-    jpeg_compress_struct encoder{};
-    jpeg_error_mgr errors{};
-    encoder.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&encoder);
-    jpeg_stdio_dest(&encoder, file);
-    encoder.image_width = kPhotoWidth;
-    encoder.image_height = kPhotoHeight;
-    encoder.input_components = 3;
-    encoder.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&encoder);
-    jpeg_set_quality(&encoder, 90, TRUE);
-    jpeg_start_compress(&encoder, TRUE);
-    std::minstd_rand noise(seed);
-    std::vector<JSAMPLE> row(static_cast<std::size_t>(kPhotoWidth) * 3);
-    while (encoder.next_scanline < encoder.image_height) {
-        const int y = static_cast<int>(encoder.next_scanline);
-        for (int x = 0; x < kPhotoWidth; ++x) {
-            const int grain = static_cast<int>(noise() % 24) - 12;
-            row[x * 3 + 0] = static_cast<JSAMPLE>(std::clamp(x * 255 / kPhotoWidth + grain, 0, 255));
-            row[x * 3 + 1] = static_cast<JSAMPLE>(std::clamp(y * 255 / kPhotoHeight + grain, 0, 255));
-            row[x * 3 + 2] = static_cast<JSAMPLE>(
-                std::clamp(static_cast<int>((x ^ y) & 0xFF) / 2 + 64 + grain, 0, 255));
-        }
-        JSAMPROW pointer = row.data();
-        jpeg_write_scanlines(&encoder, &pointer, 1);
-    }
-    jpeg_finish_compress(&encoder);
-    jpeg_destroy_compress(&encoder);
-    std::fclose(file);
 }
 
 }  // namespace

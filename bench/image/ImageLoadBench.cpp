@@ -19,6 +19,7 @@
 
 #include "image/DibImage.h"
 #include "image/ImageFile.h"
+#include "tests/support/JpegFile.h"
 
 namespace {
 
@@ -83,33 +84,13 @@ std::string WritePng(const std::string& path, int colourType) {
 }
 
 std::string WriteJpeg(const std::string& path) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    jpeg_compress_struct encoder{};
-    jpeg_error_mgr errors{};
-    encoder.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&encoder);
-    jpeg_stdio_dest(&encoder, file);
-    encoder.image_width = kWidth;
-    encoder.image_height = kHeight;
-    encoder.input_components = 3;
-    encoder.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&encoder);
-    jpeg_set_quality(&encoder, 90, TRUE);
-    jpeg_start_compress(&encoder, TRUE);
-    std::vector<JSAMPLE> row(static_cast<std::size_t>(kWidth) * 3);
-    while (encoder.next_scanline < encoder.image_height) {
-        const int y = static_cast<int>(encoder.next_scanline);
+    kelvandor::test::WriteRgbJpeg(path, kWidth, kHeight, 90, [](int y, JSAMPLE* row) {
         for (int x = 0; x < kWidth; ++x) {
             for (int c = 0; c < 3; ++c) {
                 row[x * 3 + c] = Sample(x, y, c);
             }
         }
-        JSAMPROW pointer = row.data();
-        jpeg_write_scanlines(&encoder, &pointer, 1);
-    }
-    jpeg_finish_compress(&encoder);
-    jpeg_destroy_compress(&encoder);
-    std::fclose(file);
+    });
     return path;
 }
 
