@@ -15,7 +15,9 @@ photos:    F5 on a puzzle of twelve 4000 x 3000 JPEGs (written by photo_puzzle_b
            deal; pictures loaded ahead are in the "before"), and, when the game writes tick
            lines (KELVANDOR_TRACE_TICKS), the time from the key to the first tick of the
            dealt round and the longest gap between ticks meanwhile (for "ahead" also before
-           F5, while the pictures load ahead).
+           F5, while the pictures load ahead). Last, the show's usual case ("after a round"):
+           a two-answer puzzle dealt, played out with Left, F7, Left, F8 and cleared with F6,
+           then F5 on the photos, which loaded ahead once that round was dealt.
 remote:    F5 on the sample puzzles, then remote presses of Left and Right (buttons 10 and 11)
            written into a pseudo-terminal that the game reads as its COM1, about every
            0.3 s for twenty seconds, so that each press meets the answer still crossing the
@@ -176,6 +178,14 @@ def photos(game, bench, display, work, size):
     subprocess.run([bench, "--write-puzzle", folder], check=True)
     for way in ["ahead", "at once", "changed"]:
         photo_round(game, display, work, folder, f"{size} photos {way}", way)
+    # The show's usual F5: a round of two answers played out (both placements judged, the
+    # board cleared), then F5 on the photos, which loaded ahead once that round was dealt.
+    show = f"{work}/show"
+    os.makedirs(f"{show}/Game001")
+    with open(f"{show}/Game001/Game.txt", "w") as f:
+        f.write("Welcher Buchstabe kommt zuerst?\nA\nB\n")
+    shutil.copytree(f"{folder}/Game001", f"{show}/Game002")
+    photo_round(game, display, work, show, f"{size} photos after a round", "after a round")
 
 def photo_round(game, display, work, folder, label, way):
     trace = f"{work}/p.trace"
@@ -188,6 +198,11 @@ def photo_round(game, display, work, folder, label, way):
                     path = os.path.join(root, name)
                     data = open(path, "rb").read()
                     open(path, "wb").write(data)
+    if way == "after a round":
+        for name, wait in [("F5", 2.0), ("Left", 1.0), ("F7", 1.5), ("Left", 1.0), ("F8", 4.0),
+                           ("F6", 1.0)]:
+            key(display, window, name)
+            time.sleep(wait)
     rss = status_kb(process.pid, "VmRSS")
     pressed = int(time.monotonic() * 1000) & 0xFFFFFFFF
     key(display, window, "F5")
@@ -202,6 +217,9 @@ def photo_round(game, display, work, folder, label, way):
     t = [(ms, s) for ms, s in ticks(trace) if ms >= pressed - 100]
     if not t:
         print(f"{label}: no tick lines (the game does not trace)")
+        return
+    if way == "after a round" and [s for ms, s in ticks(trace) if ms < pressed][-1:] == [1]:
+        print(f"{label}: the round before did not end; no figure")
         return
     dealt = next((ms for ms, s in t if s == 1), None)
     loading = [b[0] - a[0] for a, b in zip(t, t[1:]) if dealt is None or b[0] < dealt]
