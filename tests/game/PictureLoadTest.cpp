@@ -1,6 +1,7 @@
 // A started puzzle's pictures load on worker threads: the deal waits for them, while the
 // game goes on with its ticks, keys and remote presses.
 
+#include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <fstream>
@@ -23,6 +24,8 @@ public:
                       ImageSize& fullSize) {
             {
                 std::unique_lock lock(mutex_);
+                ++entered_;
+                opened_.notify_all();
                 opened_.wait(lock, [this] { return open_; });
                 fits_.push_back(fit);
             }
@@ -39,6 +42,13 @@ public:
         open_ = true;
         opened_.notify_all();
     }
+    // Waits until `count` loads have begun in all; false when they have not within ten
+    // seconds.
+    bool WaitForLoads(std::size_t count) {
+        std::unique_lock lock(mutex_);
+        return opened_.wait_for(lock, std::chrono::seconds(10),
+                                [this, count] { return entered_ >= count; });
+    }
     std::vector<ImageSize> Fits() {
         std::lock_guard lock(mutex_);
         return fits_;
@@ -48,6 +58,7 @@ private:
     std::mutex mutex_;
     std::condition_variable opened_;
     bool open_ = true;
+    std::size_t entered_ = 0;
     std::vector<ImageSize> fits_;
 };
 
@@ -208,8 +219,10 @@ TEST_F(PictureLoadTest, F5DuringTheLoadAheadTakesItOver) {
     CreateWithPictures(true);
     loader.Close();
     host.RunTicks(1);
+    ASSERT_TRUE(loader.WaitForLoads(1));  // the load ahead holds its first picture
     view->OnCommand(CommandId::NextPuzzle);
     ASSERT_TRUE(view->PicturesLoading());
+    ASSERT_TRUE(loader.WaitForLoads(2));  // hurried: the second begins before the first ends
     EXPECT_EQ(view->State().Started, 0u);
     host.RunTicks(2);
     loader.Open();
